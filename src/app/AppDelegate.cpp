@@ -1,0 +1,69 @@
+#include "app/AppDelegate.h"
+
+#include "app/AppState.h"
+#include "app/Clock.h"
+#include "app/LoginItem.h"
+#include "app/StatusItemView.h"
+#include "app/SystemEvents.h"
+#include "app/WindowView.h"
+#include "app/ChargeLimit.h"
+#include "policy/History.h"
+#include "policy/Notifier.h"
+#include "policy/Scheduler.h"
+#include "settings/Prefs.h"
+
+#include <QCoreApplication>
+
+AppDelegate::AppDelegate(Parts parts, QObject *parent) : QObject(parent), m_parts(parts)
+{
+    m_timer.setInterval(30'000);
+    m_timer.setTimerType(Qt::VeryCoarseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &AppDelegate::tick);
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    m_parts.notifier.setup();
+    if (m_parts.loginItem && m_parts.loginItem->isEnabled())
+        m_parts.loginItem->registerItem();
+    applySchedule();
+    m_parts.history.record(state().battery(), state().clock().now());
+    if (m_parts.item)
+        m_parts.item->updateStatusItem();
+    m_timer.start();
+    if (m_parts.events) {
+        connect(m_parts.events, &SystemEvents::powerSourceChanged, this, &AppDelegate::tick);
+        connect(m_parts.events, &SystemEvents::didWake, this, &AppDelegate::tick);
+        m_parts.events->start();
+    }
+    if (!state().chargeLimit().isSupported() || !Prefs::showIcon()) {
+        if (m_parts.window)
+            m_parts.window->showWindow();
+    }
+}
+
+void AppDelegate::tick()
+{
+    const BatteryInfo old = state().battery();
+    applySchedule();
+    state().refresh();
+    m_parts.notifier.evaluate(old, state().battery(), state().limit(), state().engaged());
+    m_parts.history.record(state().battery(), state().clock().now());
+    if (m_parts.item)
+        m_parts.item->refreshButton();
+}
+
+bool AppDelegate::applicationShouldHandleReopen()
+{
+    if (m_parts.window)
+        m_parts.window->showWindow();
+    return true;
+}
+
+void AppDelegate::quit() { QCoreApplication::quit(); }
+
+void AppDelegate::applySchedule()
+{
+    AppState &s = state();
+    Scheduler::apply(s.clock().now(), [&s](qint64 limit) { s.setLimit(limit); });
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+class AppState;
+class History;
+class LoginItem;
+class Notifier;
+class StatusItemView;
+class SystemEvents;
+class WindowView;
+
+// The launch sequence and the refresh loop. The status item and the window are
+// reached only through their small interfaces, so this runs headless.
+class AppDelegate : public QObject
+{
+    Q_OBJECT
+public:
+    struct Parts {
+        AppState &state;
+        Notifier &notifier;
+        History &history;
+        LoginItem *loginItem = nullptr;   // none: nothing to re-register
+        SystemEvents *events = nullptr;   // none: only the timer ticks
+        StatusItemView *item = nullptr;
+        WindowView *window = nullptr;
+    };
+
+    explicit AppDelegate(Parts parts, QObject *parent = nullptr);
+
+    AppState &state() const { return m_parts.state; }
+
+    void applicationDidFinishLaunching();
+    void tick();
+    // A second start of the agent: show the window.
+    bool applicationShouldHandleReopen();
+    void quit();
+
+    const QTimer &timer() const { return m_timer; }
+
+private:
+    void applySchedule();
+
+    Parts m_parts;
+    QTimer m_timer;
+};

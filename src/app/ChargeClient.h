@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <optional>
+
+// A failure of a charge-limit command, with its German description.
+struct ChargeError {
+    QString domain;
+    qint64 code = 0;
+    QString description;
+};
+
+// The platform's charge-limit client: one synchronous message per member.
+// Implementations must answer promptly (a hung service may not freeze the
+// agent for long) and never throw.
+class ChargeClient
+{
+public:
+    virtual ~ChargeClient() = default;
+
+    virtual bool isMCLSupported() = 0;
+    // The limits offered, in the client's order; nothing on failure.
+    virtual std::optional<QList<qint64>> availableChargeLimits() = 0;
+    // The limit in force in percent (100 or more: none, or suspended).
+    virtual quint64 getMCLLimit() = 0;
+    // Non-zero counts as true.
+    virtual qint64 isMCLCurrentlyEnabled() = 0;
+
+    // Commands: nothing on success, else the failure (a client that refuses
+    // without saying why answers with an empty description).
+    virtual std::optional<ChargeError> setMCLLimit(quint8 limit) = 0;
+    virtual std::optional<ChargeError> temporarilyDisableMCL() = 0;
+    virtual std::optional<ChargeError> enableMCL() = 0;
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QDateTime>
+
+// The time source of the core, so tests can stand at any instant.
+class Clock
+{
+public:
+    virtual ~Clock() = default;
+    virtual QDateTime now() const = 0;
+};

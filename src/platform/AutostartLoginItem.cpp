@@ -1,0 +1,56 @@
+#include "platform/AutostartLoginItem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+AutostartLoginItem::AutostartLoginItem(QString configHome, QString executable)
+    : m_path(configHome + QStringLiteral("/autostart/voltquill.desktop")),
+      m_executable(std::move(executable))
+{
+}
+
+bool AutostartLoginItem::isEnabled() const
+{
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine().trimmed();
+        const qsizetype eq = line.indexOf('=');
+        if (eq > 0 && line.left(eq).trimmed() == "Hidden" && line.mid(eq + 1).trimmed() == "true")
+            return false;
+    }
+    return true;
+}
+
+bool AutostartLoginItem::registerItem()
+{
+    if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
+        return false;
+    // Exec quoting per the desktop entry spec: the path in double quotes, with
+    // ", `, $ and \ escaped.
+    QString exec = m_executable;
+    for (const char *c : {"\\", "\"", "`", "$"})
+        exec.replace(QLatin1String(c), QStringLiteral("\\") + QLatin1String(c));
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QString entry = QStringLiteral("[Desktop Entry]\n"
+                                         "Type=Application\n"
+                                         "Name=Voltquill\n"
+                                         "Comment=Ladelimit des Akkus\n"
+                                         "Exec=\"%1\"\n"
+                                         "Icon=voltquill\n"
+                                         "Terminal=false\n"
+                                         "X-GNOME-Autostart-enabled=true\n")
+                              .arg(exec);
+    file.write(entry.toUtf8());
+    return file.commit();
+}
+
+bool AutostartLoginItem::unregisterItem()
+{
+    return !QFileInfo::exists(m_path) || QFile::remove(m_path);
+}

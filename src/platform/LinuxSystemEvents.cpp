@@ -1,0 +1,98 @@
+#include "platform/LinuxSystemEvents.h"
+
+#include "platform/PowerSupply.h"
+#include "platform/SysfsPaths.h"
+
+#include <QDBusConnection>
+#include <QFileInfo>
+#include <QSocketNotifier>
+#include <libudev.h>
+
+LinuxSystemEvents::LinuxSystemEvents(QString sysfsRoot, bool watchFiles, QObject *parent)
+    : SystemEvents(parent), m_sysfsRoot(std::move(sysfsRoot)), m_watchFiles(watchFiles)
+{
+}
+
+LinuxSystemEvents::~LinuxSystemEvents()
+{
+    if (m_monitor)
+        udev_monitor_unref(m_monitor);
+    if (m_udev)
+        udev_unref(m_udev);
+}
+
+bool LinuxSystemEvents::start()
+{
+    QDBusConnection::systemBus().connect(
+        QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+        QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"), this,
+        SLOT(prepareForSleep(bool)));
+    return m_watchFiles ? startFileWatch() : startUdev();
+}
+
+bool LinuxSystemEvents::startUdev()
+{
+    m_udev = udev_new();
+    if (!m_udev)
+        return false;
+    m_monitor = udev_monitor_new_from_netlink(m_udev, "udev");
+    if (!m_monitor ||
+        udev_monitor_filter_add_match_subsystem_devtype(m_monitor, "power_supply", nullptr) < 0 ||
+        udev_monitor_enable_receiving(m_monitor) < 0)
+        return false;
+    m_notifier = new QSocketNotifier(udev_monitor_get_fd(m_monitor), QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &LinuxSystemEvents::readUdev);
+    return true;
+}
+
+void LinuxSystemEvents::readUdev()
+{
+    // Drain what has queued up, then tick once: a plug-in raises several events.
+    bool any = false;
+    while (udev_device *device = udev_monitor_receive_device(m_monitor)) {
+        udev_device_unref(device);
+        any = true;
+    }
+    if (any)
+        Q_EMIT powerSourceChanged();
+}
+
+bool LinuxSystemEvents::startFileWatch()
+{
+    m_watcher = new QFileSystemWatcher(this);
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this] {
+        rewatchFiles();
+        Q_EMIT powerSourceChanged();
+    });
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
+        rewatchFiles();
+        Q_EMIT powerSourceChanged();
+    });
+    rewatchFiles();
+    return true;
+}
+
+void LinuxSystemEvents::rewatchFiles()
+{
+    // Only the files that change with the power source: plugging, unplugging and
+    // the battery's state; a moving charge level is left to the timer.
+    const QString dir = SysfsPaths::powerSupplyDir(m_sysfsRoot);
+    QStringList paths{dir};
+    for (const PowerSupply &supply : PowerSupply::enumerate(dir)) {
+        paths << supply.path() + QStringLiteral("/online")
+              << supply.path() + QStringLiteral("/status");
+    }
+    const QStringList watched = m_watcher->files() + m_watcher->directories();
+    QStringList missing;
+    for (const QString &path : paths)
+        if (!watched.contains(path) && QFileInfo::exists(path))
+            missing << path;
+    if (!missing.isEmpty())
+        m_watcher->addPaths(missing);
+}
+
+void LinuxSystemEvents::prepareForSleep(bool sleeping)
+{
+    if (!sleeping)
+        Q_EMIT didWake();
+}

@@ -1,0 +1,42 @@
+#include "platform/PowerSupply.h"
+
+#include <QDir>
+#include <QFile>
+
+QList<PowerSupply> PowerSupply::enumerate(const QString &powerSupplyDir)
+{
+    QList<PowerSupply> supplies;
+    const QDir dir(powerSupplyDir);
+    const QStringList names =
+        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System, QDir::Name);
+    supplies.reserve(names.size());
+    for (const QString &name : names)
+        supplies.append(PowerSupply(dir.filePath(name)));
+    return supplies;
+}
+
+QString PowerSupply::name() const { return m_path.section(QLatin1Char('/'), -1); }
+
+std::optional<QByteArray> PowerSupply::text(const char *attribute) const
+{
+    QFile file(m_path + QLatin1Char('/') + QLatin1String(attribute));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // Attributes are short; a bounded read keeps a strange file from costing much.
+    const QByteArray data = file.read(4096);
+    if (data.isNull() && file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return data.trimmed();
+}
+
+std::optional<qint64> PowerSupply::number(const char *attribute) const
+{
+    const auto value = text(attribute);
+    if (!value)
+        return std::nullopt;
+    bool ok = false;
+    const qint64 n = value->toLongLong(&ok);
+    if (!ok)
+        return std::nullopt;
+    return n;
+}

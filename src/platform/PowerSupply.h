@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <optional>
+
+// One supply folder under /sys/class/power_supply. Attributes are read on
+// demand; one that is missing or vanishes mid-read reads as nothing.
+class PowerSupply
+{
+public:
+    explicit PowerSupply(QString path) : m_path(std::move(path)) {}
+
+    // Every supply of the folder, sorted by name.
+    static QList<PowerSupply> enumerate(const QString &powerSupplyDir);
+
+    QString path() const { return m_path; }
+    QString name() const;
+
+    std::optional<QByteArray> text(const char *attribute) const;
+    // A decimal integer attribute; anything else reads as nothing.
+    std::optional<qint64> number(const char *attribute) const;
+
+    QByteArray type() const { return text("type").value_or(QByteArray()); }
+    bool isDeviceScope() const { return text("scope").value_or(QByteArray()) == "Device"; }
+    bool isOnline() const { return number("online").value_or(0) == 1; }
+    // A laptop battery: type Battery, not the battery of a mouse or headset.
+    bool isSystemBattery() const { return type() == "Battery" && !isDeviceScope(); }
+
+private:
+    QString m_path;
+};

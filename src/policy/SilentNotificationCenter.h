@@ -1,0 +1,15 @@
+#pragma once
+
+#include "policy/NotificationCenter.h"
+
+// Shows nothing and answers "denied": where no notification service exists.
+class SilentNotificationCenter : public NotificationCenter
+{
+public:
+    void requestAuthorization(std::function<void(bool)> completion) override
+    {
+        if (completion)
+            completion(false);
+    }
+    void add(const QString &, const QString &, const QString &) override {}
+};

@@ -1,0 +1,164 @@
+#include "settings/SettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QSaveFile>
+#include <QSet>
+#include <cmath>
+
+SettingsStore::SettingsStore(QString filePath, QObject *parent)
+    : QObject(parent), m_path(std::move(filePath))
+{
+    load();
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &SettingsStore::reload);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &SettingsStore::reload);
+    watch();
+}
+
+void SettingsStore::load()
+{
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
+    file.close();
+    if (error.error == QJsonParseError::NoError && doc.isObject()) {
+        m_values = doc.object();
+        return;
+    }
+    // Unreadable: start from the defaults, but keep the user's file aside so the
+    // next write cannot destroy it.
+    QString aside = m_path + QStringLiteral(".unreadable");
+    for (int n = 2; QFileInfo::exists(aside); ++n)
+        aside = m_path + QStringLiteral(".unreadable.%1").arg(n);
+    QFile::rename(m_path, aside);
+}
+
+std::optional<qint64> SettingsStore::exactInteger(const QJsonValue &value)
+{
+    if (!value.isDouble())
+        return std::nullopt;
+    const double d = value.toDouble();
+    // 2^63 itself is not representable; -2^63 is.
+    if (!std::isfinite(d) || d != std::trunc(d) || d < -9223372036854775808.0 ||
+        d >= 9223372036854775808.0)
+        return std::nullopt;
+    return static_cast<qint64>(d);
+}
+
+bool SettingsStore::boolean(const QString &key, bool fallback) const
+{
+    const QJsonValue v = m_values.value(key);
+    return v.isBool() ? v.toBool() : fallback;
+}
+
+qint64 SettingsStore::integer(const QString &key, qint64 fallback) const
+{
+    return optionalInteger(key).value_or(fallback);
+}
+
+std::optional<qint64> SettingsStore::optionalInteger(const QString &key) const
+{
+    return exactInteger(m_values.value(key));
+}
+
+std::optional<QString> SettingsStore::string(const QString &key) const
+{
+    const QJsonValue v = m_values.value(key);
+    if (!v.isString())
+        return std::nullopt;
+    return v.toString();
+}
+
+bool SettingsStore::contains(const QString &key) const { return m_values.contains(key); }
+
+void SettingsStore::setBool(const QString &key, bool value) { write(key, value); }
+
+void SettingsStore::setInteger(const QString &key, qint64 value)
+{
+    write(key, static_cast<double>(value));
+}
+
+void SettingsStore::setString(const QString &key, const QString &value) { write(key, value); }
+
+void SettingsStore::remove(const QString &key)
+{
+    if (!m_values.contains(key))
+        return;
+    m_values.remove(key);
+    save();
+    Q_EMIT changed(key);
+}
+
+void SettingsStore::clear()
+{
+    const QStringList keys = m_values.keys();
+    m_values = {};
+    save();
+    for (const QString &key : keys)
+        Q_EMIT changed(key);
+}
+
+void SettingsStore::write(const QString &key, const QJsonValue &value)
+{
+    if (m_values.value(key) == value && m_values.contains(key))
+        return;
+    m_values.insert(key, value);
+    save();
+    Q_EMIT changed(key);
+}
+
+void SettingsStore::save()
+{
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    file.write(QJsonDocument(m_values).toJson(QJsonDocument::Indented));
+    file.commit();
+    watch();
+}
+
+void SettingsStore::watch()
+{
+    // The file is replaced on every atomic write, so its watch must be renewed;
+    // the folder is watched too, for a file that does not exist yet.
+    const QString dir = QFileInfo(m_path).absolutePath();
+    if (QFileInfo::exists(dir) && !m_watcher.directories().contains(dir))
+        m_watcher.addPath(dir);
+    if (QFileInfo::exists(m_path) && !m_watcher.files().contains(m_path))
+        m_watcher.addPath(m_path);
+}
+
+void SettingsStore::reload()
+{
+    QJsonObject values;
+    QFile file(m_path);
+    if (file.open(QIODevice::ReadOnly)) {
+        QJsonParseError error{};
+        const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
+        // A half-written or broken file from elsewhere must not wipe what we know.
+        if (error.error != QJsonParseError::NoError || !doc.isObject())
+            return;
+        values = doc.object();
+    }
+    watch();
+    adopt(values);
+}
+
+void SettingsStore::adopt(QJsonObject values)
+{
+    QSet<QString> keys;
+    for (auto it = values.begin(); it != values.end(); ++it)
+        if (m_values.value(it.key()) != it.value() || !m_values.contains(it.key()))
+            keys.insert(it.key());
+    for (auto it = m_values.begin(); it != m_values.end(); ++it)
+        if (!values.contains(it.key()))
+            keys.insert(it.key());
+    m_values = std::move(values);
+    for (const QString &key : keys)
+        Q_EMIT changed(key);
+}
