@@ -1,5 +1,4 @@
 #include "app/AppState.h"
-
 #include "app/Clock.h"
 #include "app/L.h"
 #include "policy/Scheduler.h"
@@ -9,10 +8,14 @@
 
 // The joining pieces " – ", " (" and ")" are not texts of their own and stay
 // outside the string table.
-namespace {
+namespace
+{
 const QString dash = QStringLiteral(" – ");
 
-QString inParentheses(const QString &text) { return QStringLiteral(" (") + text + u')'; }
+QString inParentheses(const QString &text)
+{
+    return QStringLiteral(" (") + text + u')';
+}
 } // namespace
 
 QString AppState::statusLine() const

@@ -5,7 +5,8 @@
 #include <QVariant>
 #include <cmath>
 
-namespace {
+namespace
+{
 QByteArray numberText(double value)
 {
     if (std::isfinite(value) && value == std::trunc(value) && std::abs(value) < 9.0e15)

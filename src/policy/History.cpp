@@ -12,15 +12,17 @@
 #include <QSaveFile>
 #include <algorithm>
 
-namespace {
+namespace
+{
 const QString folderName = QStringLiteral("Voltquill");
 const QString legacyFolderName = QStringLiteral("Ohmstead");
 const QString fileName = QStringLiteral("verlauf.json");
 
 void sortByMonth(QList<HealthSample> &samples)
 {
-    std::stable_sort(samples.begin(), samples.end(),
-                     [](const HealthSample &a, const HealthSample &b) { return a.month < b.month; });
+    std::stable_sort(
+        samples.begin(), samples.end(),
+        [](const HealthSample &a, const HealthSample &b) { return a.month < b.month; });
 }
 } // namespace
 
@@ -103,8 +105,7 @@ void History::record(const BatteryInfo &info, const QDateTime &now)
     if (!Prefs::d().boolean(Key::historyOn, Defaults::historyOn) || !info.hasBattery ||
         info.healthPercent <= 0)
         return;
-    const HealthSample sample{monthOf(now), info.healthPercent, info.cycles,
-                              info.nominalCapacity};
+    const HealthSample sample{monthOf(now), info.healthPercent, info.cycles, info.nominalCapacity};
     // The usual tick: this month's sample is already the last one, unchanged
     // (the list is sorted, so another sample of the month would sit just before).
     const qsizetype n = m_samples.size();

@@ -43,8 +43,7 @@ NotificationCenter::PresentationOptions Notifier::willPresent() const
     return NotificationCenter::PresentBanner | NotificationCenter::PresentSound;
 }
 
-void Notifier::evaluate(const BatteryInfo &old, const BatteryInfo &now, qint64 limit,
-                        bool engaged)
+void Notifier::evaluate(const BatteryInfo &old, const BatteryInfo &now, qint64 limit, bool engaged)
 {
     if (!now.hasBattery)
         return;
@@ -66,8 +65,7 @@ void Notifier::evaluate(const BatteryInfo &old, const BatteryInfo &now, qint64 l
     stalledRule(old, now, limit);
 }
 
-void Notifier::limitRule(const BatteryInfo &old, const BatteryInfo &now, qint64 limit,
-                         bool engaged)
+void Notifier::limitRule(const BatteryInfo &old, const BatteryInfo &now, qint64 limit, bool engaged)
 {
     if (!Prefs::d().boolean(Key::notifyLimit, Defaults::notifyLimit) || !now.pluggedIn ||
         !engaged || limit > 99 || m_limitNotified)

@@ -76,4 +76,7 @@ void Scheduler::apply(const QDateTime &now, const std::function<void(qint64)> &s
         setLimit(limit(day));
 }
 
-void Scheduler::invalidate() { Prefs::d().remove(Key::scheduleApplied); }
+void Scheduler::invalidate()
+{
+    Prefs::d().remove(Key::scheduleApplied);
+}

@@ -8,7 +8,8 @@
 
 // The weekday schedule. Everything it remembers lies in the settings store;
 // the caller passes the current time so tests can stand at any instant.
-namespace Scheduler {
+namespace Scheduler
+{
 // (weekday number 1 Sunday … 7 Saturday, display name), Monday first, with the
 // stand-alone names of appLocale.
 QList<QPair<qint64, QString>> weekdays();
