@@ -46,9 +46,15 @@ QDateTime Scheduler::effectiveDay(const QDateTime &date)
     if (local.time().hour() < d.integer(Key::scheduleEveHour, Defaults::scheduleEveHour))
         return date;
     // Calendar-day arithmetic keeps the wall-clock time, so a 23- or 25-hour day
-    // still lands on the next date.
+    // still lands on the next date. Where that wall-clock time does not exist
+    // on the next day (a clock change), noon of that day stands in for it.
+    const QDate nextDate = local.date().addDays(1);
+    if (!nextDate.isValid())
+        return date;
     const QDateTime next = local.addDays(1);
-    return next.isValid() ? next : date;
+    if (next.isValid() && next.date() == nextDate)
+        return next;
+    return QDateTime(nextDate, QTime(12, 0));
 }
 
 qint64 Scheduler::limit(const QDateTime &date)
