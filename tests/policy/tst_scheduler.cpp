@@ -1,7 +1,11 @@
 #include "PolicySupport.h"
+#include "app/AppState.h"
+#include "app/ChargeLimit.h"
 #include "policy/Scheduler.h"
 #include "settings/Key.h"
 #include "settings/Prefs.h"
+#include "support/FakeBatteryRegistry.h"
+#include "support/FakeChargeClient.h"
 #include "support/TempHome.h"
 
 #include <QTest>
@@ -201,6 +205,37 @@ private Q_SLOTS:
         }
         if (!scheduleOn)
             QVERIFY(!Prefs::d().contains(Key::scheduleApplied));
+    }
+
+    // The limit the user picks stays until the next effective day begins or
+    // the schedule is edited.
+    void handPickedLimitSurvives()
+    {
+        storeWeek(); // Monday 70, Tuesday 75
+        Prefs::d().setBool(Key::scheduleOn, true);
+        FakeBatteryRegistry registry;
+        FixedClock clock;
+        auto owned = std::make_unique<FakeChargeClient>();
+        FakeChargeClient &client = *owned;
+        ChargeLimit chargeLimit(std::move(owned));
+        AppState state(chargeLimit, registry, clock);
+        const auto tickAt = [&](const char *at) {
+            Scheduler::apply(localTime(at), [&](qint64 limit) { state.setLimit(limit); });
+            state.refresh();
+            return state.limit();
+        };
+
+        QCOMPARE(tickAt("2025-03-17 10:00:00"), qint64(70));
+        state.setLimit(95);
+        QCOMPARE(tickAt("2025-03-17 10:00:30"), qint64(95));
+        QCOMPARE(tickAt("2025-03-17 19:59:59"), qint64(95));
+        QCOMPARE(tickAt("2025-03-17 20:00:00"), qint64(75));
+        state.setLimit(90);
+        Scheduler::invalidate();
+        QCOMPARE(tickAt("2025-03-17 20:05:00"), qint64(75));
+        QCOMPARE(client.sent.filter("setMCLLimit"),
+                 (QStringList{"setMCLLimit 70", "setMCLLimit 95", "setMCLLimit 75",
+                              "setMCLLimit 90", "setMCLLimit 75"}));
     }
 
     void markerWrittenBeforeTheCall()
