@@ -5,12 +5,12 @@
 #include "app/L.h"
 #include "app/SystemClock.h"
 #include "platform/AutostartLoginItem.h"
+#include "platform/FreedesktopNotificationCenter.h"
 #include "platform/LinuxSystemEvents.h"
 #include "platform/SysfsBatteryRegistry.h"
 #include "platform/SysfsPaths.h"
 #include "policy/History.h"
 #include "policy/Notifier.h"
-#include "policy/SilentNotificationCenter.h"
 #include "settings/ConfigPaths.h"
 
 #include <QApplication>
@@ -29,7 +29,7 @@ int main(int argc, char *argv[])
     ChargeLimit chargeLimit(nullptr);
     AppState state(chargeLimit, registry, clock);
 
-    SilentNotificationCenter notificationCenter;
+    FreedesktopNotificationCenter notificationCenter;
     Notifier notifier(notificationCenter);
     History history(ConfigPaths::dataHome());
     AutostartLoginItem loginItem(ConfigPaths::configHome(), QApplication::applicationFilePath());

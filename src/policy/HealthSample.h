@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QByteArray>
+#include <QJsonObject>
 #include <QtGlobal>
+#include <optional>
 
-// One monthly health record; `month` in seconds since 2001-01-01 UTC.
+// One monthly health record; `month` is the first instant of the local calendar
+// month in seconds since 2001-01-01 00:00:00 UTC.
 struct HealthSample {
     double month = 0;
     qint64 health = 0;
@@ -11,4 +15,14 @@ struct HealthSample {
 
     double id() const { return month; }
     bool operator==(const HealthSample &) const = default;
+
+    // 2001-01-01 00:00:00 UTC in seconds since the Unix epoch.
+    static constexpr qint64 referenceEpoch = 978307200;
+
+    // The compact JSON object with its keys in the order month, health,
+    // cycles, capacity; whole-second months are written without a fraction.
+    QByteArray toJson() const;
+    // Needs all four keys: "month" a number, the others integers in the 64-bit
+    // range; other keys are ignored.
+    static std::optional<HealthSample> fromJson(const QJsonObject &object);
 };

@@ -3,13 +3,24 @@
 #include <QString>
 #include <functional>
 
-// The desktop's notification service.
+// The desktop's notification service. Answers arrive later, on the main thread;
+// no call blocks for long or fails loudly.
 class NotificationCenter
 {
 public:
+    enum class AuthorizationStatus { NotDetermined = 0, Denied = 1, Authorized = 2 };
+    // How a notification is presented while the agent is in front.
+    enum PresentationOption { PresentSound = 0x2, PresentBanner = 0x10 };
+    using PresentationOptions = int;
+
     virtual ~NotificationCenter() = default;
-    // Answers, on the main thread, whether notifications can be shown.
+    // The presentation answer: asked for each notification that is posted.
+    virtual void setWillPresent(std::function<PresentationOptions()> answer) = 0;
+    // Answers whether notifications can be shown.
     virtual void requestAuthorization(std::function<void(bool granted)> completion) = 0;
-    // Posts at once; a newer notification with the same identifier replaces the older one.
+    // Answers the current permission without asking the user.
+    virtual void authorizationStatus(std::function<void(AuthorizationStatus)> completion) = 0;
+    // Posts at once, with the default sound; a newer notification with the
+    // same identifier replaces the older one.
     virtual void add(const QString &title, const QString &body, const QString &identifier) = 0;
 };

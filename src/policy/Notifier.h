@@ -1,24 +1,45 @@
 #pragma once
 
 #include "app/BatteryInfo.h"
+#include "policy/NotificationCenter.h"
 
 #include <QString>
 #include <functional>
 
-class NotificationCenter;
-
 // The notification rules: limit reached, low battery, weak adapter, battery
-// sinking on the adapter. Each fires once per occasion.
+// sinking on the adapter. Each fires once per occasion; the flags that remember
+// an occasion live in memory only, so a restart starts with all of them clear.
 class Notifier
 {
 public:
     explicit Notifier(NotificationCenter &center);
 
+    // Installs the presentation answer and, while any rule is on, asks for permission.
     void setup();
+    // Calls completion (when given) on the main thread with whether permission was granted.
     void requestPermission(std::function<void(bool)> completion = {});
+    // Calls completion on the main thread with the current permission state.
+    void
+    authorizationStatus(std::function<void(NotificationCenter::AuthorizationStatus)> completion);
     void send(const QString &title, const QString &body, const QString &id);
+    // How a notification is shown while the agent is in front: banner with sound.
+    NotificationCenter::PresentationOptions willPresent() const;
     void evaluate(const BatteryInfo &old, const BatteryInfo &now, qint64 limit, bool engaged);
 
+    bool limitNotified() const { return m_limitNotified; }
+    bool lowNotified() const { return m_lowNotified; }
+    bool adapterChecked() const { return m_adapterChecked; }
+    qint64 stalledTicks() const { return m_stalledTicks; }
+
 private:
+    void limitRule(const BatteryInfo &old, const BatteryInfo &now, qint64 limit, bool engaged);
+    void lowRule(const BatteryInfo &now);
+    void adapterRule(const BatteryInfo &now);
+    void stalledRule(const BatteryInfo &old, const BatteryInfo &now, qint64 limit);
+
     NotificationCenter &m_center;
+    bool m_limitNotified = false;
+    bool m_lowNotified = false;
+    bool m_adapterChecked = false;
+    qint64 m_stalledTicks = 0;
 };

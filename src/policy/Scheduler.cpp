@@ -1,8 +1,88 @@
 #include "policy/Scheduler.h"
 
-// Placeholder until the weekday schedule lands.
-QList<QPair<qint64, QString>> Scheduler::weekdays() { return {}; }
-QDateTime Scheduler::effectiveDay(const QDateTime &date) { return date; }
-qint64 Scheduler::limit(const QDateTime &) { return 80; }
-void Scheduler::apply(const QDateTime &, const std::function<void(qint64)> &) {}
-void Scheduler::invalidate() {}
+#include "app/L.h"
+#include "settings/Defaults.h"
+#include "settings/Key.h"
+#include "settings/Prefs.h"
+
+QList<QPair<qint64, QString>> Scheduler::weekdays()
+{
+    // QLocale counts Monday 1 … Sunday 7; the list below is Sunday first.
+    QStringList names;
+    names << appLocale().standaloneDayName(Qt::Sunday, QLocale::LongFormat);
+    for (int day = Qt::Monday; day <= Qt::Saturday; ++day)
+        names << appLocale().standaloneDayName(day, QLocale::LongFormat);
+    names.removeAll(QString());
+    return weekdays(names);
+}
+
+QList<QPair<qint64, QString>> Scheduler::weekdays(const QStringList &standaloneNames)
+{
+    QList<QPair<qint64, QString>> days;
+    for (const qint64 n : {2, 3, 4, 5, 6, 7, 1}) {
+        QString name = QString::number(n);
+        if (standaloneNames.size() == 7) {
+            name = standaloneNames.at(n - 1);
+            if (!name.isEmpty())
+                name = appLocale().toUpper(name.left(1)) + name.mid(1);
+        }
+        days.append({n, name});
+    }
+    return days;
+}
+
+qint64 Scheduler::weekdayNumber(const QDateTime &date)
+{
+    // Monday 1 … Sunday 7 → Sunday 1 … Saturday 7.
+    return date.toLocalTime().date().dayOfWeek() % 7 + 1;
+}
+
+QDateTime Scheduler::effectiveDay(const QDateTime &date)
+{
+    SettingsStore &d = Prefs::d();
+    if (!d.boolean(Key::scheduleEve, Defaults::scheduleEve))
+        return date;
+    const QDateTime local = date.toLocalTime();
+    if (local.time().hour() < d.integer(Key::scheduleEveHour, Defaults::scheduleEveHour))
+        return date;
+    // Calendar-day arithmetic keeps the wall-clock time, so a 23- or 25-hour day
+    // still lands on the next date. Where that wall-clock time does not exist
+    // on the next day (a clock change), noon of that day stands in for it.
+    const QDate nextDate = local.date().addDays(1);
+    if (!nextDate.isValid())
+        return date;
+    const QDateTime next = local.addDays(1);
+    if (next.isValid() && next.date() == nextDate)
+        return next;
+    return QDateTime(nextDate, QTime(12, 0));
+}
+
+qint64 Scheduler::limit(const QDateTime &date)
+{
+    return Prefs::d().integer(Key::scheduleDay(weekdayNumber(date)), Defaults::scheduleLimit);
+}
+
+QString Scheduler::stamp(const QDateTime &date)
+{
+    const QDate day = date.toLocalTime().date();
+    return day.isValid() ? day.toString(Qt::ISODate) : QString();
+}
+
+void Scheduler::apply(const QDateTime &now, const std::function<void(qint64)> &setLimit)
+{
+    SettingsStore &d = Prefs::d();
+    if (!d.boolean(Key::scheduleOn, Defaults::scheduleOn))
+        return;
+    const QDateTime day = effectiveDay(now);
+    const QString dayStamp = stamp(day);
+    if (d.string(Key::scheduleApplied) == dayStamp)
+        return;
+    d.setString(Key::scheduleApplied, dayStamp);
+    if (setLimit)
+        setLimit(limit(day));
+}
+
+void Scheduler::invalidate()
+{
+    Prefs::d().remove(Key::scheduleApplied);
+}
