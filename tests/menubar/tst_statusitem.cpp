@@ -1,0 +1,7 @@
+#include <QTest>
+class TestStatusItem : public QObject
+{
+    Q_OBJECT
+};
+QTEST_MAIN(TestStatusItem)
+#include "tst_statusitem.moc"
