@@ -4,6 +4,7 @@
 #include "app/ChargeLimit.h"
 #include "app/L.h"
 #include "app/SystemClock.h"
+#include "menubar/StatusItem.h"
 #include "platform/AutostartLoginItem.h"
 #include "platform/LinuxSystemEvents.h"
 #include "platform/SysfsBatteryRegistry.h"
@@ -35,13 +36,16 @@ int main(int argc, char *argv[])
     AutostartLoginItem loginItem(ConfigPaths::configHome(), QApplication::applicationFilePath());
     LinuxSystemEvents events(sysfsRoot, SysfsPaths::isMoved());
 
+    StatusItem statusItem(state, nullptr);
+
     AppDelegate delegate({.state = state,
                           .notifier = notifier,
                           .history = history,
                           .loginItem = &loginItem,
                           .events = &events,
-                          .item = nullptr,
+                          .item = &statusItem,
                           .window = nullptr});
+    QObject::connect(&statusItem, &StatusItem::quitRequested, &delegate, &AppDelegate::quit);
     QMetaObject::invokeMethod(&delegate, &AppDelegate::applicationDidFinishLaunching,
                               Qt::QueuedConnection);
     return QApplication::exec();
