@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimeLine>
@@ -42,8 +43,13 @@ StatusItem::StatusItem(AppState &state, WindowView *window, QObject *parent)
 StatusItem::StatusItem(AppState &state, WindowView *window, Options options, QObject *parent)
     : QObject(parent), m_state(state), m_window(window), m_options(std::move(options))
 {
-    if (!m_options.trayAvailable)
-        m_options.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    if (!m_options.trayAvailable) {
+        m_options.trayAvailable = [host = m_options.statusNotifierHost] {
+            if (host && QGuiApplication::platformName() != QLatin1String("xcb") && !host())
+                return false;
+            return QSystemTrayIcon::isSystemTrayAvailable();
+        };
+    }
     m_trayWait.setInterval(m_options.retryIntervalMs);
     connect(&m_trayWait, &QTimer::timeout, this, &StatusItem::waitForTray);
     if (QCoreApplication *app = QCoreApplication::instance())

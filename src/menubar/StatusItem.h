@@ -23,8 +23,13 @@ class StatusItem : public QObject, public StatusItemView
     Q_OBJECT
 public:
     struct Options {
-        // Whether a tray can show the icon now.
-        std::function<bool()> trayAvailable;
+        // Whether a tray can show the icon now; by default Qt's answer, asked
+        // only once a StatusNotifierItem host is there (see below).
+        std::function<bool()> trayAvailable = {};
+        // Whether a StatusNotifierItem host is registered. Qt remembers its
+        // first answer about such hosts for the whole run, so outside X11
+        // (where no other tray exists) it is not asked before one is there.
+        std::function<bool()> statusNotifierHost = {};
         // How long to wait for a tray that is not there yet, before the window
         // is shown so the agent stays reachable.
         int retryIntervalMs = 2000;

@@ -129,6 +129,7 @@ private Q_SLOTS:
     void showIconSwitch();
     void waitsForTray_data();
     void waitsForTray();
+    void asksForHostAtEveryTry();
 
 private:
     QTemporaryDir m_config;
@@ -502,6 +503,25 @@ void TestStatusItem::waitsForTray()
     QCOMPARE(w.window.shown, windowShown);
     if (itemShown)
         QVERIFY(!w.item->item()->icon().isNull());
+}
+
+void TestStatusItem::asksForHostAtEveryTry()
+{
+    // Outside X11 a StatusNotifierItem host is the only tray; without one the
+    // wait goes on (the offscreen platform never has a tray) and ends in the window.
+    int asked = 0;
+    World w({}, {.statusNotifierHost =
+                     [&] {
+                         ++asked;
+                         return false;
+                     },
+                 .retryIntervalMs = 10,
+                 .retryAttempts = 3});
+    w.item->updateStatusItem();
+    QTRY_VERIFY(!w.item->isWaitingForTray());
+    QCOMPARE(asked, 4); // at the start and at each of the three tries
+    QVERIFY(!w.item->item());
+    QCOMPARE(w.window.shown, 1);
 }
 
 QTEST_MAIN(TestStatusItem)
