@@ -7,6 +7,7 @@
 #include "menubar/StatusItem.h"
 #include "platform/AutostartLoginItem.h"
 #include "platform/LinuxSystemEvents.h"
+#include "platform/StatusNotifierHost.h"
 #include "platform/SysfsBatteryRegistry.h"
 #include "platform/SysfsPaths.h"
 #include "policy/History.h"
@@ -36,7 +37,8 @@ int main(int argc, char *argv[])
     AutostartLoginItem loginItem(ConfigPaths::configHome(), QApplication::applicationFilePath());
     LinuxSystemEvents events(sysfsRoot, SysfsPaths::isMoved());
 
-    StatusItem statusItem(state, nullptr);
+    StatusItem statusItem(state, nullptr,
+                          {.statusNotifierHost = &StatusNotifierHost::isRegistered});
 
     AppDelegate delegate({.state = state,
                           .notifier = notifier,
