@@ -87,12 +87,15 @@ void StatusItem::createItem()
     connect(m_menu.get(), &QMenu::aboutToShow, this, [this] { menuNeedsUpdate(*m_menu); });
     m_item = std::make_unique<QSystemTrayIcon>();
     m_item->setContextMenu(m_menu.get());
-    // A plain click opens the menu too, as on a panel button.
-    connect(m_item.get(), &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::Trigger && m_menu)
-                    m_menu->popup(QCursor::pos());
-            });
+    // A plain click opens the menu too, as on a panel button. Only on X11: a
+    // Wayland client can neither read the pointer nor place a free popup there.
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        connect(m_item.get(), &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) {
+                    if (reason == QSystemTrayIcon::Trigger && m_menu)
+                        m_menu->popup(QCursor::pos());
+                });
+    }
     // A new button starts at full opacity; a running blink picks it up at its next step.
     if (m_fade)
         m_fade->stop();
