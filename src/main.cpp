@@ -4,9 +4,11 @@
 #include "app/ChargeLimit.h"
 #include "app/L.h"
 #include "app/SystemClock.h"
+#include "menubar/StatusItem.h"
 #include "platform/AutostartLoginItem.h"
 #include "platform/FreedesktopNotificationCenter.h"
 #include "platform/LinuxSystemEvents.h"
+#include "platform/StatusNotifierHost.h"
 #include "platform/SysfsBatteryRegistry.h"
 #include "platform/SysfsPaths.h"
 #include "policy/History.h"
@@ -35,13 +37,17 @@ int main(int argc, char *argv[])
     AutostartLoginItem loginItem(ConfigPaths::configHome(), QApplication::applicationFilePath());
     LinuxSystemEvents events(sysfsRoot, SysfsPaths::isMoved());
 
+    StatusItem statusItem(state, nullptr,
+                          {.statusNotifierHost = &StatusNotifierHost::isRegistered});
+
     AppDelegate delegate({.state = state,
                           .notifier = notifier,
                           .history = history,
                           .loginItem = &loginItem,
                           .events = &events,
-                          .item = nullptr,
+                          .item = &statusItem,
                           .window = nullptr});
+    QObject::connect(&statusItem, &StatusItem::quitRequested, &delegate, &AppDelegate::quit);
     QMetaObject::invokeMethod(&delegate, &AppDelegate::applicationDidFinishLaunching,
                               Qt::QueuedConnection);
     return QApplication::exec();

@@ -1,0 +1,82 @@
+// Prints the median cost of redrawing the status button (icon rendered at 1×
+// and 2×) and of building the status menu, over a fake battery and client.
+#include "FakeBattery.h"
+#include "FakeChargeClient.h"
+#include "app/AppState.h"
+#include "app/ChargeLimit.h"
+#include "menubar/MenuIcon.h"
+#include "menubar/StatusItem.h"
+#include "menubar/StatusMenu.h"
+#include "settings/Prefs.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLoggingCategory>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace
+{
+double medianMicros(int rounds, const std::function<void()> &work)
+{
+    std::vector<double> times;
+    times.reserve(rounds);
+    for (int i = 0; i < rounds + 20; ++i) {
+        QElapsedTimer t;
+        t.start();
+        work();
+        if (i >= 20) // warm-up rounds are not counted
+            times.push_back(static_cast<double>(t.nsecsElapsed()) / 1000.0);
+    }
+    std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
+    return times[times.size() / 2];
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    QApplication app(argc, argv);
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.core.qobject.connect.warning=false"));
+
+    FakeBattery battery;
+    battery.percent = 57;
+    battery.charging = true;
+    battery.pluggedIn = true;
+    battery.adapterWatts = 96;
+    FixedClock clock;
+    auto client = std::make_unique<FakeChargeClient>();
+    client->limit = 80;
+    ChargeLimit chargeLimit(std::move(client));
+    AppState state(chargeLimit, battery, clock);
+    StatusItem item(state, nullptr, {.trayAvailable = [] { return true; }});
+    item.updateStatusItem();
+
+    const int rounds = 500;
+    std::printf("median over %d rounds, in microseconds\n", rounds);
+    for (const qint64 style : {0, 1, 2}) {
+        Prefs::setIconStyle(style);
+        std::printf("refreshButton, style %lld:            %8.1f\n", static_cast<long long>(style),
+                    medianMicros(rounds, [&] { item.refreshButton(); }));
+    }
+    std::printf("MenuIcon render 2x, number and bolt: %8.1f\n", medianMicros(rounds, [] {
+                    MenuIcon::image(57, true, Badge::charging, 80).render(2.0);
+                }));
+    std::printf("MenuIcon render 2x, bar and bolt:    %8.1f\n", medianMicros(rounds, [] {
+                    MenuIcon::image(57, false, Badge::charging, 80).render(2.0);
+                }));
+    QMenu menu;
+    const StatusMenu::Actions none;
+    std::printf("building the menu (rows only):       %8.1f\n",
+                medianMicros(rounds, [&] { StatusMenu::fill(menu, state, none); }));
+    std::printf("opening the menu (refresh, redraw):  %8.1f\n",
+                medianMicros(rounds, [&] { item.menuNeedsUpdate(menu); }));
+    return 0;
+}

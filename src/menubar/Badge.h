@@ -1,0 +1,8 @@
+#pragma once
+
+// The mark drawn on the battery symbol.
+enum class Badge {
+    none,
+    charging, // lightning bolt
+    plugged,  // power plug: on external power, not charging
+};

@@ -1,0 +1,208 @@
+#include "menubar/MenuIcon.h"
+
+#include "app/L.h"
+#include "menubar/Glyph.h"
+#include "menubar/MenuIconFont.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPen>
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+namespace
+{
+constexpr qreal imageHeight = 18.0;
+constexpr qreal bodyHeight = 14.0;
+constexpr qreal tipWidth = 1.6;
+
+// Clips with soft edges: QPainter's raster clip snaps to whole pixels, which
+// would move the level by up to half a pixel at 1×. The drawing goes into a
+// layer of the target's size, everything outside `clip` is erased with
+// antialiasing, and the layer is composited onto the target with `mode`.
+void drawClipped(QPainter &target, const QRectF &clip, QPainter::CompositionMode mode,
+                 const std::function<void(QPainter &)> &draw)
+{
+    if (clip.width() <= 0 || clip.height() <= 0)
+        return;
+    QPaintDevice *device = target.device();
+    // Images and pixmaps report their size in device pixels.
+    QImage layer(device->width(), device->height(), QImage::Format_ARGB32_Premultiplied);
+    layer.setDevicePixelRatio(device->devicePixelRatio());
+    layer.fill(Qt::transparent);
+    {
+        QPainter q(&layer);
+        q.setRenderHint(QPainter::Antialiasing);
+        q.setWorldTransform(target.worldTransform());
+        draw(q);
+        QPainterPath outside;
+        outside.setFillRule(Qt::OddEvenFill);
+        outside.addRect(clip.adjusted(-1000, -1000, 1000, 1000));
+        outside.addRect(clip);
+        q.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+        q.fillPath(outside, Qt::black);
+    }
+    target.save();
+    target.setWorldTransform(QTransform());
+    target.setCompositionMode(mode);
+    target.drawImage(QPointF(0, 0), layer);
+    target.restore();
+}
+
+QColor dimColour(bool showNumber)
+{
+    return QColor::fromRgbF(0, 0, 0, showNumber ? 0.3f : 0.5f);
+}
+} // namespace
+
+MenuIcon::MenuIcon(qint64 percent, bool showNumber, Badge badge, qint64 limit)
+    : m_percent(percent), m_showNumber(showNumber), m_badge(badge), m_limit(limit),
+      m_bodyWidth(showNumber ? 32.0 : 23.0),
+      m_level(static_cast<qreal>(std::clamp<qint64>(percent, 0, 100)) / 100.0)
+{
+}
+
+MenuIcon MenuIcon::image(qint64 percent, bool showNumber, Badge badge, qint64 limit)
+{
+    return MenuIcon(percent, showNumber, badge, limit);
+}
+
+QSizeF MenuIcon::size() const
+{
+    return {m_bodyWidth + tipWidth + 2.5, imageHeight};
+}
+
+QString MenuIcon::accessibilityDescription() const
+{
+    return L("Akku %d %%", m_percent);
+}
+
+QImage MenuIcon::render(qreal devicePixelRatio) const
+{
+    const QSizeF points = size();
+    // The small epsilon keeps 18.0 × 2 at 36 pixels despite rounding noise.
+    QImage image(static_cast<int>(std::ceil(points.width() * devicePixelRatio - 1e-6)),
+                 static_cast<int>(std::ceil(points.height() * devicePixelRatio - 1e-6)),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    draw(painter);
+    return image;
+}
+
+QImage MenuIcon::render(qreal devicePixelRatio, const QColor &tint) const
+{
+    return tinted(render(devicePixelRatio), tint);
+}
+
+QImage MenuIcon::tinted(QImage image, const QColor &tint)
+{
+    QPainter painter(&image);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(QRectF(QPointF(0, 0), image.deviceIndependentSize()), tint);
+    return image;
+}
+
+void MenuIcon::draw(QPainter &p) const
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.translate(0, imageHeight);
+    p.scale(1, -1);
+
+    const QRectF body(0.5, 3.5, m_bodyWidth, bodyHeight);
+    const qreal lw = m_showNumber ? 1.8 : 1.0;
+    const QRectF tip(body.right() + lw * 0.5 + 0.6, body.center().y() - 2.3, tipWidth, 4.6);
+    QPainterPath outline;
+    outline.addRoundedRect(body, 3.8, 3.8);
+    QPainterPath tipPath;
+    tipPath.addRoundedRect(tip, 0.8, 0.8);
+    const auto frame = [&](QPainter &q, const QColor &colour) {
+        q.strokePath(outline, QPen(colour, lw, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+        q.fillPath(tipPath, colour);
+    };
+
+    frame(p, dimColour(m_showNumber));
+    if (m_showNumber && m_level > 0) {
+        // The level shows on the outline itself: opaque left of it, dim beyond.
+        const qreal clipWidth =
+            m_level >= 1.0 ? size().width() : body.left() - lw + m_level * (2 * lw + m_bodyWidth);
+        drawClipped(p, QRectF(0, 0, clipWidth, imageHeight), QPainter::CompositionMode_SourceOver,
+                    [&](QPainter &q) { frame(q, Qt::black); });
+    }
+
+    if (m_showNumber)
+        drawNumber(p);
+    else
+        drawBar(p);
+    drawMarker(p);
+    p.restore();
+}
+
+void MenuIcon::drawNumber(QPainter &p) const
+{
+    const QRectF body(0.5, 3.5, m_bodyWidth, bodyHeight);
+    const QString text = QString::number(m_percent);
+    const QFont font = MenuIconFont::bold(m_percent <= 99 ? 11.5 : 9.3);
+    const QSizeF symbol = Glyph::size(m_badge, m_badge == Badge::plugged ? 6.0 : 7.0);
+    const qreal gap = symbol.isEmpty() ? 0.0 : 1.0;
+
+    const QPainterPath glyphs = MenuIconFont::textPath(font, text); // y down
+    const qreal tw = MenuIconFont::advance(font, text);
+    const qreal x0 = body.center().x() - (tw + gap + symbol.width()) * 0.5;
+    // The glyphs' middle (y up: minus the y-down middle) sits on the body's middle.
+    const qreal baseline = body.center().y() + glyphs.boundingRect().center().y();
+    QTransform place;
+    place.translate(x0, baseline);
+    place.scale(1, -1);
+    p.fillPath(place.map(glyphs), Qt::black);
+
+    if (!symbol.isEmpty()) {
+        const QRectF box(x0 + tw + gap, body.center().y() - symbol.height() * 0.5, symbol.width(),
+                         symbol.height());
+        p.fillPath(Glyph::path(m_badge, box), Qt::black);
+    }
+}
+
+void MenuIcon::drawBar(QPainter &p) const
+{
+    const QRectF body(0.5, 3.5, m_bodyWidth, bodyHeight);
+    const QRectF inner = body.adjusted(2.0, 2.0, -2.0, -2.0);
+    const qreal bw = m_level > 0 ? std::max(m_level * inner.width(), 1.5) : 0.0;
+    const QRectF bar(inner.left(), inner.top(), bw, inner.height());
+    if (bw > 0) {
+        QPainterPath path;
+        path.addRoundedRect(bar, 1.6, 1.6);
+        p.fillPath(path, Qt::black);
+    }
+
+    const QSizeF symbol = Glyph::size(m_badge, 8.5);
+    if (symbol.isEmpty())
+        return;
+    const QRectF box(body.center().x() - symbol.width() * 0.5,
+                     body.center().y() - symbol.height() * 0.5, symbol.width(), symbol.height());
+    const QPainterPath glyph = Glyph::path(m_badge, box);
+    const auto fill = [&](QPainter &q) { q.fillPath(glyph, Qt::black); };
+    // A hole in the filled part, a solid shape in the empty part.
+    drawClipped(p, bar, QPainter::CompositionMode_DestinationOut, fill);
+    drawClipped(p, QRectF(bar.right(), inner.top(), inner.right() - bar.right(), inner.height()),
+                QPainter::CompositionMode_SourceOver, fill);
+}
+
+void MenuIcon::drawMarker(QPainter &p) const
+{
+    if (m_limit > 99)
+        return;
+    const QRectF body(0.5, 3.5, m_bodyWidth, bodyHeight);
+    const QRectF r = m_showNumber ? body : body.adjusted(2.0, 2.0, -2.0, -2.0);
+    const qreal lw = m_showNumber ? 1.8 : 1.0;
+    const qreal x = r.left() + r.width() * static_cast<qreal>(m_limit) / 100.0;
+    QPainterPath triangle;
+    triangle.addPolygon(QPolygonF({{x - 2.2, body.top() - 3.3},
+                                   {x + 2.2, body.top() - 3.3},
+                                   {x, body.top() - lw * 0.5 - 0.3},
+                                   {x - 2.2, body.top() - 3.3}}));
+    p.fillPath(triangle, Qt::black);
+}

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "app/StatusItemView.h"
+
+#include <QImage>
+#include <QObject>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+class AppState;
+class QMenu;
+class QSystemTrayIcon;
+class QTimeLine;
+class WindowView;
+
+// The battery icon in the panel with its menu: redrawn from the state, blinking
+// while the charge is low on battery, its menu rebuilt each time it opens.
+// Between ticks it costs nothing: only the blink timer (while blinking) and the
+// wait for a tray (for a short while after start) ever wake it.
+class StatusItem : public QObject, public StatusItemView
+{
+    Q_OBJECT
+public:
+    struct Options {
+        // Whether a tray can show the icon now; by default Qt's answer, asked
+        // only once a StatusNotifierItem host is there (see below).
+        std::function<bool()> trayAvailable = {};
+        // Whether a StatusNotifierItem host is registered. Qt remembers its
+        // first answer about such hosts for the whole run, so outside X11
+        // (where no other tray exists) it is not asked before one is there.
+        std::function<bool()> statusNotifierHost = {};
+        // How long to wait for a tray that is not there yet, before the window
+        // is shown so the agent stays reachable.
+        int retryIntervalMs = 2000;
+        int retryAttempts = 15;
+    };
+
+    // `window` may be null until the window exists (see setWindow).
+    StatusItem(AppState &state, WindowView *window, QObject *parent = nullptr);
+    StatusItem(AppState &state, WindowView *window, Options options, QObject *parent = nullptr);
+    ~StatusItem() override;
+
+    void setWindow(WindowView *window) { m_window = window; }
+
+    void updateStatusItem() override;
+    void refreshButton() override;
+    void updateBlink();
+    // Called right before the menu opens.
+    void menuNeedsUpdate(QMenu &menu);
+
+    void pickLimit(qint64 limit);
+    void fullOnce();
+    void reEnable();
+    void openSettings();
+    void quit();
+
+    // What the panel shows now.
+    QSystemTrayIcon *item() const { return m_item.get(); }
+    QMenu *menu() const { return m_menu.get(); }
+    bool isWaitingForTray() const { return m_trayWait.isActive(); }
+    bool isBlinking() const { return m_blinkTimer != nullptr; }
+    const QTimer *blinkTimer() const { return m_blinkTimer.get(); }
+    bool blinkDim() const { return m_blinkDim; }
+    qreal opacity() const { return m_opacity; }
+    // The button's picture at 2×, tinted, at full opacity.
+    const QImage &buttonImage() const { return m_image2x; }
+
+Q_SIGNALS:
+    // The quit row was chosen.
+    void quitRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createItem();
+    void removeItem();
+    void waitForTray();
+    void blinkStep();
+    void fadeTo(qreal opacity);
+    void stopBlinking();
+    void showOpacity(qreal opacity);
+
+    AppState &m_state;
+    WindowView *m_window;
+    Options m_options;
+    std::unique_ptr<QMenu> m_menu;
+    std::unique_ptr<QSystemTrayIcon> m_item;
+    std::unique_ptr<QTimer> m_blinkTimer;
+    bool m_blinkDim = false;
+    qreal m_opacity = 1.0;
+    std::unique_ptr<QTimeLine> m_fade;
+    QTimer m_trayWait;
+    int m_trayAttempts = 0;
+    QImage m_image1x;
+    QImage m_image2x;
+};

@@ -1,0 +1,528 @@
+// The status item and its menu over a real AppState, with a fake charge client
+// and a fake battery at the platform edge.
+#include "FakeBattery.h"
+#include "FakeChargeClient.h"
+#include "IconPixels.h"
+#include "app/AppState.h"
+#include "app/ChargeLimit.h"
+#include "menubar/StatusItem.h"
+#include "settings/Defaults.h"
+#include "settings/Key.h"
+#include "settings/Prefs.h"
+
+#include <QAction>
+#include <QLoggingCategory>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+namespace
+{
+// One world: battery, client, state and the status item, with a tray present.
+struct World {
+    FakeBattery battery;
+    FixedClock clock;
+    FakeChargeClient *client = nullptr;
+    std::unique_ptr<ChargeLimit> chargeLimit;
+    std::unique_ptr<AppState> state;
+    FakeWindow window;
+    std::unique_ptr<StatusItem> item;
+
+    explicit World(std::function<void(FakeChargeClient &)> setUp = {},
+                   StatusItem::Options options = {.trayAvailable = [] { return true; }})
+    {
+        auto fake = std::make_unique<FakeChargeClient>();
+        client = fake.get();
+        if (setUp)
+            setUp(*client);
+        chargeLimit = std::make_unique<ChargeLimit>(std::move(fake));
+        state = std::make_unique<AppState>(*chargeLimit, battery, clock);
+        item = std::make_unique<StatusItem>(*state, &window, std::move(options));
+    }
+
+    // Opens the menu as the tray does and lists its rows.
+    QStringList openMenu()
+    {
+        QMenu *menu = item->menu();
+        if (!menu)
+            return {QStringLiteral("no menu")};
+        Q_EMIT menu->aboutToShow();
+        return rows(*menu);
+    }
+
+    QAction *row(const QString &title) const
+    {
+        for (QAction *a : item->menu()->actions())
+            if (a->text() == title)
+                return a;
+        return nullptr;
+    }
+
+    // A row as "title", with " [x]" or " [ ]" when checkable, " (off)" when
+    // disabled and " <shortcut>"; separators as "---".
+    static QStringList rows(const QMenu &menu)
+    {
+        QStringList out;
+        for (const QAction *a : menu.actions()) {
+            if (a->isSeparator()) {
+                out << QStringLiteral("---");
+                continue;
+            }
+            QString r = a->text();
+            if (a->isCheckable())
+                r += a->isChecked() ? QStringLiteral(" [x]") : QStringLiteral(" [ ]");
+            if (!a->isEnabled())
+                r += QStringLiteral(" (off)");
+            if (!a->shortcut().isEmpty())
+                r += QLatin1Char(' ') + a->shortcut().toString(QKeySequence::PortableText);
+            out << r;
+        }
+        return out;
+    }
+};
+
+// Rows expected: {status}, {limit} and {schedule} stand for the state's lines
+// (they are disabled rows); {schedule} is dropped while the state has none.
+QStringList expand(QStringList rows, const AppState &state)
+{
+    QStringList out;
+    for (const QString &r : rows) {
+        if (r == QLatin1String("{status}"))
+            out << state.statusLine() + QStringLiteral(" (off)");
+        else if (r == QLatin1String("{limit}"))
+            out << state.limitLine() + QStringLiteral(" (off)");
+        else if (r == QLatin1String("{schedule}")) {
+            if (const auto line = state.scheduleLine())
+                out << *line + QStringLiteral(" (off)");
+        } else
+            out << r;
+    }
+    return out;
+}
+
+const QString health = QStringLiteral("Zustand 92 %  ·  123 Zyklen (off)");
+const QString settingsRow = QStringLiteral("Einstellungen … Ctrl+,");
+const QString quitRow = QStringLiteral("Voltquill beenden Ctrl+Q");
+} // namespace
+
+class TestStatusItem : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void menuRows_data();
+    void menuRows();
+    void menuRebuiltOnEveryOpening();
+    void warningAfterFailedPick();
+    void menuActions_data();
+    void menuActions();
+    void button_data();
+    void button();
+    void blinkConditions_data();
+    void blinkConditions();
+    void blinkFadesAndStopsOnPlugging();
+    void noTimerWhileIdle();
+    void showIconSwitch();
+    void waitsForTray_data();
+    void waitsForTray();
+    void asksForHostAtEveryTry();
+
+private:
+    QTemporaryDir m_config;
+};
+
+void TestStatusItem::initTestCase()
+{
+    QVERIFY(m_config.isValid());
+    // The offscreen platform has no tray window to follow; Qt says so at every icon.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.core.qobject.connect.warning=false"));
+    qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
+    qputenv("XDG_DATA_HOME", m_config.path().toUtf8());
+}
+
+void TestStatusItem::init()
+{
+    Prefs::d().clear();
+}
+
+void TestStatusItem::menuRows_data()
+{
+    QTest::addColumn<qint64>("clientLimit");
+    QTest::addColumn<bool>("suspended");
+    QTest::addColumn<bool>("pluggedIn");
+    QTest::addColumn<qint64>("watts");
+    QTest::addColumn<bool>("scheduleOn");
+    QTest::addColumn<QStringList>("expected");
+
+    const QStringList head{"{status}", "{limit}", "---", "Laden bis (off)"};
+    const QStringList tail{"---", settingsRow, quitRow};
+    const auto options = [](qint64 checked) {
+        QStringList out;
+        for (const qint64 v : {80, 85, 90, 95, 100})
+            out << QStringLiteral("%1 % %2").arg(v).arg(v == checked ? "[x]" : "[ ]");
+        return out;
+    };
+
+    QTest::newRow("85 engaged") << qint64(85) << false << false << qint64(0) << false
+                                << head + options(85) +
+                                       QStringList{"Einmal voll laden (bis zum Abstecken)", "---",
+                                                   health} +
+                                       tail;
+    QTest::newRow("85 suspended: stays checked")
+        << qint64(85) << true << true << qint64(0) << false
+        << head + options(85) + QStringList{"Limit sofort wieder einschalten", "---", health} +
+               tail;
+    QTest::newRow("no limit: 100 checked, no suspend row")
+        << qint64(100) << false << false << qint64(0) << false
+        << head + options(100) + QStringList{"---", health} + tail;
+    QTest::newRow("adapter with 96 W")
+        << qint64(100) << false << true << qint64(96) << false
+        << head + options(100) + QStringList{"---", health, "Netzteil 96 W (off)"} + tail;
+    QTest::newRow("adapter reporting 0 W")
+        << qint64(100) << false << true << qint64(0) << false
+        << head + options(100) + QStringList{"---", health} + tail;
+    QTest::newRow("watts but on battery")
+        << qint64(100) << false << false << qint64(60) << false
+        << head + options(100) + QStringList{"---", health} + tail;
+    QStringList withSchedule{"{status}", "{limit}", "{schedule}", "---", "Laden bis (off)"};
+    QTest::newRow("schedule on") << qint64(85) << false << false << qint64(0) << true
+                                 << withSchedule + options(85) +
+                                        QStringList{"Einmal voll laden (bis zum Abstecken)", "---",
+                                                    health} +
+                                        tail;
+}
+
+void TestStatusItem::menuRows()
+{
+    QFETCH(qint64, clientLimit);
+    QFETCH(bool, suspended);
+    QFETCH(bool, pluggedIn);
+    QFETCH(qint64, watts);
+    QFETCH(bool, scheduleOn);
+    QFETCH(QStringList, expected);
+
+    Prefs::d().setBool(Key::scheduleOn, scheduleOn);
+    if (suspended)
+        Prefs::setChosenLimit(clientLimit);
+    World w([&](FakeChargeClient &c) {
+        c.limit = static_cast<quint64>(clientLimit);
+        c.suspended = suspended;
+    });
+    w.battery.pluggedIn = pluggedIn;
+    w.battery.adapterWatts = watts;
+    w.item->updateStatusItem();
+    // The menu refreshes the state before it shows it.
+    const QStringList rows = w.openMenu();
+    QCOMPARE(rows, expand(expected, *w.state));
+    QCOMPARE(w.state->engaged(), !suspended);
+    if (!scheduleOn)
+        QVERIFY(!w.state->scheduleLine());
+    // The status line is set in bold at 13 points.
+    const QFont first = w.item->menu()->actions().constFirst()->font();
+    QVERIFY(first.bold());
+    QCOMPARE(first.pointSizeF(), 13.0);
+}
+
+void TestStatusItem::menuRebuiltOnEveryOpening()
+{
+    World w([](FakeChargeClient &c) { c.limit = 80; });
+    w.item->updateStatusItem();
+    w.openMenu();
+    QVERIFY(w.row(QStringLiteral("80 %"))->isChecked());
+    // Changed behind the agent's back: the next opening reads it back.
+    w.client->limit = 90;
+    w.battery.pluggedIn = true;
+    w.battery.adapterWatts = 65;
+    const QStringList rows = w.openMenu();
+    QVERIFY(w.row(QStringLiteral("90 %"))->isChecked());
+    QVERIFY(!w.row(QStringLiteral("80 %"))->isChecked());
+    QVERIFY(rows.contains(QStringLiteral("Netzteil 65 W (off)")));
+    QCOMPARE(rows.count(QStringLiteral("Laden bis (off)")), 1);
+}
+
+void TestStatusItem::warningAfterFailedPick()
+{
+    World w([](FakeChargeClient &c) { c.limit = 80; });
+    w.item->updateStatusItem();
+    w.openMenu();
+    w.client->failure =
+        ChargeError{QStringLiteral("org.voltquill"), 3, QStringLiteral("Zugriff verweigert")};
+    w.row(QStringLiteral("90 %"))->trigger();
+    QCOMPARE(w.client->calls, QStringList{"setMCLLimit 90"});
+
+    const QString warning =
+        QStringLiteral(u"\u26A0\uFE0E Limit konnte nicht gesetzt werden: Zugriff verweigert (off)");
+    QStringList rows = w.openMenu();
+    QCOMPARE(rows.mid(rows.indexOf(health), 3), (QStringList{health, warning, "---"}));
+    QVERIFY(w.row(QStringLiteral("80 %"))->isChecked());
+
+    // The next successful command clears it.
+    w.client->failure.reset();
+    w.row(QStringLiteral("95 %"))->trigger();
+    rows = w.openMenu();
+    QVERIFY(!rows.contains(warning));
+    QVERIFY(w.row(QStringLiteral("95 %"))->isChecked());
+}
+
+void TestStatusItem::menuActions_data()
+{
+    QTest::addColumn<bool>("suspended");
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<int>("windowShown");
+    QTest::addColumn<bool>("quit");
+    QTest::addColumn<QString>("checkedAfter");
+    QTest::newRow("pick 90") << false << "90 %" << QStringList{"setMCLLimit 90"} << 0 << false
+                             << "90 %";
+    QTest::newRow("pick 100: no limit")
+        << false << "100 %" << QStringList{"setMCLLimit 100"} << 0 << false << "100 %";
+    QTest::newRow("charge fully once")
+        << false << "Einmal voll laden (bis zum Abstecken)" << QStringList{"temporarilyDisableMCL"}
+        << 0 << false << "85 %";
+    QTest::newRow("re-enable") << true << "Limit sofort wieder einschalten"
+                               << QStringList{"enableMCL"} << 0 << false << "85 %";
+    QTest::newRow("settings") << false << "Einstellungen …" << QStringList{} << 1 << false
+                              << "85 %";
+    QTest::newRow("quit") << false << "Voltquill beenden" << QStringList{} << 0 << true << "85 %";
+}
+
+void TestStatusItem::menuActions()
+{
+    QFETCH(bool, suspended);
+    QFETCH(QString, row);
+    QFETCH(QStringList, calls);
+    QFETCH(int, windowShown);
+    QFETCH(bool, quit);
+    QFETCH(QString, checkedAfter);
+
+    Prefs::setChosenLimit(85);
+    World w([&](FakeChargeClient &c) {
+        c.limit = 85;
+        c.suspended = suspended;
+    });
+    w.item->updateStatusItem();
+    QSignalSpy quitSpy(w.item.get(), &StatusItem::quitRequested);
+    w.openMenu();
+    QAction *action = w.row(row);
+    QVERIFY(action);
+    QVERIFY(action->isEnabled());
+    action->trigger();
+    QCOMPARE(w.client->calls, calls);
+    QCOMPARE(w.window.shown, windowShown);
+    QCOMPARE(quitSpy.count(), quit ? 1 : 0);
+    // The button follows at once: the tooltip carries the new limit line.
+    QCOMPARE(w.item->item()->toolTip(), w.state->statusLine() + "\n" + w.state->limitLine());
+    w.openMenu();
+    QVERIFY(w.row(checkedAfter)->isChecked());
+}
+
+void TestStatusItem::button_data()
+{
+    QTest::addColumn<qint64>("style");
+    QTest::addColumn<bool>("suspended");
+    QTest::addColumn<int>("width"); // of the 2× picture, in pixels
+    QTest::addColumn<bool>("marker");
+    // 36.1 and 27.1 points; style 2 puts "45 % " before the battery.
+    QTest::newRow("style 0") << qint64(0) << false << 73 << true;
+    QTest::newRow("style 1") << qint64(1) << false << 55 << true;
+    QTest::newRow("style 2") << qint64(2) << false << -1 << true;
+    QTest::newRow("style 7 as 1") << qint64(7) << false << 55 << true;
+    QTest::newRow("suspended: no marker") << qint64(1) << true << 55 << false;
+}
+
+void TestStatusItem::button()
+{
+    QFETCH(qint64, style);
+    QFETCH(bool, suspended);
+    QFETCH(int, width);
+    QFETCH(bool, marker);
+    Prefs::setIconStyle(style);
+    Prefs::setChosenLimit(80);
+    World w([&](FakeChargeClient &c) {
+        c.limit = 80;
+        c.suspended = suspended;
+    });
+    w.battery.percent = 45;
+    w.battery.charging = true;
+    w.battery.pluggedIn = true;
+    w.state->refresh();
+    w.item->updateStatusItem();
+
+    const QImage image = w.item->buttonImage();
+    QCOMPARE(image.devicePixelRatio(), 2.0);
+    QCOMPARE(image.height(), 36);
+    if (width > 0)
+        QCOMPARE(image.width(), width);
+    else
+        QVERIFY(image.width() > 55 + 2 * 2 * 10); // the title "45 % " at 13 points
+    QCOMPARE(IconPixels(image).maxAlpha(QRectF(0, 0, image.width() / 2.0, 2.0)) > 0, marker);
+    QCOMPARE(w.item->item()->toolTip(), w.state->statusLine() + "\n" + w.state->limitLine());
+    QVERIFY(!w.item->item()->icon().isNull());
+}
+
+void TestStatusItem::blinkConditions_data()
+{
+    QTest::addColumn<bool>("present");
+    QTest::addColumn<qint64>("percent");
+    QTest::addColumn<bool>("pluggedIn");
+    QTest::addColumn<QVariant>("blinkLow");       // invalid: not stored
+    QTest::addColumn<QVariant>("blinkThreshold"); // invalid: not stored
+    QTest::addColumn<bool>("blinks");
+    QTest::newRow("10 % on battery")
+        << true << qint64(10) << false << QVariant() << QVariant() << true;
+    QTest::newRow("11 % on battery")
+        << true << qint64(11) << false << QVariant() << QVariant() << false;
+    QTest::newRow("3 % on battery")
+        << true << qint64(3) << false << QVariant() << QVariant() << true;
+    QTest::newRow("10 % plugged in")
+        << true << qint64(10) << true << QVariant() << QVariant() << false;
+    QTest::newRow("no battery") << false << qint64(0) << false << QVariant() << QVariant() << false;
+    QTest::newRow("switched off") << true << qint64(5) << false << QVariant(false) << QVariant()
+                                  << false;
+    QTest::newRow("threshold 20") << true << qint64(20) << false << QVariant() << QVariant(20)
+                                  << true;
+    QTest::newRow("threshold 0") << true << qint64(1) << false << QVariant() << QVariant(0)
+                                 << false;
+}
+
+void TestStatusItem::blinkConditions()
+{
+    QFETCH(bool, present);
+    QFETCH(qint64, percent);
+    QFETCH(bool, pluggedIn);
+    QFETCH(QVariant, blinkLow);
+    QFETCH(QVariant, blinkThreshold);
+    QFETCH(bool, blinks);
+    if (blinkLow.isValid())
+        Prefs::d().setBool(Key::blinkLow, blinkLow.toBool());
+    if (blinkThreshold.isValid())
+        Prefs::d().setInteger(Key::blinkThreshold, blinkThreshold.toLongLong());
+    World w;
+    w.battery.present = present;
+    w.battery.percent = percent;
+    w.battery.pluggedIn = pluggedIn;
+    w.state->refresh();
+    w.item->updateStatusItem();
+    QCOMPARE(w.item->isBlinking(), blinks);
+    if (blinks) {
+        QCOMPARE(w.item->blinkTimer()->interval(), 500);
+        QVERIFY(w.item->blinkTimer()->isActive());
+    }
+}
+
+void TestStatusItem::blinkFadesAndStopsOnPlugging()
+{
+    World w;
+    w.battery.percent = 10;
+    w.state->refresh();
+    w.item->updateStatusItem();
+    QVERIFY(w.item->isBlinking());
+    QCOMPARE(w.item->opacity(), 1.0);
+    // The first step dims: the icon fades to 0.15.
+    QTRY_VERIFY_WITH_TIMEOUT(w.item->blinkDim(), 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(w.item->opacity(), 0.15, 2000);
+    // A tick while dim keeps the fade: the redrawn picture keeps its opacity.
+    w.item->refreshButton();
+    QCOMPARE(w.item->opacity(), 0.15);
+    QVERIFY(w.item->isBlinking());
+
+    w.battery.pluggedIn = true;
+    w.state->refresh();
+    w.item->refreshButton();
+    QVERIFY(!w.item->isBlinking());
+    QVERIFY(!w.item->blinkDim());
+    QCOMPARE(w.item->opacity(), 1.0);
+    // And it stays there: no fade step comes after the stop.
+    QTest::qWait(600);
+    QCOMPARE(w.item->opacity(), 1.0);
+}
+
+void TestStatusItem::noTimerWhileIdle()
+{
+    World w([](FakeChargeClient &c) { c.limit = 80; });
+    w.battery.percent = 60;
+    w.state->refresh();
+    w.item->updateStatusItem();
+    w.openMenu();
+    QVERIFY(!w.item->isBlinking());
+    QVERIFY(!w.item->isWaitingForTray());
+    const QList<QTimer *> timers = w.item->findChildren<QTimer *>();
+    for (const QTimer *t : timers)
+        QVERIFY2(!t->isActive(), qPrintable(t->objectName()));
+}
+
+void TestStatusItem::showIconSwitch()
+{
+    Prefs::setShowIcon(false);
+    World w;
+    w.item->updateStatusItem();
+    QVERIFY(!w.item->item());
+    QVERIFY(!w.item->menu());
+    w.item->refreshButton(); // nothing to draw on: no effect
+    QVERIFY(!w.item->isBlinking());
+
+    Prefs::setShowIcon(true);
+    w.item->updateStatusItem();
+    QVERIFY(w.item->item());
+    QVERIFY(w.item->item()->isVisible());
+    QCOMPARE(w.item->item()->contextMenu(), w.item->menu());
+
+    Prefs::setShowIcon(false);
+    w.item->updateStatusItem();
+    QVERIFY(!w.item->item());
+    QVERIFY(!w.item->menu());
+    QCOMPARE(w.window.shown, 0);
+}
+
+void TestStatusItem::waitsForTray_data()
+{
+    QTest::addColumn<int>("trayAfter"); // probes until a tray answers; -1: never
+    QTest::addColumn<bool>("itemShown");
+    QTest::addColumn<int>("windowShown");
+    QTest::newRow("tray at once") << 0 << true << 0;
+    QTest::newRow("tray after two tries") << 2 << true << 0;
+    QTest::newRow("no tray: window instead") << -1 << false << 1;
+}
+
+void TestStatusItem::waitsForTray()
+{
+    QFETCH(int, trayAfter);
+    QFETCH(bool, itemShown);
+    QFETCH(int, windowShown);
+    int probes = 0;
+    World w({}, {.trayAvailable = [&] { return trayAfter >= 0 && probes++ >= trayAfter; },
+                 .retryIntervalMs = 10,
+                 .retryAttempts = 4});
+    w.item->updateStatusItem();
+    QTRY_VERIFY(!w.item->isWaitingForTray());
+    QCOMPARE(w.item->item() != nullptr, itemShown);
+    QCOMPARE(w.window.shown, windowShown);
+    if (itemShown)
+        QVERIFY(!w.item->item()->icon().isNull());
+}
+
+void TestStatusItem::asksForHostAtEveryTry()
+{
+    // Outside X11 a StatusNotifierItem host is the only tray; without one the
+    // wait goes on (the offscreen platform never has a tray) and ends in the window.
+    int asked = 0;
+    World w({}, {.statusNotifierHost =
+                     [&] {
+                         ++asked;
+                         return false;
+                     },
+                 .retryIntervalMs = 10,
+                 .retryAttempts = 3});
+    w.item->updateStatusItem();
+    QTRY_VERIFY(!w.item->isWaitingForTray());
+    QCOMPARE(asked, 4); // at the start and at each of the three tries
+    QVERIFY(!w.item->item());
+    QCOMPARE(w.window.shown, 1);
+}
+
+QTEST_MAIN(TestStatusItem)
+#include "tst_statusitem.moc"
