@@ -74,13 +74,13 @@ bool LinuxSystemEvents::startFileWatch()
 
 void LinuxSystemEvents::rewatchFiles()
 {
-    // Only the files that change with the power source: plugging, unplugging and
-    // the battery's state; a moving charge level is left to the timer.
+    // The files whose changes a kernel announces with a uevent: plugging,
+    // unplugging, the battery's state and its charge level.
     const QString dir = SysfsPaths::powerSupplyDir(m_sysfsRoot);
     QStringList paths{dir};
     for (const PowerSupply &supply : PowerSupply::enumerate(dir)) {
-        paths << supply.path() + QStringLiteral("/online")
-              << supply.path() + QStringLiteral("/status");
+        for (const char *attribute : {"/online", "/status", "/capacity"})
+            paths << supply.path() + QLatin1String(attribute);
     }
     const QStringList watched = m_watcher->files() + m_watcher->directories();
     QStringList missing;
