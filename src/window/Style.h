@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+class QLabel;
+class QWidget;
+
+// The few text styles of the settings window, relative to the desktop's font.
+namespace Style {
+void headline(QWidget *w);
+void subheadline(QWidget *w);
+void callout(QWidget *w);
+void footnote(QWidget *w);
+void secondary(QWidget *w);
+void red(QWidget *w);
+// A label that wraps and can be selected nowhere: the window's running text.
+QLabel *text(const QString &text, QWidget *parent = nullptr);
+} // namespace Style
