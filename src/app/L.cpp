@@ -82,7 +82,8 @@ QString formatText(const QString &format, const QList<LArg> &args)
             i = j;
             continue;
         }
-        const LArg arg = next < args.size() ? args.at(next) : LArg(qint64(0));
+        static const LArg missing{qint64(0)};
+        const LArg &arg = next < args.size() ? args.at(next) : missing;
         QString piece;
         switch (spec.toLatin1()) {
         case 'd':

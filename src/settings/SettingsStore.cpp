@@ -46,7 +46,8 @@ std::optional<qint64> SettingsStore::exactInteger(const QJsonValue &value)
     if (!std::isfinite(d) || d != std::trunc(d) || d < -9223372036854775808.0 ||
         d >= 9223372036854775808.0)
         return std::nullopt;
-    return static_cast<qint64>(d);
+    // Integers beyond 2^53 are kept exactly by the JSON value itself.
+    return value.toInteger(static_cast<qint64>(d));
 }
 
 bool SettingsStore::boolean(const QString &key, bool fallback) const
@@ -79,7 +80,7 @@ void SettingsStore::setBool(const QString &key, bool value) { write(key, value);
 
 void SettingsStore::setInteger(const QString &key, qint64 value)
 {
-    write(key, static_cast<double>(value));
+    write(key, QJsonValue(value));
 }
 
 void SettingsStore::setString(const QString &key, const QString &value) { write(key, value); }

@@ -1,0 +1,279 @@
+#!/usr/bin/python3
+"""Voltquill beside a peer battery tray icon, in one run on one simulated battery.
+
+Starts Xvfb with a tray (trayer), a private session bus, the simulated laptop,
+the charge service on that bus, then for each run starts Voltquill and the peer
+(cbatticon, which reads /sys/class/power_supply: it runs in a private mount
+namespace where the simulated tree is bound over that folder). It measures the
+time from exec until the tray icon is embedded, RSS and PSS a few seconds after
+start, and CPU time and voluntary context switches (wakeups) over an idle
+period, and prints min/median/max over the runs and the ratios Voltquill/peer.
+"""
+import argparse
+import os
+import shutil
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+from Xlib import X, display as xdisplay
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+
+
+def log(*args):
+    print(*args, flush=True)
+
+
+def start(cmd, env=None, **kw):
+    return subprocess.Popen(cmd, env=env, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL, start_new_session=True, **kw)
+
+
+def stop(proc):
+    if proc and proc.poll() is None:
+        try:
+            os.killpg(proc.pid, signal.SIGTERM)
+            proc.wait(5)
+        except Exception:
+            os.killpg(proc.pid, signal.SIGKILL)
+
+
+def tasks(pid):
+    try:
+        return [os.path.join(f"/proc/{pid}/task", t) for t in os.listdir(f"/proc/{pid}/task")]
+    except FileNotFoundError:
+        return []
+
+
+def cpu_ns(pid):
+    """CPU time of all threads in ns (schedstat is exact, unlike clock ticks)."""
+    total = 0
+    for t in tasks(pid):
+        try:
+            with open(os.path.join(t, "schedstat")) as f:
+                total += int(f.read().split()[0])
+        except (FileNotFoundError, ProcessLookupError):
+            pass
+    return total
+
+
+def wakeups(pid):
+    """Voluntary context switches of all threads."""
+    total = 0
+    for t in tasks(pid):
+        try:
+            with open(os.path.join(t, "status")) as f:
+                for line in f:
+                    if line.startswith("voluntary_ctxt_switches"):
+                        total += int(line.split()[1])
+        except (FileNotFoundError, ProcessLookupError):
+            pass
+    return total
+
+
+def memory_kib(pid):
+    values = {}
+    with open(f"/proc/{pid}/smaps_rollup") as f:
+        for line in f:
+            parts = line.split()
+            if parts[0] in ("Rss:", "Pss:"):
+                values[parts[0][:-1]] = int(parts[1])
+    return values["Rss"], values["Pss"]
+
+
+def descendants(disp, window):
+    out = []
+    try:
+        for child in window.query_tree().children:
+            out.append(child)
+            out.extend(descendants(disp, child))
+    except Exception:
+        pass
+    return out
+
+
+def tray_window(disp):
+    root = disp.screen().root
+    for w in descendants(disp, root):
+        try:
+            cls = w.get_wm_class()
+        except Exception:
+            continue
+        if cls and cls[0] == "panel" and cls[1] == "trayer":
+            return w
+    return None
+
+
+def embedded(disp, tray):
+    ids = set()
+    for w in descendants(disp, tray):
+        try:
+            if w.get_attributes().map_state == X.IsViewable:
+                ids.add(w.id)
+        except Exception:
+            pass
+    return ids
+
+
+def launch_and_wait_for_icon(cmd, env, disp, tray, timeout=20.0):
+    before = embedded(disp, tray)
+    t0 = time.monotonic()
+    proc = start(cmd, env=env)
+    while time.monotonic() - t0 < timeout:
+        if embedded(disp, tray) - before:
+            return proc, (time.monotonic() - t0) * 1000.0
+        time.sleep(0.002)
+    return proc, float("nan")
+
+
+def find_pid(proc, name):
+    """The measured program itself, also when it runs under a wrapper."""
+    deadline = time.monotonic() + 5
+    while time.monotonic() < deadline:
+        out = subprocess.run(["pgrep", "-s", str(proc.pid), "-x", name],
+                             capture_output=True, text=True).stdout.split()
+        if out:
+            return int(out[-1])
+        time.sleep(0.05)
+    return proc.pid
+
+
+def fmt(values, unit, digits=1):
+    vals = [v for v in values if v == v]
+    if not vals:
+        return "n/a"
+    return (f"min {min(vals):.{digits}f} / median {statistics.median(vals):.{digits}f} / "
+            f"max {max(vals):.{digits}f} {unit}")
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__)
+    ap.add_argument("--runs", type=int, default=3)
+    ap.add_argument("--idle", type=float, default=120.0, help="idle seconds measured")
+    ap.add_argument("--settle", type=float, default=5.0, help="seconds after start before memory")
+    ap.add_argument("--build", default=os.path.join(ROOT, "build"))
+    args = ap.parse_args()
+
+    agent = os.path.join(args.build, "src", "voltquill")
+    service = os.path.join(args.build, "charged", "voltquill-charged")
+    sim = os.path.join(args.build, "sim", "voltquill-sim")
+    peer = shutil.which("cbatticon")
+    for path in (agent, peer):
+        if not path or not os.path.exists(path):
+            sys.exit(f"missing: {path}")
+
+    work = tempfile.mkdtemp(prefix="voltquill-bench-")
+    sysroot = os.path.join(work, "sys")
+    env = dict(os.environ)
+    env.update({
+        "DISPLAY": ":71", "XDG_CONFIG_HOME": os.path.join(work, "config"),
+        "XDG_DATA_HOME": os.path.join(work, "data"), "XDG_RUNTIME_DIR": work,
+        "VOLTQUILL_SYSFS_ROOT": sysroot, "VOLTQUILL_CHARGE_BUS": "session",
+        "VOLTQUILL_STATE_DIR": os.path.join(work, "state"), "QT_QPA_PLATFORM": "xcb",
+        "NO_AT_BRIDGE": "1",
+    })
+    env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+    procs = []
+    try:
+        procs.append(start(["Xvfb", ":71", "-screen", "0", "1024x768x24", "-nolisten", "tcp"]))
+        time.sleep(1.0)
+        bus = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1",
+                              "--print-pid=1"], capture_output=True, text=True, env=env)
+        address, bus_pid = bus.stdout.split()[:2]
+        env["DBUS_SESSION_BUS_ADDRESS"] = address
+        procs.append(start(["trayer", "--edge", "top", "--align", "right", "--widthtype",
+                            "request", "--height", "24", "--transparent", "false"], env=env))
+        if os.path.exists(sim):
+            procs.append(start([sim, "--root", sysroot, "--plug", "--level", "64",
+                                "--time-factor", "1"], env=env))
+        else:
+            make_static_tree(sysroot)
+        time.sleep(1.0)
+        if os.path.exists(service):
+            procs.append(start([service], env=env))
+        disp = xdisplay.Display(":71")
+        tray = None
+        for _ in range(100):
+            tray = tray_window(disp)
+            if tray:
+                break
+            time.sleep(0.05)
+        if not tray:
+            sys.exit("no tray window")
+
+        supplies = os.path.join(sysroot, "class", "power_supply")
+        peer_cmd = ["unshare", "-m", "sh", "-c",
+                    f"mount --bind '{supplies}' /sys/class/power_supply && exec '{peer}'"]
+        programs = {"voltquill": [agent], "cbatticon": peer_cmd}
+        results = {name: {"icon_ms": [], "rss": [], "pss": [], "cpu_ms": [], "wakeups": []}
+                   for name in programs}
+        for run in range(args.runs):
+            running = {}
+            for name, cmd in programs.items():
+                proc, ms = launch_and_wait_for_icon(cmd, env, disp, tray)
+                running[name] = (proc, find_pid(proc, name))
+                results[name]["icon_ms"].append(ms)
+                log(f"run {run + 1}: {name} icon after {ms:.1f} ms")
+            time.sleep(args.settle)
+            start_counts = {}
+            for name, (proc, pid) in running.items():
+                rss, pss = memory_kib(pid)
+                results[name]["rss"].append(rss / 1024.0)
+                results[name]["pss"].append(pss / 1024.0)
+                start_counts[name] = (cpu_ns(pid), wakeups(pid))
+            time.sleep(args.idle)
+            for name, (proc, pid) in running.items():
+                cpu0, wake0 = start_counts[name]
+                results[name]["cpu_ms"].append((cpu_ns(pid) - cpu0) / 1e6)
+                results[name]["wakeups"].append(wakeups(pid) - wake0)
+                stop(proc)
+            time.sleep(1.0)
+
+        log(f"\nFigures over {args.runs} runs, idle {args.idle:.0f} s:")
+        for name, r in results.items():
+            log(f"{name}:")
+            log(f"  tray icon after exec  {fmt(r['icon_ms'], 'ms')}")
+            log(f"  RSS after start       {fmt(r['rss'], 'MiB')}")
+            log(f"  PSS after start       {fmt(r['pss'], 'MiB')}")
+            log(f"  CPU over idle         {fmt(r['cpu_ms'], 'ms', 2)}")
+            log(f"  wakeups over idle     {fmt(r['wakeups'], '', 0)}")
+        a, p = results["voltquill"], results["cbatticon"]
+        log("Ratios Voltquill/peer (medians):")
+        for key, label in (("icon_ms", "tray icon time"), ("pss", "PSS"), ("rss", "RSS"),
+                           ("cpu_ms", "idle CPU"), ("wakeups", "idle wakeups")):
+            pm = statistics.median(p[key])
+            am = statistics.median(a[key])
+            log(f"  {label:15s} {am / pm:.2f}" if pm else f"  {label:15s} peer 0")
+    finally:
+        for proc in reversed(procs):
+            stop(proc)
+        try:
+            os.kill(int(bus_pid), signal.SIGTERM)
+        except Exception:
+            pass
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def make_static_tree(root):
+    base = os.path.join(root, "class", "power_supply")
+    attrs = {
+        "BAT0": {"type": "Battery", "status": "Not charging", "present": "1", "capacity": "64",
+                 "energy_full_design": "57000000", "energy_full": "51300000",
+                 "energy_now": "32832000", "power_now": "0", "voltage_min_design": "11400000",
+                 "voltage_now": "12100000", "cycle_count": "312", "technology": "Li-ion",
+                 "charge_control_end_threshold": "80", "model_name": "Sim", "manufacturer": "Sim"},
+        "AC": {"type": "Mains", "online": "1"},
+    }
+    for supply, values in attrs.items():
+        os.makedirs(os.path.join(base, supply), exist_ok=True)
+        for key, value in values.items():
+            with open(os.path.join(base, supply, key), "w") as f:
+                f.write(value + "\n")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,5 @@
+# The agent's desktop entry and icon.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/voltquill.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/voltquill.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

@@ -1,0 +1,48 @@
+#include "platform/LinuxSystemEvents.h"
+#include "support/SysfsTree.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+class TestSystemEvents : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void plugAndStatusChangesAreEvents()
+    {
+        SysfsTree tree;
+        tree.add("AC", {{"type", "Mains"}, {"online", "0"}});
+        tree.add("BAT0", {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "50"}});
+        LinuxSystemEvents events(tree.root(), true);
+        QSignalSpy spy(&events, &SystemEvents::powerSourceChanged);
+        QVERIFY(events.start());
+
+        tree.set("AC", "online", "1");
+        QTRY_VERIFY(spy.count() >= 1);
+        spy.clear();
+        tree.set("BAT0", "status", "Charging");
+        QTRY_VERIFY(spy.count() >= 1);
+
+        // A supply appearing later is watched too.
+        tree.add("ucsi-source-psy-1", {{"type", "USB"}, {"online", "0"}});
+        QTRY_VERIFY(spy.count() >= 2);
+        spy.clear();
+        tree.set("ucsi-source-psy-1", "online", "1");
+        QTRY_VERIFY(spy.count() >= 1);
+    }
+
+    void chargeLevelAloneIsNoEvent()
+    {
+        SysfsTree tree;
+        tree.add("BAT0", {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "50"}});
+        LinuxSystemEvents events(tree.root(), true);
+        QSignalSpy spy(&events, &SystemEvents::powerSourceChanged);
+        QVERIFY(events.start());
+        tree.set("BAT0", "capacity", "49");
+        QTest::qWait(200);
+        QCOMPARE(spy.count(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSystemEvents)
+#include "tst_systemevents.moc"
