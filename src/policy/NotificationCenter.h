@@ -10,16 +10,6 @@ public:
     virtual ~NotificationCenter() = default;
     // Answers, on the main thread, whether notifications can be shown.
     virtual void requestAuthorization(std::function<void(bool granted)> completion) = 0;
-    // Answers, on the main thread and without asking the user, whether
-    // notifications are refused. Without a prompt of its own a centre's
-    // authorisation answer says just that.
-    virtual void checkDenied(std::function<void(bool denied)> completion)
-    {
-        requestAuthorization([completion = std::move(completion)](bool granted) {
-            if (completion)
-                completion(!granted);
-        });
-    }
     // Posts at once; a newer notification with the same identifier replaces the older one.
     virtual void add(const QString &title, const QString &body, const QString &identifier) = 0;
 };
