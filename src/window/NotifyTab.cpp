@@ -1,7 +1,6 @@
 #include "window/NotifyTab.h"
 
 #include "app/L.h"
-#include "policy/NotificationCenter.h"
 #include "policy/Notifier.h"
 #include "settings/Defaults.h"
 #include "settings/Key.h"
@@ -27,9 +26,9 @@ QGroupBox *section(QWidget *parent)
 }
 } // namespace
 
-NotifyTab::NotifyTab(Notifier &notifier, NotificationCenter &center, SystemSettingsPanes *panes,
+NotifyTab::NotifyTab(Notifier &notifier, DeniedCheck deniedCheck, SystemSettingsPanes *panes,
                      QWidget *parent)
-    : QWidget(parent), m_notifier(notifier), m_center(center),
+    : QWidget(parent), m_notifier(notifier), m_deniedCheck(std::move(deniedCheck)),
       m_limit(toggle(L("Wenn das Ladelimit erreicht ist"), Key::notifyLimit,
                      Defaults::notifyLimit)),
       m_lowAt(new Stepper([](qint64 v) { return L("bei %d %%", v); }, 5, 50, 5, this)),
@@ -128,7 +127,9 @@ void NotifyTab::showEvent(QShowEvent *event)
 
 void NotifyTab::check()
 {
-    m_center.checkDenied([tab = QPointer(this)](bool denied) {
+    if (!m_deniedCheck)
+        return;
+    m_deniedCheck([tab = QPointer(this)](bool denied) {
         if (tab)
             tab->setDenied(denied);
     });

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
-class NotificationCenter;
 class Notifier;
 class QCheckBox;
 class Stepper;
@@ -15,7 +15,9 @@ class NotifyTab : public QWidget
 {
     Q_OBJECT
 public:
-    NotifyTab(Notifier &notifier, NotificationCenter &center, SystemSettingsPanes *panes,
+    using DeniedCheck = std::function<void(std::function<void(bool denied)>)>;
+
+    NotifyTab(Notifier &notifier, DeniedCheck deniedCheck, SystemSettingsPanes *panes,
               QWidget *parent = nullptr);
 
     bool denied() const { return m_denied; }
@@ -32,7 +34,7 @@ private:
     void setDenied(bool denied);
 
     Notifier &m_notifier;
-    NotificationCenter &m_center;
+    DeniedCheck m_deniedCheck;
     QCheckBox *m_limit;
     QCheckBox *m_low;
     Stepper *m_lowAt;

@@ -36,7 +36,7 @@ SettingsView::SettingsView(const WindowParts &parts, int tab, QWidget *parent)
                    L("Laden"));
     m_tabs->addTab(new ScheduleTab(parts.state), themeIcon({"x-office-calendar", "appointment-new"}),
                    L("Zeitplan"));
-    m_tabs->addTab(new NotifyTab(parts.notifier, parts.notifications, parts.panes),
+    m_tabs->addTab(new NotifyTab(parts.notifier, parts.notificationsDenied, parts.panes),
                    themeIcon({"preferences-system-notifications", "preferences-desktop-notification",
                               "dialog-information"}),
                    L("Mitteilungen"));

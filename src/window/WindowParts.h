@@ -5,7 +5,6 @@
 class AppState;
 class History;
 class LoginItem;
-class NotificationCenter;
 class Notifier;
 class SystemSettingsPanes;
 
@@ -14,7 +13,9 @@ struct WindowParts {
     AppState &state;
     History &history;
     Notifier &notifier;
-    NotificationCenter &notifications;
+    // Answers, later and on the main thread, whether notifications are refused;
+    // it never asks the user.
+    std::function<void(std::function<void(bool denied)>)> notificationsDenied;
     LoginItem *loginItem = nullptr;     // none: the login switch is off and disabled
     SystemSettingsPanes *panes = nullptr; // none: the buttons that open them do nothing
     // After an icon setting changed: redraw the status item.

@@ -11,7 +11,7 @@
 #include "app/L.h"
 #include "app/LoginItem.h"
 #include "policy/History.h"
-#include "policy/NotificationCenter.h"
+#include "policy/SilentNotificationCenter.h"
 #include "policy/Notifier.h"
 #include "settings/Prefs.h"
 #include "window/SettingsView.h"
@@ -128,7 +128,9 @@ public:
     }
 };
 
-class FakeCenter : public NotificationCenter
+// Counts the requests for permission; the window's checks of the refusal go
+// through checkDenied.
+class FakeCenter : public SilentNotificationCenter
 {
 public:
     bool granted = true;
@@ -140,13 +142,11 @@ public:
         if (completion)
             completion(granted);
     }
-    void checkDenied(std::function<void(bool)> completion) override
+    void checkDenied(const std::function<void(bool)> &completion)
     {
         ++checks;
-        if (completion)
-            completion(!granted);
+        completion(!granted);
     }
-    void add(const QString &, const QString &, const QString &) override {}
 };
 
 class FakeLoginItem : public LoginItem
@@ -244,7 +244,7 @@ struct WindowRig {
             .state = *state,
             .history = *history,
             .notifier = notifier,
-            .notifications = center,
+            .notificationsDenied = [this](std::function<void(bool)> done) { center.checkDenied(done); },
             .loginItem = &login,
             .panes = &panes,
             .onIconChange = [this] { ++iconChanges; },
