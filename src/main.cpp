@@ -58,7 +58,13 @@ int main(int argc, char *argv[])
     SettingsWindow window({.state = state,
                            .history = history,
                            .notifier = notifier,
-                           .notifications = notificationCenter,
+                           .notificationsDenied =
+                               [&notificationCenter](std::function<void(bool)> done) {
+                                   // Without a prompt of its own, the centre's
+                                   // authorisation answer says whether it refuses.
+                                   notificationCenter.requestAuthorization(
+                                       [done = std::move(done)](bool granted) { done(!granted); });
+                               },
                            .loginItem = &loginItem,
                            .panes = &panes,
                            .onIconChange =
