@@ -13,7 +13,7 @@
     </message>
     <message>
         <source>Apples eigenes Batterie-Symbol ausblenden:</source>
-        <translation>Eigenes Akku-Symbol der Arbeitsumgebung ausblenden:</translation>
+        <translation>Akku-Symbol der Leiste ausblenden:</translation>
     </message>
     <message>
         <source>Kontrollzentrum-Einstellungen …</source>
