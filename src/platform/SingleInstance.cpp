@@ -21,16 +21,15 @@ SingleInstance::Claim SingleInstance::claim()
     // starts at the same moment safe: it goes to exactly one of them.
     m_bus.registerObject(objectPath, this, QDBusConnection::ExportScriptableSlots);
     const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply =
-        m_bus.interface()->registerService(serviceName,
-                                           QDBusConnectionInterface::DontQueueService,
+        m_bus.interface()->registerService(serviceName, QDBusConnectionInterface::DontQueueService,
                                            QDBusConnectionInterface::DontAllowReplacement);
     if (!reply.isValid())
         return Claim::Owner;
     if (reply.value() == QDBusConnectionInterface::ServiceRegistered)
         return Claim::Owner;
     m_bus.unregisterObject(objectPath);
-    const QDBusMessage call =
-        QDBusMessage::createMethodCall(serviceName, objectPath, serviceName, QStringLiteral("Reopen"));
+    const QDBusMessage call = QDBusMessage::createMethodCall(serviceName, objectPath, serviceName,
+                                                             QStringLiteral("Reopen"));
     const QDBusMessage answer = m_bus.call(call, QDBus::Block, 5000);
     return answer.type() == QDBusMessage::ReplyMessage ? Claim::HandedOver : Claim::Failed;
 }

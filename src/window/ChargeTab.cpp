@@ -18,8 +18,8 @@ ChargeTab::ChargeTab(AppState &state, QWidget *parent)
       m_selector(new SegmentedControl(this)), m_limitLine(new QLabel(this)),
       m_scheduleNote(new QWidget(this)), m_scheduleText(Style::text({}, m_scheduleNote)),
       m_fullOnce(new QPushButton(L("Einmal voll laden (bis zum Abstecken)"), this)),
-      m_reEnable(new QPushButton(L("Limit wieder einschalten"), this)),
-      m_facts(new QGridLayout), m_error(Style::text({}, this))
+      m_reEnable(new QPushButton(L("Limit wieder einschalten"), this)), m_facts(new QGridLayout),
+      m_error(Style::text({}, this))
 {
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(8, 8, 8, 8);
@@ -48,7 +48,7 @@ ChargeTab::ChargeTab(AppState &state, QWidget *parent)
     auto *note = new QHBoxLayout(m_scheduleNote);
     note->setContentsMargins(0, 0, 0, 0);
     auto *calendar = new QLabel(m_scheduleNote);
-    calendar->setPixmap(QIcon::fromTheme(QStringLiteral("x-office-calendar")).pixmap(16, 16));
+    calendar->setPixmap(Style::themeIcon({"x-office-calendar"}).pixmap(16, 16));
     note->addWidget(calendar, 0, Qt::AlignTop);
     note->addWidget(m_scheduleText, 1);
     Style::callout(m_scheduleText);
@@ -83,9 +83,8 @@ ChargeTab::ChargeTab(AppState &state, QWidget *parent)
     column->addWidget(m_error);
 
     column->addStretch(1);
-    auto *footnote =
-        Style::text(L("Das Limit speichert macOS selbst – es gilt auch, wenn diese App nicht läuft."),
-                    this);
+    auto *footnote = Style::text(
+        L("Das Limit speichert macOS selbst – es gilt auch, wenn diese App nicht läuft."), this);
     footnote->setObjectName(QStringLiteral("footnote"));
     Style::footnote(footnote);
     Style::secondary(footnote);
@@ -129,17 +128,16 @@ void ChargeTab::redraw()
     const std::optional<QString> schedule = m_state.scheduleLine();
     m_scheduleNote->setVisible(schedule.has_value());
     if (schedule)
-        m_scheduleText->setText(
-            *schedule + QStringLiteral(" – ") +
-            L("eine Auswahl hier gilt bis zum nächsten Zeitplan-Wechsel."));
+        m_scheduleText->setText(*schedule + QStringLiteral(" – ") +
+                                L("eine Auswahl hier gilt bis zum nächsten Zeitplan-Wechsel."));
 
     const bool limited = limit <= 99;
     m_fullOnce->setEnabled(limited && m_state.engaged());
     m_reEnable->setVisible(limited && !m_state.engaged());
 
     const BatteryInfo &b = m_state.battery();
-    m_health->setText(L("%d %% (%d von %d mAh)", b.healthPercent, b.nominalCapacity,
-                        b.designCapacity));
+    m_health->setText(
+        L("%d %% (%d von %d mAh)", b.healthPercent, b.nominalCapacity, b.designCapacity));
     m_cycles->setText(QString::number(b.cycles));
     // The temperature keeps its decimal point whatever the locale.
     const bool warm = b.temperatureC > 0;

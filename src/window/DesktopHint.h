@@ -4,7 +4,8 @@
 
 class QWidget;
 
-namespace DesktopHint {
+namespace DesktopHint
+{
 // Opens the desktop's settings pane, or tells the user in a small dialog where
 // to find it when the desktop cannot be asked to.
 void open(SystemSettingsPanes *panes, SystemSettingsPanes::Pane pane, QWidget *parent);

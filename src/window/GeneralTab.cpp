@@ -54,9 +54,9 @@ GeneralTab::GeneralTab(std::function<void()> onIconChange, LoginItem *loginItem,
     auto *panelRow = new QHBoxLayout(m_panelRow);
     panelRow->setContentsMargins(0, 0, 0, 0);
     auto *panelText = new QLabel(L("Apples eigenes Batterie-Symbol ausblenden:"), m_panelRow);
+    panelText->setWordWrap(true);
     Style::callout(panelText);
-    panelRow->addWidget(panelText);
-    panelRow->addStretch(1);
+    panelRow->addWidget(panelText, 1);
     auto *panelButton = new QPushButton(L("Kontrollzentrum-Einstellungen …"), m_panelRow);
     panelButton->setObjectName(QStringLiteral("openPanelSettings"));
     panelRow->addWidget(panelButton);

@@ -17,8 +17,8 @@ class GeneralTab : public QWidget
 {
     Q_OBJECT
 public:
-    GeneralTab(std::function<void()> onIconChange, LoginItem *loginItem,
-               SystemSettingsPanes *panes, std::function<void()> quit, QWidget *parent = nullptr);
+    GeneralTab(std::function<void()> onIconChange, LoginItem *loginItem, SystemSettingsPanes *panes,
+               std::function<void()> quit, QWidget *parent = nullptr);
 
 private:
     void sync();

@@ -11,7 +11,8 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+namespace
+{
 // 2001-01-01 00:00:00 UTC, the reference date of the history file.
 constexpr qint64 referenceEpoch = 978307200;
 
@@ -40,10 +41,14 @@ HistoryChart::HistoryChart(QWidget *parent)
     m_y->setTitleText(L("Zustand %"));
     m_y->setLabelFormat(QStringLiteral("%d"));
     m_x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    QFont small = m_x->labelsFont();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    m_x->setLabelsFont(small);
+    m_y->setLabelsFont(small);
     c->addAxis(m_x, Qt::AlignBottom);
     c->addAxis(m_y, Qt::AlignLeft);
-    for (QAbstractSeries *s : {static_cast<QAbstractSeries *>(m_line),
-                               static_cast<QAbstractSeries *>(m_points)}) {
+    for (QAbstractSeries *s :
+         {static_cast<QAbstractSeries *>(m_line), static_cast<QAbstractSeries *>(m_points)}) {
         s->attachAxis(m_x);
         s->attachAxis(m_y);
     }

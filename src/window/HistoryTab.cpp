@@ -20,10 +20,13 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 constexpr qint64 referenceEpoch = 978307200; // 2001-01-01 UTC
 
 enum Column { MonthColumn, HealthColumn, CyclesColumn };
+// Toggle, empty note, chart and list (once built), flexible space.
+enum Row { ContentRow = 2 };
 } // namespace
 
 HistoryTab::HistoryTab(History &history, AppState &state, QWidget *parent)
@@ -41,7 +44,9 @@ HistoryTab::HistoryTab(History &history, AppState &state, QWidget *parent)
     column->addWidget(m_empty);
     column->addStretch(1);
 
-    auto sync = [this] { m_on->setChecked(Prefs::d().boolean(Key::historyOn, Defaults::historyOn)); };
+    auto sync = [this] {
+        m_on->setChecked(Prefs::d().boolean(Key::historyOn, Defaults::historyOn));
+    };
     sync();
     connect(&Prefs::d(), &SettingsStore::changed, this, [sync](const QString &key) {
         if (key == Key::historyOn)
@@ -98,9 +103,7 @@ void HistoryTab::build()
     column->addLayout(row);
     connect(clear, &QPushButton::clicked, this, &HistoryTab::askToClear);
 
-    // Chart and list take the room the flexible space held.
-    auto *outer = static_cast<QVBoxLayout *>(layout());
-    outer->insertWidget(2, m_content, 1);
+    static_cast<QVBoxLayout *>(layout())->insertWidget(ContentRow, m_content, 1);
 }
 
 void HistoryTab::redraw()
@@ -110,6 +113,8 @@ void HistoryTab::redraw()
     if (!m_content)
         return;
     m_content->setVisible(!samples.isEmpty());
+    // The flexible space keeps toggle and note at the top; the list takes it over.
+    static_cast<QVBoxLayout *>(layout())->setStretch(ContentRow + 1, samples.isEmpty() ? 1 : 0);
     if (samples.isEmpty())
         return;
     m_chart->setSamples(samples);
@@ -118,8 +123,8 @@ void HistoryTab::redraw()
     QList<QTreeWidgetItem *> rows;
     rows.reserve(samples.size());
     for (auto it = samples.crbegin(); it != samples.crend(); ++it) {
-        const QDateTime month = QDateTime::fromSecsSinceEpoch(
-            static_cast<qint64>(it->month) + referenceEpoch);
+        const QDateTime month =
+            QDateTime::fromSecsSinceEpoch(static_cast<qint64>(it->month) + referenceEpoch);
         auto *item = new QTreeWidgetItem;
         item->setText(MonthColumn, appLocale().toString(month.date(), QStringLiteral("MMMM yyyy")));
         item->setText(HealthColumn, QStringLiteral("%1 %").arg(it->health));

@@ -17,7 +17,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 QGroupBox *section(QWidget *parent)
 {
     auto *box = new QGroupBox(parent);
@@ -29,8 +30,8 @@ QGroupBox *section(QWidget *parent)
 NotifyTab::NotifyTab(Notifier &notifier, DeniedCheck deniedCheck, SystemSettingsPanes *panes,
                      QWidget *parent)
     : QWidget(parent), m_notifier(notifier), m_deniedCheck(std::move(deniedCheck)),
-      m_limit(toggle(L("Wenn das Ladelimit erreicht ist"), Key::notifyLimit,
-                     Defaults::notifyLimit)),
+      m_limit(
+          toggle(L("Wenn das Ladelimit erreicht ist"), Key::notifyLimit, Defaults::notifyLimit)),
       m_lowAt(new Stepper([](qint64 v) { return L("bei %d %%", v); }, 5, 50, 5, this)),
       m_minW(new Stepper([](qint64 v) { return L("unter %d W", v); }, 20, 140, 5, this)),
       m_deniedSection(section(this))
@@ -63,9 +64,9 @@ NotifyTab::NotifyTab(Notifier &notifier, DeniedCheck deniedCheck, SystemSettings
     column->addWidget(third);
 
     m_deniedSection->setObjectName(QStringLiteral("deniedSection"));
-    auto *warning = Style::text(
-        L("Mitteilungen sind für Voltquill in den Systemeinstellungen ausgeschaltet."),
-        m_deniedSection);
+    auto *warning =
+        Style::text(L("Mitteilungen sind für Voltquill in den Systemeinstellungen ausgeschaltet."),
+                    m_deniedSection);
     Style::red(warning);
     m_deniedSection->layout()->addWidget(warning);
     auto *open = new QPushButton(L("Mitteilungs-Einstellungen öffnen"), m_deniedSection);

@@ -17,7 +17,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 constexpr qint64 firstEveHour = 12;
 constexpr qint64 lastEveHour = 23;
 

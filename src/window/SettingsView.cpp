@@ -6,21 +6,13 @@
 #include "window/HistoryTab.h"
 #include "window/NotifyTab.h"
 #include "window/ScheduleTab.h"
+#include "window/Style.h"
 
 #include <QIcon>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-namespace {
-// The first name the icon theme knows, from the most to the least fitting.
-QIcon themeIcon(std::initializer_list<const char *> names)
-{
-    for (const char *name : names)
-        if (QIcon::hasThemeIcon(QLatin1String(name)))
-            return QIcon::fromTheme(QLatin1String(name));
-    return QIcon::fromTheme(QLatin1String(*names.begin()));
-}
-} // namespace
+using Style::themeIcon;
 
 SettingsView::SettingsView(const WindowParts &parts, int tab, QWidget *parent)
     : QWidget(parent), m_tabs(new QTabWidget(this))
@@ -32,18 +24,17 @@ SettingsView::SettingsView(const WindowParts &parts, int tab, QWidget *parent)
     m_tabs->setObjectName(QStringLiteral("tabs"));
     m_tabs->setDocumentMode(false);
 
-    m_tabs->addTab(new ChargeTab(parts.state), themeIcon({"battery-good", "battery"}),
-                   L("Laden"));
-    m_tabs->addTab(new ScheduleTab(parts.state), themeIcon({"x-office-calendar", "appointment-new"}),
-                   L("Zeitplan"));
+    m_tabs->addTab(new ChargeTab(parts.state), themeIcon({"battery-good", "battery"}), L("Laden"));
+    m_tabs->addTab(new ScheduleTab(parts.state),
+                   themeIcon({"x-office-calendar", "appointment-new"}), L("Zeitplan"));
     m_tabs->addTab(new NotifyTab(parts.notifier, parts.notificationsDenied, parts.panes),
-                   themeIcon({"preferences-system-notifications", "preferences-desktop-notification",
-                              "dialog-information"}),
+                   themeIcon({"preferences-system-notifications",
+                              "preferences-desktop-notification", "dialog-information"}),
                    L("Mitteilungen"));
-    m_tabs->addTab(new HistoryTab(parts.history, parts.state),
-                   themeIcon({"office-chart-line", "utilities-system-monitor",
-                              "x-office-spreadsheet"}),
-                   L("Verlauf"));
+    m_tabs->addTab(
+        new HistoryTab(parts.history, parts.state),
+        themeIcon({"office-chart-line", "utilities-system-monitor", "x-office-spreadsheet"}),
+        L("Verlauf"));
     m_tabs->addTab(new GeneralTab(parts.onIconChange, parts.loginItem, parts.panes, parts.quit),
                    themeIcon({"preferences-system", "emblem-system"}), L("Allgemein"));
     const char *names[] = {"chargeTab", "scheduleTab", "notifyTab", "historyTab", "generalTab"};

@@ -30,7 +30,10 @@ void Stepper::setValue(qint64 value)
     update();
 }
 
-QString Stepper::text() const { return m_text->text(); }
+QString Stepper::text() const
+{
+    return m_text->text();
+}
 
 void Stepper::move(qint64 delta)
 {

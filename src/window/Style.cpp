@@ -1,9 +1,11 @@
 #include "window/Style.h"
 
+#include <QIcon>
 #include <QLabel>
 #include <QPalette>
 
-namespace {
+namespace
+{
 void scaleFont(QWidget *w, double factor, bool bold = false)
 {
     QFont font = w->font();
@@ -14,10 +16,22 @@ void scaleFont(QWidget *w, double factor, bool bold = false)
 }
 } // namespace
 
-void Style::headline(QWidget *w) { scaleFont(w, 1.15, true); }
-void Style::subheadline(QWidget *w) { scaleFont(w, 0.95); }
-void Style::callout(QWidget *w) { scaleFont(w, 0.95); }
-void Style::footnote(QWidget *w) { scaleFont(w, 0.85); }
+void Style::headline(QWidget *w)
+{
+    scaleFont(w, 1.15, true);
+}
+void Style::subheadline(QWidget *w)
+{
+    scaleFont(w, 0.95);
+}
+void Style::callout(QWidget *w)
+{
+    scaleFont(w, 0.95);
+}
+void Style::footnote(QWidget *w)
+{
+    scaleFont(w, 0.85);
+}
 
 void Style::secondary(QWidget *w)
 {
@@ -40,4 +54,14 @@ QLabel *Style::text(const QString &text, QWidget *parent)
     auto *label = new QLabel(text, parent);
     label->setWordWrap(true);
     return label;
+}
+
+QIcon Style::themeIcon(std::initializer_list<const char *> names)
+{
+    for (const char *name : names)
+        for (const QString &candidate :
+             {QString::fromLatin1(name), QString::fromLatin1(name) + QStringLiteral("-symbolic")})
+            if (QIcon::hasThemeIcon(candidate))
+                return QIcon::fromTheme(candidate);
+    return QIcon::fromTheme(QLatin1String(*names.begin()));
 }

@@ -16,7 +16,7 @@ struct WindowParts {
     // Answers, later and on the main thread, whether notifications are refused;
     // it never asks the user.
     std::function<void(std::function<void(bool denied)>)> notificationsDenied;
-    LoginItem *loginItem = nullptr;     // none: the login switch is off and disabled
+    LoginItem *loginItem = nullptr;       // none: the login switch is off and disabled
     SystemSettingsPanes *panes = nullptr; // none: the buttons that open them do nothing
     // After an icon setting changed: redraw the status item.
     std::function<void()> onIconChange;

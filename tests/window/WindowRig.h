@@ -11,8 +11,8 @@
 #include "app/L.h"
 #include "app/LoginItem.h"
 #include "policy/History.h"
-#include "policy/SilentNotificationCenter.h"
 #include "policy/Notifier.h"
+#include "policy/SilentNotificationCenter.h"
 #include "settings/Prefs.h"
 #include "window/SettingsView.h"
 #include "window/SettingsWindow.h"
@@ -37,7 +37,8 @@ inline QTemporaryDir &temporaryHome()
 inline void useTemporaryHome()
 {
     QVERIFY(temporaryHome().isValid());
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(temporaryHome().filePath(QStringLiteral("config"))));
+    qputenv("XDG_CONFIG_HOME",
+            QFile::encodeName(temporaryHome().filePath(QStringLiteral("config"))));
     qputenv("XDG_DATA_HOME", QFile::encodeName(temporaryHome().filePath(QStringLiteral("data"))));
     loadStringTable();
 }
@@ -48,7 +49,10 @@ inline void click(QWidget *button)
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
 }
 
-inline QString dataHome() { return qEnvironmentVariable("XDG_DATA_HOME"); }
+inline QString dataHome()
+{
+    return qEnvironmentVariable("XDG_DATA_HOME");
+}
 
 // A property table as the battery registry gives it.
 inline QVariantMap batteryTable(qint64 percent, bool charging, bool plugged, qint64 cycles = 123,
@@ -204,12 +208,12 @@ inline void writeHistoryFile(const QList<SampleSpec> &specs)
     QDir().mkpath(dataHome() + QStringLiteral("/Voltquill"));
     QJsonArray array;
     for (const SampleSpec &s : specs)
-        array.append(QJsonObject{
-            {QStringLiteral("month"),
-             referenceSeconds(QDateTime(QDate(s.year, s.month, 1), QTime(0, 0)))},
-            {QStringLiteral("health"), s.health},
-            {QStringLiteral("cycles"), s.cycles},
-            {QStringLiteral("capacity"), 4000}});
+        array.append(
+            QJsonObject{{QStringLiteral("month"),
+                         referenceSeconds(QDateTime(QDate(s.year, s.month, 1), QTime(0, 0)))},
+                        {QStringLiteral("health"), s.health},
+                        {QStringLiteral("cycles"), s.cycles},
+                        {QStringLiteral("capacity"), 4000}});
     QFile file(dataHome() + QStringLiteral("/Voltquill/verlauf.json"));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(QJsonDocument(array).toJson(QJsonDocument::Compact));
@@ -240,15 +244,16 @@ struct WindowRig {
         login.enabled = setup.loginEnabled;
         state = std::make_unique<AppState>(chargeLimit, registry, clock);
         history = std::make_unique<History>(dataHome());
-        window = std::make_unique<SettingsWindow>(WindowParts{
-            .state = *state,
-            .history = *history,
-            .notifier = notifier,
-            .notificationsDenied = [this](std::function<void(bool)> done) { center.checkDenied(done); },
-            .loginItem = &login,
-            .panes = &panes,
-            .onIconChange = [this] { ++iconChanges; },
-            .quit = [this] { ++quits; }});
+        window = std::make_unique<SettingsWindow>(
+            WindowParts{.state = *state,
+                        .history = *history,
+                        .notifier = notifier,
+                        .notificationsDenied =
+                            [this](std::function<void(bool)> done) { center.checkDenied(done); },
+                        .loginItem = &login,
+                        .panes = &panes,
+                        .onIconChange = [this] { ++iconChanges; },
+                        .quit = [this] { ++quits; }});
     }
 
     // Opens the window (as the menu would) and shows the tab.

@@ -23,14 +23,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("fullOnceEnabled");
         QTest::addColumn<bool>("reEnablePresent");
 
-        QTest::newRow("no limit") << quint64(100) << qint64(0) << qint64(-1) << qint64(100)
-                                  << false << false;
-        QTest::newRow("limit 80 holding") << quint64(80) << qint64(1) << qint64(-1) << qint64(80)
-                                          << true << false;
+        QTest::newRow("no limit") << quint64(100) << qint64(0) << qint64(-1) << qint64(100) << false
+                                  << false;
+        QTest::newRow("limit 80 holding")
+            << quint64(80) << qint64(1) << qint64(-1) << qint64(80) << true << false;
         QTest::newRow("limit 80 suspended for one charge")
             << quint64(100) << qint64(1) << qint64(80) << qint64(80) << false << true;
-        QTest::newRow("limit 99 holding") << quint64(99) << qint64(1) << qint64(-1) << qint64(99)
-                                          << true << false;
+        QTest::newRow("limit 99 holding")
+            << quint64(99) << qint64(1) << qint64(-1) << qint64(99) << true << false;
     }
     void buttonsFollowLimitAndEngagement()
     {
@@ -115,8 +115,8 @@ private Q_SLOTS:
     void aRefusedPickShowsTheErrorAndKeepsTheSelection()
     {
         WindowRig rig({.limit = 80});
-        rig.client->failure = ChargeError{QStringLiteral("org.voltquill"), 3,
-                                          QStringLiteral("Nicht berechtigt.")};
+        rig.client->failure =
+            ChargeError{QStringLiteral("org.voltquill"), 3, QStringLiteral("Nicht berechtigt.")};
         auto *tab = rig.open<ChargeTab>(SettingsView::Charge);
         auto *selector = tab->findChild<SegmentedControl *>(QStringLiteral("limitSelector"));
         auto *error = tab->findChild<QLabel *>(QStringLiteral("error"));
@@ -140,20 +140,32 @@ private Q_SLOTS:
         QTest::addColumn<QString>("temperature"); // empty: no row
         QTest::addColumn<QString>("adapter");     // empty: no row
 
-        QTest::newRow("no battery") << std::optional<QVariantMap>() << "0 % (0 von 0 mAh)" << "0"
-                                    << "" << "";
+        QTest::newRow("no battery") << std::optional<QVariantMap>() << "0 % (0 von 0 mAh)"
+                                    << "0"
+                                    << ""
+                                    << "";
         QTest::newRow("charging on a 96 W adapter")
-            << std::optional(batteryTable(72, true, true)) << "94 % (4123 von 4382 mAh)" << "123"
-            << "30.1 °C" << "96 W";
+            << std::optional(batteryTable(72, true, true)) << "94 % (4123 von 4382 mAh)"
+            << "123"
+            << "30.1 °C"
+            << "96 W";
         QTest::newRow("on battery the adapter row goes")
             << std::optional(batteryTable(72, false, false)) << "94 % (4123 von 4382 mAh)"
-            << "123" << "30.1 °C" << "";
+            << "123"
+            << "30.1 °C"
+            << "";
         QTest::newRow("plugged in without watts")
             << std::optional(batteryTable(72, false, true, 5, 5000, 5000, 2950, 0))
-            << "100 % (5000 von 5000 mAh)" << "5" << "29.5 °C" << "";
+            << "100 % (5000 von 5000 mAh)"
+            << "5"
+            << "29.5 °C"
+            << "";
         QTest::newRow("no temperature")
             << std::optional(batteryTable(50, false, true, 1234, 4000, 3000, 0, 30))
-            << "75 % (3000 von 4000 mAh)" << "1234" << "" << "30 W";
+            << "75 % (3000 von 4000 mAh)"
+            << "1234"
+            << ""
+            << "30 W";
     }
     void batteryFacts()
     {

@@ -19,14 +19,16 @@ private Q_SLOTS:
         const QStringList gnomePower{"gnome-control-center", "power"};
         QTest::newRow("GNOME battery") << "GNOME" << Pane::Battery << gnomePower;
         QTest::newRow("GNOME panel icons") << "GNOME" << Pane::PanelIcons << gnomePower;
-        QTest::newRow("GNOME notifications") << "GNOME" << Pane::Notifications
-                                             << QStringList{"gnome-control-center", "notifications"};
+        QTest::newRow("GNOME notifications")
+            << "GNOME" << Pane::Notifications
+            << QStringList{"gnome-control-center", "notifications"};
         QTest::newRow("Ubuntu's list") << "ubuntu:GNOME" << Pane::Battery << gnomePower;
         QTest::newRow("lower case") << "gnome" << Pane::Battery << gnomePower;
-        QTest::newRow("KDE battery") << "KDE" << Pane::Battery
-                                     << QStringList{"systemsettings", "kcm_powerdevilprofilesconfig"};
-        QTest::newRow("KDE notifications") << "KDE" << Pane::Notifications
-                                           << QStringList{"systemsettings", "kcm_notifications"};
+        QTest::newRow("KDE battery")
+            << "KDE" << Pane::Battery
+            << QStringList{"systemsettings", "kcm_powerdevilprofilesconfig"};
+        QTest::newRow("KDE notifications")
+            << "KDE" << Pane::Notifications << QStringList{"systemsettings", "kcm_notifications"};
         QTest::newRow("KDE panel icons") << "KDE" << Pane::PanelIcons << QStringList{};
         QTest::newRow("XFCE") << "XFCE" << Pane::Battery << QStringList{};
         QTest::newRow("nothing set") << "" << Pane::Notifications << QStringList{};

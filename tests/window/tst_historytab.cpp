@@ -30,7 +30,8 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("lower");
         QTest::addColumn<qint64>("upper");
         QTest::newRow("one sample of 93") << QList<qint64>{93} << qint64(83) << qint64(100);
-        QTest::newRow("the lowest counts") << QList<qint64>{97, 88, 95} << qint64(78) << qint64(100);
+        QTest::newRow("the lowest counts")
+            << QList<qint64>{97, 88, 95} << qint64(78) << qint64(100);
         QTest::newRow("never below 0") << QList<qint64>{96, 8, 90} << qint64(0) << qint64(100);
         QTest::newRow("100") << QList<qint64>{100} << qint64(90) << qint64(100);
         QTest::newRow("109 still fits") << QList<qint64>{109} << qint64(99) << qint64(100);
@@ -72,10 +73,10 @@ private Q_SLOTS:
 
     void monthValueCountsCalendarMonths()
     {
-        const double jan = HistoryChart::monthValue(
-            referenceSeconds(QDateTime(QDate(2025, 1, 1), QTime(0, 0))));
-        const double mar = HistoryChart::monthValue(
-            referenceSeconds(QDateTime(QDate(2025, 3, 1), QTime(0, 0))));
+        const double jan =
+            HistoryChart::monthValue(referenceSeconds(QDateTime(QDate(2025, 1, 1), QTime(0, 0))));
+        const double mar =
+            HistoryChart::monthValue(referenceSeconds(QDateTime(QDate(2025, 3, 1), QTime(0, 0))));
         QCOMPARE(jan, 24.0 * 12);
         QCOMPARE(mar - jan, 2.0);
     }
@@ -129,7 +130,8 @@ private Q_SLOTS:
         // Twelve samples: a mark every second month, Dec 24 … Jan 26.
         const QStringList marks = chart->monthAxis()->categoriesLabels();
         QCOMPARE(marks.size(), 7);
-        QCOMPARE(chart->monthAxis()->endValue(marks.at(1)) - chart->monthAxis()->endValue(marks.at(0)),
+        QCOMPARE(chart->monthAxis()->endValue(marks.at(1)) -
+                     chart->monthAxis()->endValue(marks.at(0)),
                  2.0);
 
         auto *list = tab->findChild<QTreeWidget *>(QStringLiteral("historyList"));
@@ -146,8 +148,8 @@ private Q_SLOTS:
         WindowRig rig;
         if (rig.history->samples().isEmpty())
             QSKIP("the health history does not load its file yet");
-        auto *list =
-            rig.open<HistoryTab>(SettingsView::History)->findChild<QTreeWidget *>(QStringLiteral("historyList"));
+        auto *list = rig.open<HistoryTab>(SettingsView::History)
+                         ->findChild<QTreeWidget *>(QStringLiteral("historyList"));
         QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("1234 Zyklen"));
         QCOMPARE(list->topLevelItem(0)->textAlignment(2) & Qt::AlignRight, int(Qt::AlignRight));
         QCOMPARE(list->columnWidth(2), 90);
@@ -174,7 +176,8 @@ private Q_SLOTS:
         QMessageBox *dialog = tab->confirmation();
         QVERIFY(dialog);
         QCOMPARE(dialog->text(), QStringLiteral("Den ganzen Verlauf löschen?"));
-        QCOMPARE(dialog->informativeText(), QStringLiteral("Das lässt sich nicht rückgängig machen."));
+        QCOMPARE(dialog->informativeText(),
+                 QStringLiteral("Das lässt sich nicht rückgängig machen."));
         QVERIFY(!rig.history->samples().isEmpty());
 
         if (answer.isEmpty())
@@ -184,7 +187,8 @@ private Q_SLOTS:
         QTRY_VERIFY(!tab->confirmation());
         QCOMPARE(rig.history->samples().isEmpty(), cleared);
         QCOMPARE(tab->findChild<QLabel *>(QStringLiteral("emptyHistory"))->isVisible(), cleared);
-        QCOMPARE(tab->findChild<QTreeWidget *>(QStringLiteral("historyList"))->isVisible(), !cleared);
+        QCOMPARE(tab->findChild<QTreeWidget *>(QStringLiteral("historyList"))->isVisible(),
+                 !cleared);
     }
 
     void switchingRecordingOnRecordsAtOnce()
@@ -200,8 +204,9 @@ private Q_SLOTS:
         const bool recorded = !rig.history->samples().isEmpty();
         QCOMPARE(tab->findChild<QLabel *>(QStringLiteral("emptyHistory"))->isVisible(), !recorded);
         if (recorded)
-            QCOMPARE(tab->findChild<QTreeWidget *>(QStringLiteral("historyList"))->topLevelItemCount(),
-                     int(rig.history->samples().size()));
+            QCOMPARE(
+                tab->findChild<QTreeWidget *>(QStringLiteral("historyList"))->topLevelItemCount(),
+                int(rig.history->samples().size()));
 
         // Off keeps what is there and records nothing.
         const QList<HealthSample> before = rig.history->samples();
@@ -212,7 +217,8 @@ private Q_SLOTS:
     void followsTheToggleChangedElsewhere()
     {
         WindowRig rig;
-        auto *toggle = rig.open<HistoryTab>(SettingsView::History)->findChild<QCheckBox *>(Key::historyOn);
+        auto *toggle =
+            rig.open<HistoryTab>(SettingsView::History)->findChild<QCheckBox *>(Key::historyOn);
         Prefs::d().setBool(Key::historyOn, false);
         QVERIFY(!toggle->isChecked());
     }

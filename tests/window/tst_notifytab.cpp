@@ -120,16 +120,16 @@ private Q_SLOTS:
         QTest::addColumn<int>("presses");
         QTest::addColumn<qint64>("result");
 
-        QTest::newRow("low threshold up by 5") << Key::lowThreshold << qint64(10) << true << 1
-                                               << qint64(15);
-        QTest::newRow("low threshold stops at 50") << Key::lowThreshold << qint64(40) << true << 4
-                                                   << qint64(50);
-        QTest::newRow("low threshold stops at 5") << Key::lowThreshold << qint64(15) << false << 5
-                                                  << qint64(5);
-        QTest::newRow("adapter stops at 140") << Key::adapterMinWatts << qint64(130) << true << 3
-                                              << qint64(140);
-        QTest::newRow("adapter stops at 20") << Key::adapterMinWatts << qint64(30) << false << 4
-                                             << qint64(20);
+        QTest::newRow("low threshold up by 5")
+            << Key::lowThreshold << qint64(10) << true << 1 << qint64(15);
+        QTest::newRow("low threshold stops at 50")
+            << Key::lowThreshold << qint64(40) << true << 4 << qint64(50);
+        QTest::newRow("low threshold stops at 5")
+            << Key::lowThreshold << qint64(15) << false << 5 << qint64(5);
+        QTest::newRow("adapter stops at 140")
+            << Key::adapterMinWatts << qint64(130) << true << 3 << qint64(140);
+        QTest::newRow("adapter stops at 20")
+            << Key::adapterMinWatts << qint64(30) << false << 4 << qint64(20);
         QTest::newRow("hand-edited 200 comes back into range")
             << Key::adapterMinWatts << qint64(200) << false << 1 << qint64(140);
     }

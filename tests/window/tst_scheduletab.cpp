@@ -58,16 +58,16 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("stored");
         QTest::addColumn<QString>("shown"); // empty: no selection
 
-        QTest::newRow("evening hour 7") << Key::scheduleEveHour << Key::scheduleEveHour
-                                        << qint64(7) << QString();
-        QTest::newRow("evening hour 24") << Key::scheduleEveHour << Key::scheduleEveHour
-                                         << qint64(24) << QString();
+        QTest::newRow("evening hour 7")
+            << Key::scheduleEveHour << Key::scheduleEveHour << qint64(7) << QString();
+        QTest::newRow("evening hour 24")
+            << Key::scheduleEveHour << Key::scheduleEveHour << qint64(24) << QString();
         QTest::newRow("evening hour 23") << Key::scheduleEveHour << Key::scheduleEveHour
                                          << qint64(23) << QStringLiteral("23:00 Uhr");
-        QTest::newRow("Monday 83") << Key::scheduleDay(2) << Key::scheduleDay(2) << qint64(83)
-                                   << QString();
-        QTest::newRow("Monday 95") << Key::scheduleDay(2) << Key::scheduleDay(2) << qint64(95)
-                                   << QStringLiteral("95 %");
+        QTest::newRow("Monday 83")
+            << Key::scheduleDay(2) << Key::scheduleDay(2) << qint64(83) << QString();
+        QTest::newRow("Monday 95")
+            << Key::scheduleDay(2) << Key::scheduleDay(2) << qint64(95) << QStringLiteral("95 %");
     }
     void storedValueOutsideTheChoicesSelectsNothing()
     {

@@ -43,8 +43,8 @@ private Q_SLOTS:
     void anOwnerThatDoesNotAnswerIsNotJoined()
     {
         // Owns the name but never runs its event loop while the second start asks.
-        QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus,
-                                                            QStringLiteral("silent"));
+        QDBusConnection bus =
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("silent"));
         SingleInstance silent(bus);
         QCOMPARE(silent.claim(), SingleInstance::Claim::Owner);
         QProcess second;
