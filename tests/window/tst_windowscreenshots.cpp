@@ -35,20 +35,33 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("file");
-        QTest::newRow("Laden") << int(SettingsView::Charge) << "1-laden.png";
-        QTest::newRow("Zeitplan") << int(SettingsView::Schedule) << "2-zeitplan.png";
-        QTest::newRow("Mitteilungen") << int(SettingsView::Notify) << "3-mitteilungen.png";
-        QTest::newRow("Verlauf") << int(SettingsView::History) << "4-verlauf.png";
-        QTest::newRow("Allgemein") << int(SettingsView::General) << "5-allgemein.png";
+        QTest::addColumn<bool>("refused"); // notifications refused
+        QTest::addColumn<bool>("iconShown");
+        QTest::newRow("Laden") << int(SettingsView::Charge) << "1-laden.png" << false << true;
+        QTest::newRow("Zeitplan") << int(SettingsView::Schedule) << "2-zeitplan.png" << false
+                                  << true;
+        QTest::newRow("Mitteilungen")
+            << int(SettingsView::Notify) << "3-mitteilungen.png" << false << true;
+        QTest::newRow("Mitteilungen abgelehnt")
+            << int(SettingsView::Notify) << "3-mitteilungen-abgelehnt.png" << true << true;
+        QTest::newRow("Verlauf") << int(SettingsView::History) << "4-verlauf.png" << false << true;
+        QTest::newRow("Allgemein")
+            << int(SettingsView::General) << "5-allgemein.png" << false << true;
+        QTest::newRow("Allgemein ohne Symbol")
+            << int(SettingsView::General) << "5-allgemein-ohne-symbol.png" << false << false;
     }
     void tab()
     {
         QFETCH(int, index);
         QFETCH(QString, file);
+        QFETCH(bool, refused);
+        QFETCH(bool, iconShown);
+        Prefs::setShowIcon(iconShown);
         WindowRig rig({.battery = batteryTable(72, true, true, 187, 4382, 4123, 3014, 96),
                        .limit = 80,
                        .loginEnabled = true});
         rig.clock.at = QDateTime(QDate(2026, 1, 12), QTime(18, 30)); // a Monday
+        rig.center.granted = !refused;
         rig.open<QWidget>(index);
         const QImage image = rig.window->view()->grab().toImage();
         QCOMPARE(image.size() / image.devicePixelRatio(), QSize(520, 600));
