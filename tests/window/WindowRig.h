@@ -191,7 +191,7 @@ public:
 
 // Writes verlauf.json in the history file's format before a History loads it.
 // Months are given as local calendar months.
-struct SampleSpec {
+struct MonthSample {
     int year;
     int month;
     qint64 health;
@@ -203,11 +203,11 @@ inline double referenceSeconds(const QDateTime &at)
     return static_cast<double>(at.toSecsSinceEpoch() - 978307200);
 }
 
-inline void writeHistoryFile(const QList<SampleSpec> &specs)
+inline void writeHistoryFile(const QList<MonthSample> &specs)
 {
     QDir().mkpath(dataHome() + QStringLiteral("/Voltquill"));
     QJsonArray array;
-    for (const SampleSpec &s : specs)
+    for (const MonthSample &s : specs)
         array.append(
             QJsonObject{{QStringLiteral("month"),
                          referenceSeconds(QDateTime(QDate(s.year, s.month, 1), QTime(0, 0)))},

@@ -106,7 +106,7 @@ private Q_SLOTS:
 
     void aYearOfHistory()
     {
-        QList<SampleSpec> specs;
+        QList<MonthSample> specs;
         for (int m = 1; m <= 12; ++m)
             specs.append({2025, m, 99 - m / 2, m * 30});
         specs[4].health = 91; // the lowest

@@ -24,7 +24,7 @@ private Q_SLOTS:
         Prefs::d().setBool(Key::scheduleOn, true);
         Prefs::d().setInteger(Key::scheduleDay(6), 100); // Friday: off on a trip
         Prefs::d().setInteger(Key::scheduleDay(7), 90);
-        QList<SampleSpec> year;
+        QList<MonthSample> year;
         for (int m = 1; m <= 12; ++m)
             year.append({2025, m, 99 - (m * 2) / 3, 40 + m * 9});
         writeHistoryFile(year);
