@@ -6,16 +6,20 @@
 #include "app/SystemClock.h"
 #include "menubar/StatusItem.h"
 #include "platform/AutostartLoginItem.h"
+#include "platform/DesktopSettingsPanes.h"
 #include "platform/FreedesktopNotificationCenter.h"
 #include "platform/LinuxSystemEvents.h"
+#include "platform/SingleInstance.h"
 #include "platform/StatusNotifierHost.h"
 #include "platform/SysfsBatteryRegistry.h"
 #include "platform/SysfsPaths.h"
 #include "policy/History.h"
 #include "policy/Notifier.h"
 #include "settings/ConfigPaths.h"
+#include "window/SettingsWindow.h"
 
 #include <QApplication>
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -23,6 +27,18 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Voltquill"));
     QApplication::setDesktopFileName(QStringLiteral("voltquill"));
     QApplication::setQuitOnLastWindowClosed(false);
+
+    // One agent per session: a second start shows the running agent's window.
+    SingleInstance instance(QDBusConnection::sessionBus());
+    switch (instance.claim()) {
+    case SingleInstance::Claim::Owner:
+        break;
+    case SingleInstance::Claim::HandedOver:
+        return 0;
+    case SingleInstance::Claim::Failed:
+        std::fputs("voltquill: Voltquill läuft schon, antwortet aber nicht.\n", stderr);
+        return 1;
+    }
     loadStringTable();
 
     const QString sysfsRoot = SysfsPaths::sysfsRoot();
@@ -37,8 +53,30 @@ int main(int argc, char *argv[])
     AutostartLoginItem loginItem(ConfigPaths::configHome(), QApplication::applicationFilePath());
     LinuxSystemEvents events(sysfsRoot, SysfsPaths::isMoved());
 
+    DesktopSettingsPanes panes(qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
     StatusItem statusItem(state, nullptr,
                           {.statusNotifierHost = &StatusNotifierHost::isRegistered});
+    AppDelegate *delegateRef = nullptr;
+    SettingsWindow window({.state = state,
+                           .history = history,
+                           .notifier = notifier,
+                           .notificationsDenied =
+                               [&notificationCenter](std::function<void(bool)> done) {
+                                   notificationCenter.authorizationStatus(
+                                       [done = std::move(done)](auto status) {
+                                           done(status ==
+                                                NotificationCenter::AuthorizationStatus::Denied);
+                                       });
+                               },
+                           .loginItem = &loginItem,
+                           .panes = &panes,
+                           .onIconChange = [&statusItem] { statusItem.updateStatusItem(); },
+                           .quit =
+                               [&delegateRef] {
+                                   if (delegateRef)
+                                       delegateRef->quit();
+                               }});
+    statusItem.setWindow(&window);
 
     AppDelegate delegate({.state = state,
                           .notifier = notifier,
@@ -46,8 +84,10 @@ int main(int argc, char *argv[])
                           .loginItem = &loginItem,
                           .events = &events,
                           .item = &statusItem,
-                          .window = nullptr});
+                          .window = &window});
+    delegateRef = &delegate;
     QObject::connect(&statusItem, &StatusItem::quitRequested, &delegate, &AppDelegate::quit);
+    instance.setReopenHandler([&delegate] { delegate.applicationShouldHandleReopen(); });
     QMetaObject::invokeMethod(&delegate, &AppDelegate::applicationDidFinishLaunching,
                               Qt::QueuedConnection);
     return QApplication::exec();

@@ -1,0 +1,120 @@
+#include "window/HistoryChart.h"
+
+#include "app/L.h"
+
+#include <QCategoryAxis>
+#include <QDateTime>
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <QTimeZone>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+// 2001-01-01 00:00:00 UTC, the reference date of the history file.
+constexpr qint64 referenceEpoch = 978307200;
+
+QDate monthStart(qint64 month)
+{
+    return QDate(2001 + static_cast<int>(month / 12), static_cast<int>(month % 12) + 1, 1);
+}
+} // namespace
+
+HistoryChart::HistoryChart(QWidget *parent)
+    : QChartView(parent), m_line(new QLineSeries), m_points(new QScatterSeries),
+      m_y(new QValueAxis), m_x(new QCategoryAxis)
+{
+    setObjectName(QStringLiteral("historyChart"));
+    setRenderHint(QPainter::Antialiasing);
+    setFixedHeight(170);
+    QChart *c = chart();
+    c->legend()->hide();
+    c->setBackgroundVisible(false);
+    c->setMargins(QMargins(0, 0, 0, 0));
+    m_line->setName(QStringLiteral("Zustand"));
+    m_points->setName(QStringLiteral("Zustand"));
+    m_points->setMarkerSize(7);
+    c->addSeries(m_line);
+    c->addSeries(m_points);
+    m_y->setTitleText(L("Zustand %"));
+    m_y->setLabelFormat(QStringLiteral("%d"));
+    m_x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    QFont small = m_x->labelsFont();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    m_x->setLabelsFont(small);
+    m_y->setLabelsFont(small);
+    c->addAxis(m_x, Qt::AlignBottom);
+    c->addAxis(m_y, Qt::AlignLeft);
+    for (QAbstractSeries *s :
+         {static_cast<QAbstractSeries *>(m_line), static_cast<QAbstractSeries *>(m_points)}) {
+        s->attachAxis(m_x);
+        s->attachAxis(m_y);
+    }
+    QPen pen = m_line->pen();
+    pen.setWidth(2);
+    m_line->setPen(pen);
+    m_points->setColor(pen.color());
+    m_points->setBorderColor(pen.color());
+}
+
+double HistoryChart::monthValue(double secondsSinceReference)
+{
+    const QDateTime at = QDateTime::fromMSecsSinceEpoch(
+        static_cast<qint64>(std::llround((secondsSinceReference + referenceEpoch) * 1000.0)));
+    const QDate day = at.date();
+    const QDateTime start(QDate(day.year(), day.month(), 1), QTime(0, 0));
+    const QDateTime next = start.addMonths(1);
+    const double part = static_cast<double>(start.msecsTo(at)) / start.msecsTo(next);
+    return (day.year() - 2001) * 12.0 + (day.month() - 1) + part;
+}
+
+QPair<qint64, qint64> HistoryChart::healthRange(const QList<HealthSample> &samples)
+{
+    if (samples.isEmpty())
+        return {0, 100};
+    const auto [low, high] = std::minmax_element(
+        samples.begin(), samples.end(),
+        [](const HealthSample &a, const HealthSample &b) { return a.health < b.health; });
+    const qint64 lower = std::max<qint64>(0, low->health - 10);
+    if (lower < 100)
+        return {lower, 100};
+    return {lower, std::max(high->health, lower) + 10};
+}
+
+void HistoryChart::setSamples(const QList<HealthSample> &samples)
+{
+    QList<QPointF> points;
+    points.reserve(samples.size());
+    for (const HealthSample &s : samples)
+        points.append({monthValue(s.month), static_cast<double>(s.health)});
+    m_line->replace(points);
+    m_points->replace(points);
+
+    const auto [yMin, yMax] = healthRange(samples);
+    m_y->setRange(static_cast<double>(yMin), static_cast<double>(yMax));
+    m_y->setTickType(QValueAxis::TicksDynamic);
+    m_y->setTickAnchor(0);
+    m_y->setTickInterval(yMax - yMin > 40 ? 20 : yMax - yMin > 15 ? 5 : 2);
+
+    // The domain reaches one calendar month beyond the first and last sample;
+    // with no sample it sits around the present moment.
+    const double now = QDateTime::currentSecsSinceEpoch() - referenceEpoch;
+    const double first = samples.isEmpty() ? monthValue(now) : points.first().x();
+    const double last = samples.isEmpty() ? monthValue(now) : points.last().x();
+    const double lower = first - 1;
+    const double upper = last + 1;
+
+    for (const QString &label : m_x->categoriesLabels())
+        m_x->remove(label);
+    m_x->setStartValue(lower);
+    const qint64 n = stride(samples.size());
+    for (qint64 month = static_cast<qint64>(std::ceil(lower)); month <= upper; month += n) {
+        if (month < 0)
+            continue;
+        m_x->append(appLocale().toString(monthStart(month), QStringLiteral("MMM yy")),
+                    static_cast<double>(month));
+    }
+    m_x->setRange(lower, upper);
+}

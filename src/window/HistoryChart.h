@@ -1,0 +1,42 @@
+#pragma once
+
+#include "policy/HealthSample.h"
+
+#include <QChartView>
+#include <QList>
+
+class QCategoryAxis;
+class QLineSeries;
+class QScatterSeries;
+class QValueAxis;
+
+// Health over the months: a line through one point per sample. The horizontal
+// axis counts calendar months (see monthValue), so a mark falls on each n-th
+// month however long the months are.
+class HistoryChart : public QChartView
+{
+    Q_OBJECT
+public:
+    explicit HistoryChart(QWidget *parent = nullptr);
+
+    void setSamples(const QList<HealthSample> &samples);
+
+    QValueAxis *healthAxis() const { return m_y; }
+    QCategoryAxis *monthAxis() const { return m_x; }
+
+    // Calendar months since January 2001 in local time, with the part of the
+    // month gone by as fraction.
+    static double monthValue(double secondsSinceReference);
+    // The vertical range: max(0, h − 10) to 100, h the lowest health; when
+    // hand-edited values lift the lower bound to 100 or more, the range grows
+    // upwards so it stays valid and shows every point.
+    static QPair<qint64, qint64> healthRange(const QList<HealthSample> &samples);
+    // A mark every n-th month: 1 below 6 samples, else a sixth of their number.
+    static qint64 stride(qsizetype count) { return count < 6 ? 1 : count / 6; }
+
+private:
+    QLineSeries *m_line;
+    QScatterSeries *m_points;
+    QValueAxis *m_y;
+    QCategoryAxis *m_x;
+};

@@ -1,0 +1,138 @@
+#include "window/ScheduleTab.h"
+
+#include "app/AppState.h"
+#include "app/Clock.h"
+#include "app/L.h"
+#include "policy/Scheduler.h"
+#include "settings/Defaults.h"
+#include "settings/Key.h"
+#include "settings/Prefs.h"
+#include "window/Style.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace
+{
+constexpr qint64 firstEveHour = 12;
+constexpr qint64 lastEveHour = 23;
+
+// The choice standing for `value`, or none when the stored value is not offered.
+void select(QComboBox *box, qint64 value)
+{
+    const QSignalBlocker blocker(box);
+    box->setCurrentIndex(box->findData(value));
+}
+} // namespace
+
+ScheduleTab::ScheduleTab(AppState &state, QWidget *parent)
+    : QWidget(parent), m_state(state), m_on(new QCheckBox(L("Zeitplan verwenden"), this)),
+      m_days(new QGroupBox(L("Ladelimit je Wochentag"), this)), m_evening(new QGroupBox(this)),
+      m_eve(new QCheckBox(L("Schon am Vorabend umstellen"), m_evening)),
+      m_eveHour(new QComboBox(m_evening)), m_line(Style::text({}, this))
+{
+    auto *column = new QVBoxLayout(this);
+    m_on->setObjectName(QStringLiteral("scheduleOn"));
+    column->addWidget(m_on);
+
+    auto *days = new QFormLayout(m_days);
+    for (const auto &[n, name] : Scheduler::weekdays()) {
+        auto *picker = new QComboBox(m_days);
+        picker->setObjectName(Key::scheduleDay(n));
+        days->addRow(name, picker);
+        m_dayPickers.append({n, picker});
+        connect(picker, &QComboBox::activated, this, [this, n, picker](int index) {
+            Prefs::d().setInteger(Key::scheduleDay(n), picker->itemData(index).toLongLong());
+            changed();
+        });
+    }
+    column->addWidget(m_days);
+
+    auto *evening = new QFormLayout(m_evening);
+    m_eve->setObjectName(QStringLiteral("scheduleEve"));
+    evening->addRow(m_eve);
+    m_eveHour->setObjectName(QStringLiteral("scheduleEveHour"));
+    for (qint64 hour = firstEveHour; hour <= lastEveHour; ++hour)
+        m_eveHour->addItem(L("%d:00 Uhr", hour), hour);
+    evening->addRow(L("ab"), m_eveHour);
+    auto *note = Style::text(
+        L("Beispiel: Montag auf 100 % – dann lädt der Mac schon Sonntagabend voll für die Reise. "
+          "Wählst du im Menü zwischendurch ein anderes Limit, gilt es bis zum nächsten Wechsel."),
+        m_evening);
+    Style::footnote(note);
+    Style::secondary(note);
+    evening->addRow(note);
+    column->addWidget(m_evening);
+
+    m_line->setObjectName(QStringLiteral("scheduleLine"));
+    Style::callout(m_line);
+    column->addWidget(m_line);
+    column->addStretch(1);
+
+    connect(m_on, &QCheckBox::clicked, this, [this](bool on) {
+        Prefs::d().setBool(Key::scheduleOn, on);
+        changed();
+    });
+    connect(m_eve, &QCheckBox::clicked, this, [this](bool on) {
+        Prefs::d().setBool(Key::scheduleEve, on);
+        changed();
+    });
+    connect(m_eveHour, &QComboBox::activated, this, [this](int index) {
+        Prefs::d().setInteger(Key::scheduleEveHour, m_eveHour->itemData(index).toLongLong());
+        changed();
+    });
+    connect(&Prefs::d(), &SettingsStore::changed, this, &ScheduleTab::sync);
+    connect(&m_state, &AppState::changed, this, &ScheduleTab::sync);
+    sync();
+}
+
+void ScheduleTab::changed()
+{
+    Scheduler::invalidate();
+    AppState &state = m_state;
+    Scheduler::apply(state.clock().now(), [&state](qint64 limit) { state.setLimit(limit); });
+    ++m_tick;
+    showLine();
+}
+
+void ScheduleTab::sync()
+{
+    const SettingsStore &store = Prefs::d();
+    const bool on = store.boolean(Key::scheduleOn, Defaults::scheduleOn);
+    const bool eve = store.boolean(Key::scheduleEve, Defaults::scheduleEve);
+    m_on->setChecked(on);
+    m_eve->setChecked(eve);
+    fillDayChoices();
+    for (const auto &[n, picker] : m_dayPickers)
+        select(picker, store.integer(Key::scheduleDay(n), Defaults::scheduleLimit));
+    select(m_eveHour, store.integer(Key::scheduleEveHour, Defaults::scheduleEveHour));
+    m_days->setEnabled(on);
+    m_evening->setEnabled(on);
+    m_eveHour->setEnabled(eve);
+    showLine();
+}
+
+void ScheduleTab::fillDayChoices()
+{
+    if (m_offered == m_state.options())
+        return;
+    m_offered = m_state.options();
+    for (const auto &[n, picker] : m_dayPickers) {
+        const QSignalBlocker blocker(picker);
+        picker->clear();
+        for (const qint64 value : m_offered)
+            picker->addItem(QStringLiteral("%1 %").arg(value), value);
+    }
+}
+
+void ScheduleTab::showLine()
+{
+    const std::optional<QString> line = m_state.scheduleLine();
+    m_line->setVisible(line.has_value());
+    m_line->setText(line.value_or(QString()));
+}

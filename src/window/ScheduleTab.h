@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QList>
+#include <QWidget>
+
+class AppState;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+
+// "Zeitplan": the weekday limits and the evening rule. Every change takes
+// effect at once: the applied marker is cleared and the schedule applied anew.
+class ScheduleTab : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ScheduleTab(AppState &state, QWidget *parent = nullptr);
+
+    // Counts the changes made in this tab; each one rebuilds the schedule line.
+    qint64 tick() const { return m_tick; }
+
+private:
+    void changed();
+    void sync();
+    void fillDayChoices();
+    void showLine();
+
+    AppState &m_state;
+    QCheckBox *m_on;
+    QGroupBox *m_days;
+    QList<QPair<qint64, QComboBox *>> m_dayPickers;
+    QList<qint64> m_offered;
+    QGroupBox *m_evening;
+    QCheckBox *m_eve;
+    QComboBox *m_eveHour;
+    QLabel *m_line;
+    qint64 m_tick = 0;
+};

@@ -1,0 +1,61 @@
+#include "window/SegmentedControl.h"
+
+#include <QHBoxLayout>
+#include <QToolButton>
+
+SegmentedControl::SegmentedControl(QWidget *parent) : QWidget(parent), m_row(new QHBoxLayout(this))
+{
+    m_row->setContentsMargins(0, 0, 0, 0);
+    m_row->setSpacing(0);
+}
+
+void SegmentedControl::setValues(const QList<qint64> &values)
+{
+    if (values == m_values)
+        return;
+    qDeleteAll(m_buttons);
+    m_buttons.clear();
+    m_values = values;
+    for (const qint64 value : values) {
+        auto *button = new QToolButton(this);
+        button->setText(QStringLiteral("%1 %").arg(value));
+        button->setObjectName(QStringLiteral("segment_%1").arg(value));
+        button->setCheckable(true);
+        button->setAutoExclusive(false);
+        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        connect(button, &QToolButton::clicked, this, [this, value] {
+            showSelection();
+            if (m_selected != value)
+                Q_EMIT picked(value);
+        });
+        m_row->addWidget(button);
+        m_buttons.append(button);
+    }
+    showSelection();
+}
+
+void SegmentedControl::setSelected(std::optional<qint64> value)
+{
+    m_selected = value;
+    showSelection();
+}
+
+std::optional<qint64> SegmentedControl::selected() const
+{
+    for (qsizetype i = 0; i < m_buttons.size(); ++i)
+        if (m_buttons.at(i)->isChecked())
+            return m_values.at(i);
+    return std::nullopt;
+}
+
+QAbstractButton *SegmentedControl::segment(qint64 value) const
+{
+    const qsizetype i = m_values.indexOf(value);
+    return i < 0 ? nullptr : m_buttons.at(i);
+}
+
+void SegmentedControl::showSelection()
+{
+    for (qsizetype i = 0; i < m_buttons.size(); ++i)
+        m_buttons.at(i)->setChecked(m_selected == m_values.at(i));
+}

@@ -1,0 +1,67 @@
+#include "window/Style.h"
+
+#include <QIcon>
+#include <QLabel>
+#include <QPalette>
+
+namespace
+{
+void scaleFont(QWidget *w, double factor, bool bold = false)
+{
+    QFont font = w->font();
+    font.setPointSizeF(font.pointSizeF() * factor);
+    if (bold)
+        font.setBold(true);
+    w->setFont(font);
+}
+} // namespace
+
+void Style::headline(QWidget *w)
+{
+    scaleFont(w, 1.15, true);
+}
+void Style::subheadline(QWidget *w)
+{
+    scaleFont(w, 0.95);
+}
+void Style::callout(QWidget *w)
+{
+    scaleFont(w, 0.95);
+}
+void Style::footnote(QWidget *w)
+{
+    scaleFont(w, 0.85);
+}
+
+void Style::secondary(QWidget *w)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, p.color(QPalette::PlaceholderText));
+    p.setColor(QPalette::Text, p.color(QPalette::PlaceholderText));
+    w->setPalette(p);
+}
+
+void Style::red(QWidget *w)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, QColor(0xd7, 0x00, 0x15));
+    p.setColor(QPalette::Text, QColor(0xd7, 0x00, 0x15));
+    w->setPalette(p);
+}
+
+QLabel *Style::text(const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setWordWrap(true);
+    return label;
+}
+
+QIcon Style::themeIcon(std::initializer_list<const char *> names)
+{
+    for (const char *name : names)
+        for (const QString &candidate :
+             {QString::fromLatin1(name), QString::fromLatin1(name) + QStringLiteral("-symbolic")})
+            if (QIcon::hasThemeIcon(candidate))
+                return QIcon::fromTheme(candidate);
+    return QIcon::fromTheme(QLatin1String(*names.begin()));
+}

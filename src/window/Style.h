@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <initializer_list>
+
+class QIcon;
+
+class QLabel;
+class QWidget;
+
+// The few text styles of the settings window, relative to the desktop's font.
+namespace Style
+{
+void headline(QWidget *w);
+void subheadline(QWidget *w);
+void callout(QWidget *w);
+void footnote(QWidget *w);
+void secondary(QWidget *w);
+void red(QWidget *w);
+// A label that wraps and can be selected nowhere: the window's running text.
+QLabel *text(const QString &text, QWidget *parent = nullptr);
+// The first of the freedesktop icon names the theme knows, from the most to
+// the least fitting; each also in its symbolic form, as newer themes ship it.
+QIcon themeIcon(std::initializer_list<const char *> names);
+} // namespace Style

@@ -1,0 +1,228 @@
+#include "WindowRig.h"
+#include "settings/Key.h"
+#include "window/HistoryChart.h"
+#include "window/HistoryTab.h"
+
+#include <QCategoryAxis>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QValueAxis>
+
+// The History tab: built on first view, chart scales, list order, and the
+// confirmed delete.
+class TestHistoryTab : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { useTemporaryHome(); }
+    void init()
+    {
+        Prefs::d().clear();
+        removeHistoryFile();
+    }
+
+    void healthRange_data()
+    {
+        QTest::addColumn<QList<qint64>>("healths");
+        QTest::addColumn<qint64>("lower");
+        QTest::addColumn<qint64>("upper");
+        QTest::newRow("one sample of 93") << QList<qint64>{93} << qint64(83) << qint64(100);
+        QTest::newRow("the lowest counts")
+            << QList<qint64>{97, 88, 95} << qint64(78) << qint64(100);
+        QTest::newRow("never below 0") << QList<qint64>{96, 8, 90} << qint64(0) << qint64(100);
+        QTest::newRow("100") << QList<qint64>{100} << qint64(90) << qint64(100);
+        QTest::newRow("109 still fits") << QList<qint64>{109} << qint64(99) << qint64(100);
+        // Hand-edited files: the range stays valid and shows the points.
+        QTest::newRow("110") << QList<qint64>{110} << qint64(100) << qint64(120);
+        QTest::newRow("115 and 130") << QList<qint64>{130, 115} << qint64(105) << qint64(140);
+    }
+    void healthRange()
+    {
+        QFETCH(QList<qint64>, healths);
+        QFETCH(qint64, lower);
+        QFETCH(qint64, upper);
+        QList<HealthSample> samples;
+        for (qint64 h : healths)
+            samples.append({static_cast<double>(samples.size()) * 2678400.0, h, 1, 1});
+        const auto range = HistoryChart::healthRange(samples);
+        QCOMPARE(range.first, lower);
+        QCOMPARE(range.second, upper);
+        QVERIFY(range.first < range.second);
+    }
+
+    void stride_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<qint64>("n");
+        QTest::newRow("1") << 1 << qint64(1);
+        QTest::newRow("5") << 5 << qint64(1);
+        QTest::newRow("6") << 6 << qint64(1);
+        QTest::newRow("11") << 11 << qint64(1);
+        QTest::newRow("12") << 12 << qint64(2);
+        QTest::newRow("18") << 18 << qint64(3);
+    }
+    void stride()
+    {
+        QFETCH(int, count);
+        QFETCH(qint64, n);
+        QCOMPARE(HistoryChart::stride(count), n);
+    }
+
+    void monthValueCountsCalendarMonths()
+    {
+        const double jan =
+            HistoryChart::monthValue(referenceSeconds(QDateTime(QDate(2025, 1, 1), QTime(0, 0))));
+        const double mar =
+            HistoryChart::monthValue(referenceSeconds(QDateTime(QDate(2025, 3, 1), QTime(0, 0))));
+        QCOMPARE(jan, 24.0 * 12);
+        QCOMPARE(mar - jan, 2.0);
+    }
+
+    void emptyHistoryShowsOnlyTheToggleAndTheNote()
+    {
+        WindowRig rig;
+        auto *tab = rig.open<HistoryTab>(SettingsView::History);
+        QVERIFY(tab->findChild<QCheckBox *>(Key::historyOn)->isChecked());
+        QVERIFY(tab->findChild<QLabel *>(QStringLiteral("emptyHistory"))->isVisible());
+        for (const char *name : {"historyChart", "historyList", "clearHistory"}) {
+            auto *w = tab->findChild<QWidget *>(QLatin1String(name));
+            QVERIFY(!w || !w->isVisible());
+        }
+    }
+
+    void chartIsBuiltOnlyWhenTheTabIsFirstShown()
+    {
+        writeHistoryFile({{2025, 1, 95, 100}, {2025, 2, 94, 120}});
+        WindowRig rig;
+        rig.window->showWindow();
+        auto *tab = rig.window->view()->findChild<HistoryTab *>();
+        QVERIFY(!tab->findChild<HistoryChart *>());
+        rig.window->view()->tabs()->setCurrentIndex(SettingsView::History);
+        QVERIFY(tab->findChild<HistoryChart *>());
+    }
+
+    void aYearOfHistory()
+    {
+        QList<MonthSample> specs;
+        for (int m = 1; m <= 12; ++m)
+            specs.append({2025, m, 99 - m / 2, m * 30});
+        specs[4].health = 91; // the lowest
+        writeHistoryFile(specs);
+        WindowRig rig;
+        if (rig.history->samples().size() != 12)
+            QSKIP("the health history does not load its file yet");
+        auto *tab = rig.open<HistoryTab>(SettingsView::History);
+        QVERIFY(!tab->findChild<QLabel *>(QStringLiteral("emptyHistory"))->isVisible());
+
+        auto *chart = tab->findChild<HistoryChart *>();
+        QVERIFY(chart->isVisible());
+        QCOMPARE(chart->height(), 170);
+        QCOMPARE(chart->healthAxis()->min(), 81.0);
+        QCOMPARE(chart->healthAxis()->max(), 100.0);
+        QCOMPARE(chart->healthAxis()->titleText(), QStringLiteral("Zustand %"));
+        const double first = HistoryChart::monthValue(rig.history->samples().first().month);
+        const double last = HistoryChart::monthValue(rig.history->samples().last().month);
+        QCOMPARE(chart->monthAxis()->min(), first - 1);
+        QCOMPARE(chart->monthAxis()->max(), last + 1);
+        // Twelve samples: a mark every second month, Dec 24 … Jan 26.
+        const QStringList marks = chart->monthAxis()->categoriesLabels();
+        QCOMPARE(marks.size(), 7);
+        QCOMPARE(chart->monthAxis()->endValue(marks.at(1)) -
+                     chart->monthAxis()->endValue(marks.at(0)),
+                 2.0);
+
+        auto *list = tab->findChild<QTreeWidget *>(QStringLiteral("historyList"));
+        QCOMPARE(list->topLevelItemCount(), 12);
+        QCOMPARE(list->topLevelItem(0)->text(0), QStringLiteral("Dezember 2025"));
+        QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral("93 %"));
+        QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("360 Zyklen"));
+        QCOMPARE(list->topLevelItem(11)->text(0), QStringLiteral("Januar 2025"));
+    }
+
+    void cycleCountRightAlignedInItsBox()
+    {
+        writeHistoryFile({{2025, 6, 90, 1234}});
+        WindowRig rig;
+        if (rig.history->samples().isEmpty())
+            QSKIP("the health history does not load its file yet");
+        auto *list = rig.open<HistoryTab>(SettingsView::History)
+                         ->findChild<QTreeWidget *>(QStringLiteral("historyList"));
+        QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("1234 Zyklen"));
+        QCOMPARE(list->topLevelItem(0)->textAlignment(2) & Qt::AlignRight, int(Qt::AlignRight));
+        QCOMPARE(list->columnWidth(2), 90);
+    }
+
+    void deleteAsksFirst_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("cleared");
+        QTest::newRow("Löschen") << QStringLiteral("confirmClear") << true;
+        QTest::newRow("Abbrechen") << QStringLiteral("cancelClear") << false;
+        QTest::newRow("closed") << QString() << false;
+    }
+    void deleteAsksFirst()
+    {
+        QFETCH(QString, answer);
+        QFETCH(bool, cleared);
+        writeHistoryFile({{2025, 1, 95, 100}, {2025, 2, 94, 120}});
+        WindowRig rig;
+        if (rig.history->samples().isEmpty())
+            QSKIP("the health history does not load its file yet");
+        auto *tab = rig.open<HistoryTab>(SettingsView::History);
+        click(tab->findChild<QPushButton *>(QStringLiteral("clearHistory")));
+        QMessageBox *dialog = tab->confirmation();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->text(), QStringLiteral("Den ganzen Verlauf löschen?"));
+        QCOMPARE(dialog->informativeText(),
+                 QStringLiteral("Das lässt sich nicht rückgängig machen."));
+        QVERIFY(!rig.history->samples().isEmpty());
+
+        if (answer.isEmpty())
+            dialog->reject();
+        else
+            click(dialog->findChild<QPushButton *>(answer));
+        QTRY_VERIFY(!tab->confirmation());
+        QCOMPARE(rig.history->samples().isEmpty(), cleared);
+        QCOMPARE(tab->findChild<QLabel *>(QStringLiteral("emptyHistory"))->isVisible(), cleared);
+        QCOMPARE(tab->findChild<QTreeWidget *>(QStringLiteral("historyList"))->isVisible(),
+                 !cleared);
+    }
+
+    void switchingRecordingOnRecordsAtOnce()
+    {
+        Prefs::d().setBool(Key::historyOn, false);
+        WindowRig rig;
+        auto *tab = rig.open<HistoryTab>(SettingsView::History);
+        auto *toggle = tab->findChild<QCheckBox *>(Key::historyOn);
+        QVERIFY(!toggle->isChecked());
+        click(toggle);
+        QCOMPARE(Prefs::d().boolean(Key::historyOn, false), true);
+        // What gets recorded is the store's business; the tab must show it at once.
+        const bool recorded = !rig.history->samples().isEmpty();
+        QCOMPARE(tab->findChild<QLabel *>(QStringLiteral("emptyHistory"))->isVisible(), !recorded);
+        if (recorded)
+            QCOMPARE(
+                tab->findChild<QTreeWidget *>(QStringLiteral("historyList"))->topLevelItemCount(),
+                int(rig.history->samples().size()));
+
+        // Off keeps what is there and records nothing.
+        const QList<HealthSample> before = rig.history->samples();
+        click(toggle);
+        QCOMPARE(rig.history->samples(), before);
+    }
+
+    void followsTheToggleChangedElsewhere()
+    {
+        WindowRig rig;
+        auto *toggle =
+            rig.open<HistoryTab>(SettingsView::History)->findChild<QCheckBox *>(Key::historyOn);
+        Prefs::d().setBool(Key::historyOn, false);
+        QVERIFY(!toggle->isChecked());
+    }
+};
+
+QTEST_MAIN(TestHistoryTab)
+#include "tst_historytab.moc"
