@@ -5,6 +5,7 @@
 #include "app/L.h"
 #include "app/SystemClock.h"
 #include "platform/AutostartLoginItem.h"
+#include "platform/ChargeClientFactory.h"
 #include "platform/LinuxSystemEvents.h"
 #include "platform/SysfsBatteryRegistry.h"
 #include "platform/SysfsPaths.h"
@@ -26,7 +27,7 @@ int main(int argc, char *argv[])
     const QString sysfsRoot = SysfsPaths::sysfsRoot();
     SystemClock clock;
     SysfsBatteryRegistry registry(sysfsRoot);
-    ChargeLimit chargeLimit(nullptr);
+    ChargeLimit chargeLimit(ChargeClientFactory::create());
     AppState state(chargeLimit, registry, clock);
 
     SilentNotificationCenter notificationCenter;
