@@ -14,6 +14,11 @@ public:
     explicit PrivateBus(const QString &serviceDir = QString());
     ~PrivateBus();
 
+    // The environment the daemon passes on to services it starts.
+    void setDaemonEnvironment(const QProcessEnvironment &environment)
+    {
+        m_daemon.setProcessEnvironment(environment);
+    }
     bool start();
     QString address() const { return m_address; }
     // The test's own connection to the bus.
