@@ -5,6 +5,7 @@
 #include "ServiceProcess.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDir>
 #include <QFile>
@@ -92,6 +93,9 @@ private Q_SLOTS:
     void adoptsWhatTheDriverKeeps();
     void tamperedStateInjectsNothing_data();
     void tamperedStateInjectsNothing();
+    void reappliedAfterResume();
+    void exitsWhenIdle_data();
+    void exitsWhenIdle();
 
 private:
     void allow(bool allowed);
@@ -109,6 +113,7 @@ private:
 
     std::unique_ptr<PrivateBus> m_bus;
     QProcess m_polkit;
+    QProcess m_logind;
     std::unique_ptr<FakeSysfs> m_sysfs;
     std::unique_ptr<QTemporaryDir> m_state;
     std::unique_ptr<ServiceProcess> m_service;
@@ -125,12 +130,21 @@ void TestChargedService::initTestCase()
                     QStringLiteral("-t"), QStringLiteral("polkitd")});
     QVERIFY2(m_bus->waitForName(QStringLiteral("org.freedesktop.PolicyKit1")),
              "python3-dbusmock's polkitd did not come up");
+    m_logind.setProcessEnvironment(m_bus->environment());
+    m_logind.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_logind.start(QStringLiteral("/usr/bin/python3"),
+                   {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--system"),
+                    QStringLiteral("-t"), QStringLiteral("logind")});
+    QVERIFY2(m_bus->waitForName(QStringLiteral("org.freedesktop.login1")),
+             "python3-dbusmock's logind did not come up");
 }
 
 void TestChargedService::cleanupTestCase()
 {
-    m_polkit.terminate();
-    m_polkit.waitForFinished(5000);
+    for (QProcess *mock : {&m_polkit, &m_logind}) {
+        mock->terminate();
+        mock->waitForFinished(5000);
+    }
     m_bus.reset();
 }
 
@@ -548,6 +562,66 @@ void TestChargedService::tamperedStateInjectsNothing()
     QCOMPARE(threshold(), QByteArray("100"));
     QCOMPARE(answer(QStringLiteral("Limit")).toInt(), 100);
     QCOMPARE(answer(QStringLiteral("IsEnabled")).toBool(), false);
+}
+
+void TestChargedService::reappliedAfterResume()
+{
+    m_sysfs->addBattery();
+    m_sysfs->addAdapter(true);
+    startService();
+    QCOMPARE(m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))}).type(),
+             QDBusMessage::ReplyMessage);
+    QTest::qWait(200);
+
+    // Two resets in a row look like a fight with another program: the
+    // service gives way to the second one…
+    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
+    QTRY_COMPARE(threshold(), QByteArray("80"));
+    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
+    QTest::qWait(200);
+    QCOMPARE(threshold(), QByteArray("100"));
+
+    // …until the machine wakes up, when firmware may have forgotten it.
+    QDBusMessage resume = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+        QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("EmitSignal"));
+    resume << QStringLiteral("org.freedesktop.login1.Manager") << QStringLiteral("PrepareForSleep")
+           << QStringLiteral("b") << QVariantList{QVariant(false)};
+    const QDBusMessage reply = m_bus->connection().call(resume);
+    QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
+    QTRY_COMPARE(threshold(), QByteArray("80"));
+}
+
+void TestChargedService::exitsWhenIdle_data()
+{
+    QTest::addColumn<bool>("suspended");
+    QTest::addColumn<bool>("exits");
+
+    QTest::newRow("nothing to watch") << false << true;
+    QTest::newRow("a suspension to watch") << true << false;
+}
+
+void TestChargedService::exitsWhenIdle()
+{
+    QFETCH(bool, suspended);
+    QFETCH(bool, exits);
+
+    m_sysfs->addBattery();
+    m_sysfs->addAdapter(true);
+    keepState(80, suspended);
+    QVERIFY(m_service->start({QStringLiteral("--exit-when-idle"), QStringLiteral("1")}));
+    const QDBusConnection bus = m_bus->connection();
+    const auto running = [&] {
+        return bus.interface()->isServiceRegistered(QStringLiteral("org.voltquill.Charge1")).value();
+    };
+    if (exits) {
+        QTRY_VERIFY_WITH_TIMEOUT(!running(), 10000);
+        // The kept limit outlives the service.
+        QCOMPARE(threshold(), QByteArray("80"));
+    } else {
+        QTest::qWait(2000);
+        QVERIFY(running());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestChargedService)
