@@ -43,7 +43,14 @@ QString SimScript::help()
         "  wait S          S Sekunden Echtzeit warten, bevor der nächste Befehl läuft\n"
         "  status          eine Zeile mit Ladestand, Zustand, Netzteil und Ladeschwelle\n"
         "  quit            beenden\n"
-        "Als Argument auch mit Gleichheitszeichen: level=80, speed=60.\n");
+        "Als Argument auch mit Gleichheitszeichen: level=80, speed=60.\n"
+        "\n"
+        "Beispiele:\n"
+        "  voltquill-sim --root /tmp/sys --speed 60 unplug level 55\n"
+        "      ein Tag in 24 Minuten, ab 55 % im Akkubetrieb\n"
+        "  voltquill-sim --root /tmp/sys --once plug\n"
+        "      einem laufenden Simulator das Netzteil anstecken (er übernimmt den Baum)\n"
+        "  printf 'plug\\nwait 5\\nstatus\\n' | voltquill-sim --root /tmp/sys\n");
 }
 
 QStringList SimScript::commandsFromArguments(const QStringList &arguments)

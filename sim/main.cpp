@@ -34,7 +34,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption rootOption(
         QStringLiteral("root"), QStringLiteral("Wurzel des Baums (Standard: VOLTQUILL_SYSFS_ROOT)."),
         QStringLiteral("WURZEL"));
-    const QCommandLineOption speedOption(QStringLiteral("speed"),
+    const QCommandLineOption speedOption(QStringList{QStringLiteral("speed"),
+                                                     QStringLiteral("time-factor")},
                                          QStringLiteral("Zeitfaktor (Standard 1)."),
                                          QStringLiteral("F"), QStringLiteral("1"));
     const QCommandLineOption tickOption(QStringLiteral("tick"),
@@ -63,6 +64,14 @@ int main(int argc, char *argv[])
         QStringLiteral("module"),
         QStringLiteral("Legt WURZEL/module/NAME an, etwa lg_laptop (nur 80 und 100 %)."),
         QStringLiteral("NAME"));
+    // The most common first commands also as options.
+    const QCommandLineOption plugOption(QStringLiteral("plug"),
+                                        QStringLiteral("Wie der Befehl plug."));
+    const QCommandLineOption unplugOption(QStringLiteral("unplug"),
+                                          QStringLiteral("Wie der Befehl unplug."));
+    const QCommandLineOption levelOption(QStringLiteral("level"),
+                                         QStringLiteral("Wie der Befehl level N."),
+                                         QStringLiteral("N"));
     const QCommandLineOption verboseOption(QStringLiteral("verbose"),
                                            QStringLiteral("Nach jedem Schritt eine Statuszeile."));
     Laptop::Options options;
@@ -82,7 +91,7 @@ int main(int argc, char *argv[])
     };
     parser.addOptions({rootOption, speedOption, tickOption, onceOption, batteryOption,
                        chargeUnitsOption, legacyOption, startOption, roundOption, moduleOption,
-                       verboseOption});
+                       plugOption, unplugOption, levelOption, verboseOption});
     for (const NumberOption &number : numbers)
         parser.addOption(number.option);
     parser.addPositionalArgument(QStringLiteral("befehle"),
@@ -145,7 +154,14 @@ int main(int argc, char *argv[])
     QObject::connect(&script, &SimScript::quitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
 
-    const QStringList initial = SimScript::commandsFromArguments(parser.positionalArguments());
+    QStringList initial;
+    if (parser.isSet(plugOption))
+        initial << QStringLiteral("plug");
+    if (parser.isSet(unplugOption))
+        initial << QStringLiteral("unplug");
+    if (parser.isSet(levelOption))
+        initial << QStringLiteral("level ") + parser.value(levelOption);
+    initial << SimScript::commandsFromArguments(parser.positionalArguments());
     if (parser.isSet(onceOption)) {
         for (const QString &command : initial)
             if (!command.startsWith(QStringLiteral("wait")))

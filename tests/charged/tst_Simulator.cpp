@@ -90,6 +90,8 @@ void TestSimulator::commandsFromArguments_data()
                                   << "charge_stop_threshold" << QByteArray("70") << 0;
     QTest::newRow("start threshold") << QStringList{"--start-threshold", "40"} << "BAT0"
                                      << "charge_control_start_threshold" << QByteArray("40") << 0;
+    QTest::newRow("options as commands") << QStringList{"--unplug", "--level", "64"} << "BAT0"
+                                         << "capacity" << QByteArray("64") << 0;
     QTest::newRow("level out of range") << QStringList{"level", "150"} << "BAT0" << "capacity"
                                         << QByteArray("50") << 2;
     QTest::newRow("unknown command") << QStringList{"explode"} << "AC" << "online"
