@@ -47,13 +47,17 @@ int Laptop::readNumber(const QString &path, int fallback) const
 void Laptop::write(const QString &path, const QByteArray &content)
 {
     const QByteArray line = content + '\n';
-    if (m_written.value(path) == line && QFile::exists(path))
+    m_written.insert(path, line);
+    // Compared with the file, not with what was written last: another
+    // process (a second simulator with --once) may have written meanwhile.
+    QFile existing(path);
+    if (existing.open(QIODevice::ReadOnly) && existing.read(4096) == line)
         return;
+    existing.close();
     // In place, as sysfs does: watchers of the file see a modification.
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(line);
-    m_written.insert(path, line);
 }
 
 bool Laptop::changedOutside(const QString &path) const
@@ -82,7 +86,7 @@ bool Laptop::create(QString *error)
         write(endAttribute(), "100");
     if (m_options.startThreshold >= 0)
         write(startAttribute(), number(m_options.startThreshold));
-    writeTree();
+    step(0); // the firmware's status for what was found
     return true;
 }
 
