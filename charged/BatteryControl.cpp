@@ -5,7 +5,8 @@
 #include <QDir>
 #include <QFile>
 
-namespace {
+namespace
+{
 // Drivers that honour only "80" and "100" (they round anything else).
 const char *const twoStepDrivers[] = {"lg_laptop", "toshiba_acpi", "macsmc_power"};
 

@@ -3,7 +3,8 @@
 #include <QString>
 
 // The named errors of org.voltquill.Charge1.
-namespace ChargeErrors {
+namespace ChargeErrors
+{
 inline const QString NotSupported = QStringLiteral("org.voltquill.Charge1.Error.NotSupported");
 inline const QString InvalidLimit = QStringLiteral("org.voltquill.Charge1.Error.InvalidLimit");
 inline const QString NoLimit = QStringLiteral("org.voltquill.Charge1.Error.NoLimit");

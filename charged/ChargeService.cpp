@@ -232,9 +232,9 @@ void ChargeService::announce(const ChargeState &before)
         changed.insert(QStringLiteral("Suspended"), isSuspended());
     if (changed.isEmpty())
         return;
-    QDBusMessage signal = QDBusMessage::createSignal(
-        ObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-        QStringLiteral("PropertiesChanged"));
+    QDBusMessage signal =
+        QDBusMessage::createSignal(ObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                   QStringLiteral("PropertiesChanged"));
     signal << ServiceName << changed << QStringList();
     m_bus.send(signal);
 }

@@ -6,7 +6,8 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 
-namespace {
+namespace
+{
 // polkit's subject: (sa{sv}) — kind and details.
 struct Subject {
     QString kind;
@@ -50,13 +51,12 @@ PolkitAuthority::PolkitAuthority(QDBusConnection bus, QObject *parent)
 void PolkitAuthority::check(const QString &busName, const QString &actionId, bool interactive,
                             std::function<void(Verdict)> done)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.PolicyKit1"),
-        QStringLiteral("/org/freedesktop/PolicyKit1/Authority"),
-        QStringLiteral("org.freedesktop.PolicyKit1.Authority"),
-        QStringLiteral("CheckAuthorization"));
-    const Subject subject{QStringLiteral("system-bus-name"),
-                          {{QStringLiteral("name"), busName}}};
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.PolicyKit1"),
+                                       QStringLiteral("/org/freedesktop/PolicyKit1/Authority"),
+                                       QStringLiteral("org.freedesktop.PolicyKit1.Authority"),
+                                       QStringLiteral("CheckAuthorization"));
+    const Subject subject{QStringLiteral("system-bus-name"), {{QStringLiteral("name"), busName}}};
     call << QVariant::fromValue(subject) << actionId << QVariant::fromValue(Details())
          << uint(interactive ? AllowUserInteraction : 0) << QString();
 

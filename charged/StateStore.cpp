@@ -14,7 +14,10 @@ QString StateStore::defaultDirectory()
     return moved.isEmpty() ? QStringLiteral("/var/lib/voltquill") : moved;
 }
 
-QString StateStore::filePath() const { return m_directory + QStringLiteral("/state.json"); }
+QString StateStore::filePath() const
+{
+    return m_directory + QStringLiteral("/state.json");
+}
 
 std::optional<ChargeState> StateStore::load(const QList<int> &offered) const
 {

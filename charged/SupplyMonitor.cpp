@@ -2,7 +2,6 @@
 
 #include <QFileSystemWatcher>
 #include <QSocketNotifier>
-
 #include <linux/netlink.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -23,8 +22,8 @@ SupplyMonitor::~SupplyMonitor()
 
 bool SupplyMonitor::listenToKernel()
 {
-    m_socket = ::socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK,
-                        NETLINK_KOBJECT_UEVENT);
+    m_socket =
+        ::socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_KOBJECT_UEVENT);
     if (m_socket < 0)
         return false;
     sockaddr_nl address{};
@@ -63,8 +62,7 @@ void SupplyMonitor::watch(const QStringList &files, const QStringList &directori
     if (!m_watcher) {
         m_watcher = new QFileSystemWatcher(this);
         connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this] { m_fold.start(); });
-        connect(m_watcher, &QFileSystemWatcher::directoryChanged, this,
-                [this] { m_fold.start(); });
+        connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { m_fold.start(); });
     }
     // A file replaced by a rename drops out of the watch: renew every path.
     if (!m_watcher->files().isEmpty())

@@ -34,8 +34,7 @@ int main(int argc, char *argv[])
     parser.process(app);
 
     const bool sessionBus = qEnvironmentVariable("VOLTQUILL_CHARGE_BUS") == u"session";
-    QDBusConnection bus =
-        sessionBus ? QDBusConnection::sessionBus() : QDBusConnection::systemBus();
+    QDBusConnection bus = sessionBus ? QDBusConnection::sessionBus() : QDBusConnection::systemBus();
     if (!bus.isConnected()) {
         qCritical("Kein Zugang zum D-Bus: %s", qPrintable(bus.lastError().message()));
         return 1;
@@ -49,8 +48,7 @@ int main(int argc, char *argv[])
     new Charge1Adaptor(&service);
 
     SupplyMonitor monitor;
-    QObject::connect(&monitor, &SupplyMonitor::changed, &service,
-                     &ChargeService::suppliesChanged);
+    QObject::connect(&monitor, &SupplyMonitor::changed, &service, &ChargeService::suppliesChanged);
     if (SysfsPaths::isMoved()) {
         const auto rewatch = [&] {
             monitor.watch(batteries.watchedFiles(), batteries.watchedDirectories());

@@ -5,12 +5,16 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+namespace
+{
 constexpr double VoltsMinDesign = 11.55;
 const QString AdapterName = QStringLiteral("AC");
 const QString PdName = QStringLiteral("ucsi-source-psy-USBC000:001");
 
-QByteArray number(qint64 value) { return QByteArray::number(value); }
+QByteArray number(qint64 value)
+{
+    return QByteArray::number(value);
+}
 } // namespace
 
 Laptop::Laptop(Options options) : m_options(std::move(options)) {}
@@ -29,9 +33,9 @@ QString Laptop::endAttribute() const
 
 QString Laptop::startAttribute() const
 {
-    return supplyDir(m_options.battery) +
-           (m_options.legacyNames ? QStringLiteral("/charge_start_threshold")
-                                  : QStringLiteral("/charge_control_start_threshold"));
+    return supplyDir(m_options.battery) + (m_options.legacyNames
+                                               ? QStringLiteral("/charge_start_threshold")
+                                               : QStringLiteral("/charge_control_start_threshold"));
 }
 
 int Laptop::readNumber(const QString &path, int fallback) const
@@ -78,9 +82,9 @@ bool Laptop::create(QString *error)
         }
     }
     // Resume a tree left by an earlier run.
-    m_level = std::clamp(readNumber(supplyDir(m_options.battery) + QStringLiteral("/capacity"),
-                                    qRound(m_level)),
-                         0, 100);
+    m_level = std::clamp(
+        readNumber(supplyDir(m_options.battery) + QStringLiteral("/capacity"), qRound(m_level)), 0,
+        100);
     m_plugged = readNumber(supplyDir(AdapterName) + QStringLiteral("/online"), m_plugged) == 1;
     if (!QFile::exists(endAttribute()))
         write(endAttribute(), "100");
@@ -134,7 +138,7 @@ void Laptop::step(double seconds)
         } else {
             m_watts = 0.0;
         }
-        m_status = m_charging ? QStringLiteral("Charging")
+        m_status = m_charging         ? QStringLiteral("Charging")
                    : m_level >= 100.0 ? QStringLiteral("Full")
                                       : QStringLiteral("Not charging");
     } else {
@@ -199,7 +203,10 @@ void Laptop::setPlugged(bool plugged)
     m_charging = false; // the firmware decides anew at the next step
 }
 
-void Laptop::setLevel(double percent) { m_level = std::clamp(percent, 0.0, 100.0); }
+void Laptop::setLevel(double percent)
+{
+    m_level = std::clamp(percent, 0.0, 100.0);
+}
 
 void Laptop::setPdWatts(int watts)
 {

@@ -11,12 +11,12 @@ class Laptop
 {
 public:
     struct Options {
-        QString root;                 // the moved sysfs root
+        QString root; // the moved sysfs root
         QString battery = QStringLiteral("BAT0");
-        bool chargeUnits = false;     // charge_* (µAh) instead of energy_* (µWh)
-        bool legacyNames = false;     // charge_stop_threshold / charge_start_threshold
-        int startThreshold = -1;      // -1: the driver has none
-        int roundTo = 1;              // the firmware keeps only multiples of this
+        bool chargeUnits = false; // charge_* (µAh) instead of energy_* (µWh)
+        bool legacyNames = false; // charge_stop_threshold / charge_start_threshold
+        int startThreshold = -1;  // -1: the driver has none
+        int roundTo = 1;          // the firmware keeps only multiples of this
         double fullWh = 50.0;
         double designWh = 57.0;
         double chargeWatts = 30.0;

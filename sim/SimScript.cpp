@@ -4,14 +4,14 @@
 
 #include <QTextStream>
 
-namespace {
+namespace
+{
 // Commands and how many values each takes.
 const QList<QPair<QString, int>> commands{
-    {QStringLiteral("plug"), 0},   {QStringLiteral("unplug"), 0},
-    {QStringLiteral("level"), 1},  {QStringLiteral("pd"), 1},
-    {QStringLiteral("speed"), 1},  {QStringLiteral("threshold"), 1},
-    {QStringLiteral("reset"), 0},  {QStringLiteral("wait"), 1},
-    {QStringLiteral("status"), 0}, {QStringLiteral("quit"), 0},
+    {QStringLiteral("plug"), 0},  {QStringLiteral("unplug"), 0}, {QStringLiteral("level"), 1},
+    {QStringLiteral("pd"), 1},    {QStringLiteral("speed"), 1},  {QStringLiteral("threshold"), 1},
+    {QStringLiteral("reset"), 0}, {QStringLiteral("wait"), 1},   {QStringLiteral("status"), 0},
+    {QStringLiteral("quit"), 0},
 };
 
 int arity(const QString &name)

@@ -8,10 +8,10 @@
 #include <QSocketNotifier>
 #include <QTextStream>
 #include <QTimer>
-
 #include <unistd.h>
 
-namespace {
+namespace
+{
 struct NumberOption {
     QCommandLineOption option;
     double *target;
@@ -32,15 +32,15 @@ int main(int argc, char *argv[])
         SimScript::help());
     parser.addHelpOption();
     const QCommandLineOption rootOption(
-        QStringLiteral("root"), QStringLiteral("Wurzel des Baums (Standard: VOLTQUILL_SYSFS_ROOT)."),
+        QStringLiteral("root"),
+        QStringLiteral("Wurzel des Baums (Standard: VOLTQUILL_SYSFS_ROOT)."),
         QStringLiteral("WURZEL"));
-    const QCommandLineOption speedOption(QStringList{QStringLiteral("speed"),
-                                                     QStringLiteral("time-factor")},
-                                         QStringLiteral("Zeitfaktor (Standard 1)."),
-                                         QStringLiteral("F"), QStringLiteral("1"));
-    const QCommandLineOption tickOption(QStringLiteral("tick"),
-                                        QStringLiteral("Schrittweite in ms Echtzeit (Standard 1000)."),
-                                        QStringLiteral("MS"), QStringLiteral("1000"));
+    const QCommandLineOption speedOption(
+        QStringList{QStringLiteral("speed"), QStringLiteral("time-factor")},
+        QStringLiteral("Zeitfaktor (Standard 1)."), QStringLiteral("F"), QStringLiteral("1"));
+    const QCommandLineOption tickOption(
+        QStringLiteral("tick"), QStringLiteral("Schrittweite in ms Echtzeit (Standard 1000)."),
+        QStringLiteral("MS"), QStringLiteral("1000"));
     const QCommandLineOption onceOption(
         QStringLiteral("once"),
         QStringLiteral("Nur Baum anlegen und Befehle ausführen, dann enden (ohne wait)."));
@@ -69,9 +69,8 @@ int main(int argc, char *argv[])
                                         QStringLiteral("Wie der Befehl plug."));
     const QCommandLineOption unplugOption(QStringLiteral("unplug"),
                                           QStringLiteral("Wie der Befehl unplug."));
-    const QCommandLineOption levelOption(QStringLiteral("level"),
-                                         QStringLiteral("Wie der Befehl level N."),
-                                         QStringLiteral("N"));
+    const QCommandLineOption levelOption(
+        QStringLiteral("level"), QStringLiteral("Wie der Befehl level N."), QStringLiteral("N"));
     const QCommandLineOption verboseOption(QStringLiteral("verbose"),
                                            QStringLiteral("Nach jedem Schritt eine Statuszeile."));
     Laptop::Options options;
@@ -148,9 +147,8 @@ int main(int argc, char *argv[])
         err << message << Qt::endl;
         exitCode = 2;
     });
-    QObject::connect(&script, &SimScript::speedChanged, &app, [&](double factor) {
-        speed = factor;
-    });
+    QObject::connect(&script, &SimScript::speedChanged, &app,
+                     [&](double factor) { speed = factor; });
     QObject::connect(&script, &SimScript::quitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
 

@@ -17,7 +17,8 @@
 #include <algorithm>
 #include <functional>
 
-namespace {
+namespace
+{
 constexpr int Rounds = 2000;
 
 struct Figures {

@@ -4,7 +4,8 @@
 
 #include <QDBusConnectionInterface>
 
-namespace {
+namespace
+{
 const QString ServiceName = QStringLiteral("org.voltquill.Charge1");
 // Starting the service may take a moment at boot; later calls are short.
 constexpr int StartTimeoutMs = 5000;

@@ -5,7 +5,8 @@
 
 #include <QDBusConnectionInterface>
 
-namespace {
+namespace
+{
 const QString ServiceName = QStringLiteral("org.voltquill.Charge1");
 const QString ObjectPath = QStringLiteral("/org/voltquill/Charge1");
 
@@ -31,8 +32,7 @@ const Description descriptions[] = {
     {"org.freedesktop.DBus.Error.NameHasNoOwner", "Der Ladedienst ist nicht erreichbar."},
     {"org.freedesktop.DBus.Error.Disconnected", "Keine Verbindung zum Systembus."},
     {"org.freedesktop.DBus.Error.NoServer", "Keine Verbindung zum Systembus."},
-    {"org.freedesktop.DBus.Error.AccessDenied",
-     "Der Zugriff auf den Ladedienst wurde verweigert."},
+    {"org.freedesktop.DBus.Error.AccessDenied", "Der Zugriff auf den Ladedienst wurde verweigert."},
 };
 
 QString describeName(const QString &name, bool serviceGone)

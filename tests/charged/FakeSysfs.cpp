@@ -4,7 +4,10 @@
 #include <QDirIterator>
 #include <QFile>
 
-FakeSysfs::FakeSysfs() { QDir().mkpath(m_dir.filePath(QStringLiteral("class/power_supply"))); }
+FakeSysfs::FakeSysfs()
+{
+    QDir().mkpath(m_dir.filePath(QStringLiteral("class/power_supply")));
+}
 
 QString FakeSysfs::supplyPath(const QString &supply) const
 {

@@ -62,6 +62,6 @@ QProcessEnvironment PrivateBus::environment() const
 bool PrivateBus::waitForName(const QString &name, int timeoutMs) const
 {
     const QDBusConnection bus = connection();
-    return QTest::qWaitFor(
-        [&] { return bus.interface()->isServiceRegistered(name).value(); }, timeoutMs);
+    return QTest::qWaitFor([&] { return bus.interface()->isServiceRegistered(name).value(); },
+                           timeoutMs);
 }

@@ -13,9 +13,15 @@ ServiceProcess::ServiceProcess(const PrivateBus &bus, QString sysfsRoot, QString
 {
 }
 
-ServiceProcess::~ServiceProcess() { stop(); }
+ServiceProcess::~ServiceProcess()
+{
+    stop();
+}
 
-QString ServiceProcess::binary() { return QStringLiteral(CHARGED_BINARY); }
+QString ServiceProcess::binary()
+{
+    return QStringLiteral(CHARGED_BINARY);
+}
 
 bool ServiceProcess::start(const QStringList &arguments)
 {

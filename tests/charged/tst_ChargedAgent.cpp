@@ -14,10 +14,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 #include <memory>
 #include <thread>
-
-#include <csignal>
 
 class TestChargedAgent : public QObject
 {
@@ -91,8 +90,7 @@ void TestChargedAgent::derivation_data()
     QTest::newRow("limit in force") << QStringList{"set 80"} << qint64(80) << true << QString();
     QTest::newRow("no limit") << QStringList{"set 80", "set 100"} << qint64(100) << true
                               << QString();
-    QTest::newRow("suspended") << QStringList{"set 80", "full"} << qint64(80) << false
-                               << QString();
+    QTest::newRow("suspended") << QStringList{"set 80", "full"} << qint64(80) << false << QString();
     QTest::newRow("re-enabled") << QStringList{"set 80", "full", "enable"} << qint64(80) << true
                                 << QString();
     QTest::newRow("refused limit")

@@ -15,11 +15,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
-
 #include <sys/inotify.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 const QString Action = QStringLiteral("org.voltquill.charge.set-limit");
 const QString ErrorPrefix = QStringLiteral("org.voltquill.Charge1.Error.");
 
@@ -27,8 +27,7 @@ const QString ErrorPrefix = QStringLiteral("org.voltquill.Charge1.Error.");
 class WriteRecorder
 {
 public:
-    explicit WriteRecorder(const QString &directory)
-        : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    explicit WriteRecorder(const QString &directory) : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
     {
         inotify_add_watch(m_fd, QFile::encodeName(directory).constData(), IN_CLOSE_WRITE);
     }
@@ -156,7 +155,10 @@ void TestChargedService::init()
     allow(true);
 }
 
-void TestChargedService::cleanup() { m_service.reset(); }
+void TestChargedService::cleanup()
+{
+    m_service.reset();
+}
 
 void TestChargedService::allow(bool allowed)
 {
@@ -178,7 +180,10 @@ void TestChargedService::keepState(int limit, bool suspended)
                    .toJson());
 }
 
-void TestChargedService::startService() { QVERIFY(m_service->start()); }
+void TestChargedService::startService()
+{
+    QVERIFY(m_service->start());
+}
 
 void TestChargedService::refusedCallsChangeNothing_data()
 {
@@ -190,7 +195,8 @@ void TestChargedService::refusedCallsChangeNothing_data()
     QTest::addColumn<QString>("tree"); // "", "two-step" or "no-threshold"
     QTest::addColumn<QString>("error");
 
-    QTest::newRow("limit 0") << "SetLimit" << 0 << 100 << false << true << "" << "InvalidLimit";
+    QTest::newRow("limit 0") << "SetLimit" << 0 << 100 << false << true << ""
+                             << "InvalidLimit";
     QTest::newRow("limit 101") << "SetLimit" << 101 << 100 << false << true << ""
                                << "InvalidLimit";
     QTest::newRow("limit 255") << "SetLimit" << 255 << 100 << false << true << ""
@@ -200,17 +206,20 @@ void TestChargedService::refusedCallsChangeNothing_data()
     QTest::newRow("below the offered range") << "SetLimit" << 50 << 100 << false << true << ""
                                              << "InvalidLimit";
     QTest::newRow("85 on a driver of 80 and 100")
-        << "SetLimit" << 85 << 100 << false << true << "two-step" << "InvalidLimit";
+        << "SetLimit" << 85 << 100 << false << true << "two-step"
+        << "InvalidLimit";
     QTest::newRow("suspension without a limit")
-        << "SuspendUntilUnplugged" << -1 << 100 << false << true << "" << "NoLimit";
+        << "SuspendUntilUnplugged" << -1 << 100 << false << true << ""
+        << "NoLimit";
     QTest::newRow("no battery with a threshold")
-        << "SetLimit" << 80 << 100 << false << true << "no-threshold" << "NotSupported";
+        << "SetLimit" << 80 << 100 << false << true << "no-threshold"
+        << "NotSupported";
     QTest::newRow("denied: set") << "SetLimit" << 80 << 100 << false << false << ""
                                  << "NotAuthorized";
     QTest::newRow("denied: remove") << "SetLimit" << 100 << 80 << false << false << ""
                                     << "NotAuthorized";
-    QTest::newRow("denied: suspend") << "SuspendUntilUnplugged" << -1 << 80 << false << false
-                                     << "" << "NotAuthorized";
+    QTest::newRow("denied: suspend") << "SuspendUntilUnplugged" << -1 << 80 << false << false << ""
+                                     << "NotAuthorized";
     QTest::newRow("denied: enable") << "Enable" << -1 << 80 << true << false << ""
                                     << "NotAuthorized";
 }
@@ -266,21 +275,21 @@ void TestChargedService::commands_data()
 
     QTest::newRow("set a limit") << 100 << false << true << "SetLimit" << 80 << QByteArray("80")
                                  << 80 << true;
-    QTest::newRow("remove the limit") << 80 << false << true << "SetLimit" << 100
-                                      << QByteArray("100") << 100 << false;
+    QTest::newRow("remove the limit")
+        << 80 << false << true << "SetLimit" << 100 << QByteArray("100") << 100 << false;
     QTest::newRow("suspend") << 80 << false << true << "SuspendUntilUnplugged" << -1
                              << QByteArray("100") << 100 << true;
     QTest::newRow("enable") << 80 << true << true << "Enable" << -1 << QByteArray("80") << 80
                             << true;
-    QTest::newRow("set while suspended") << 80 << true << true << "SetLimit" << 75
-                                         << QByteArray("75") << 75 << true;
+    QTest::newRow("set while suspended")
+        << 80 << true << true << "SetLimit" << 75 << QByteArray("75") << 75 << true;
     // Nothing changes: answered before polkit is asked.
-    QTest::newRow("same limit, no polkit") << 80 << false << false << "SetLimit" << 80
-                                           << QByteArray("80") << 80 << true;
-    QTest::newRow("enable, nothing suspended") << 80 << false << false << "Enable" << -1
-                                               << QByteArray("80") << 80 << true;
-    QTest::newRow("suspend again, no polkit") << 80 << true << false << "SuspendUntilUnplugged"
-                                              << -1 << QByteArray("100") << 100 << true;
+    QTest::newRow("same limit, no polkit")
+        << 80 << false << false << "SetLimit" << 80 << QByteArray("80") << 80 << true;
+    QTest::newRow("enable, nothing suspended")
+        << 80 << false << false << "Enable" << -1 << QByteArray("80") << 80 << true;
+    QTest::newRow("suspend again, no polkit")
+        << 80 << true << false << "SuspendUntilUnplugged" << -1 << QByteArray("100") << 100 << true;
 }
 
 void TestChargedService::commands()
@@ -348,17 +357,17 @@ void TestChargedService::writeOrderWithStartThreshold()
     startService();
 
     WriteRecorder recorder(m_sysfs->supplyPath(QStringLiteral("BAT0")));
-    const QDBusMessage reply = m_service->call(
-        QStringLiteral("SetLimit"), {QVariant::fromValue(static_cast<uchar>(limit))});
+    const QDBusMessage reply = m_service->call(QStringLiteral("SetLimit"),
+                                               {QVariant::fromValue(static_cast<uchar>(limit))});
     QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
 
     QStringList seen;
     for (const QString &name : recorder.writes()) {
         const QByteArray attribute = name.toLatin1();
         if (attribute == startName || attribute == endName)
-            seen << QStringLiteral("%1=%2").arg(attribute == startName ? "start" : "end",
-                                                QString::fromLatin1(m_sysfs->read(
-                                                    QStringLiteral("BAT0"), attribute)));
+            seen << QStringLiteral("%1=%2").arg(
+                attribute == startName ? "start" : "end",
+                QString::fromLatin1(m_sysfs->read(QStringLiteral("BAT0"), attribute)));
     }
     // The recorder sees names in order; the values are the final ones.
     QCOMPARE(seen, writes);
@@ -371,9 +380,9 @@ void TestChargedService::everySystemBatteryAlike()
     m_sysfs->addSupply(QStringLiteral("BAT1"),
                        {{"type", "Battery"}, {"charge_stop_threshold", "100"}});
     // A mouse's battery is no laptop battery, even with a threshold.
-    m_sysfs->addSupply(QStringLiteral("hidpp_battery_0"), {{"type", "Battery"},
-                                                           {"scope", "Device"},
-                                                           {"charge_control_end_threshold", "100"}});
+    m_sysfs->addSupply(
+        QStringLiteral("hidpp_battery_0"),
+        {{"type", "Battery"}, {"scope", "Device"}, {"charge_control_end_threshold", "100"}});
     m_sysfs->addAdapter(true);
     startService();
 
@@ -612,7 +621,9 @@ void TestChargedService::exitsWhenIdle()
     QVERIFY(m_service->start({QStringLiteral("--exit-when-idle"), QStringLiteral("1")}));
     const QDBusConnection bus = m_bus->connection();
     const auto running = [&] {
-        return bus.interface()->isServiceRegistered(QStringLiteral("org.voltquill.Charge1")).value();
+        return bus.interface()
+            ->isServiceRegistered(QStringLiteral("org.voltquill.Charge1"))
+            .value();
     };
     if (exits) {
         QTRY_VERIFY_WITH_TIMEOUT(!running(), 10000);

@@ -5,7 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
+namespace
+{
 QByteArray readAttribute(const QString &root, const QString &supply, const QString &attribute)
 {
     QFile file(root + QStringLiteral("/class/power_supply/") + supply + QLatin1Char('/') +
@@ -13,7 +14,10 @@ QByteArray readAttribute(const QString &root, const QString &supply, const QStri
     return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : QByteArray();
 }
 
-QString simulator() { return QStringLiteral(SIM_BINARY); }
+QString simulator()
+{
+    return QStringLiteral(SIM_BINARY);
+}
 } // namespace
 
 class TestSimulator : public QObject
@@ -56,8 +60,8 @@ void TestSimulator::firmware()
     QTemporaryDir root;
     QProcess sim;
     sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim.start(simulator(), QStringList{"--root", root.path(), "--speed", "3600", "--tick", "50"} +
-                               commands);
+    sim.start(simulator(),
+              QStringList{"--root", root.path(), "--speed", "3600", "--tick", "50"} + commands);
     QVERIFY(sim.waitForStarted());
     QTRY_COMPARE(readAttribute(root.path(), "BAT0", "status"), status);
     if (capacity >= 0)
@@ -76,12 +80,12 @@ void TestSimulator::commandsFromArguments_data()
     QTest::addColumn<QByteArray>("value");
     QTest::addColumn<int>("exitCode");
 
-    QTest::newRow("unplug") << QStringList{"unplug"} << "AC" << "online" << QByteArray("0") << 0;
-    QTest::newRow("level=30") << QStringList{"level=30"} << "BAT0" << "capacity"
-                              << QByteArray("30") << 0;
-    QTest::newRow("USB-PD source")
-        << QStringList{"pd", "60"} << "ucsi-source-psy-USBC000:001" << "current_max"
-        << QByteArray("3000000") << 0;
+    QTest::newRow("unplug") << QStringList{"unplug"} << "AC"
+                            << "online" << QByteArray("0") << 0;
+    QTest::newRow("level=30") << QStringList{"level=30"} << "BAT0"
+                              << "capacity" << QByteArray("30") << 0;
+    QTest::newRow("USB-PD source") << QStringList{"pd", "60"} << "ucsi-source-psy-USBC000:001"
+                                   << "current_max" << QByteArray("3000000") << 0;
     QTest::newRow("driver reset") << QStringList{"threshold", "80", "reset"} << "BAT0"
                                   << "charge_control_end_threshold" << QByteArray("100") << 0;
     QTest::newRow("charge units") << QStringList{"--charge-units"} << "BAT0"
@@ -92,10 +96,10 @@ void TestSimulator::commandsFromArguments_data()
                                      << "charge_control_start_threshold" << QByteArray("40") << 0;
     QTest::newRow("options as commands") << QStringList{"--unplug", "--level", "64"} << "BAT0"
                                          << "capacity" << QByteArray("64") << 0;
-    QTest::newRow("level out of range") << QStringList{"level", "150"} << "BAT0" << "capacity"
-                                        << QByteArray("50") << 2;
-    QTest::newRow("unknown command") << QStringList{"explode"} << "AC" << "online"
-                                     << QByteArray("1") << 2;
+    QTest::newRow("level out of range") << QStringList{"level", "150"} << "BAT0"
+                                        << "capacity" << QByteArray("50") << 2;
+    QTest::newRow("unknown command") << QStringList{"explode"} << "AC"
+                                     << "online" << QByteArray("1") << 2;
 }
 
 void TestSimulator::commandsFromArguments()
