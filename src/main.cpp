@@ -6,6 +6,7 @@
 #include "app/SystemClock.h"
 #include "menubar/StatusItem.h"
 #include "platform/AutostartLoginItem.h"
+#include "platform/ChargeClientFactory.h"
 #include "platform/DesktopSettingsPanes.h"
 #include "platform/FreedesktopNotificationCenter.h"
 #include "platform/LinuxSystemEvents.h"
@@ -44,7 +45,7 @@ int main(int argc, char *argv[])
     const QString sysfsRoot = SysfsPaths::sysfsRoot();
     SystemClock clock;
     SysfsBatteryRegistry registry(sysfsRoot);
-    ChargeLimit chargeLimit(nullptr);
+    ChargeLimit chargeLimit(ChargeClientFactory::create());
     AppState state(chargeLimit, registry, clock);
 
     FreedesktopNotificationCenter notificationCenter;

@@ -1,0 +1,100 @@
+// Round trip of Limit over D-Bus and one agent refresh() against the running
+// charge service on a private bus; prints medians.
+#include "FakeSysfs.h"
+#include "PrivateBus.h"
+#include "ServiceProcess.h"
+#include "app/AppState.h"
+#include "app/ChargeLimit.h"
+#include "app/SystemClock.h"
+#include "platform/DBusChargeClient.h"
+#include "platform/SysfsBatteryRegistry.h"
+#include "settings/Prefs.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <algorithm>
+#include <functional>
+
+namespace
+{
+constexpr int Rounds = 2000;
+
+struct Figures {
+    double median;
+    double p90;
+};
+
+Figures measure(const std::function<void()> &work)
+{
+    for (int i = 0; i < 50; ++i)
+        work(); // warm up
+    QList<qint64> times;
+    times.reserve(Rounds);
+    QElapsedTimer timer;
+    for (int i = 0; i < Rounds; ++i) {
+        timer.start();
+        work();
+        times.append(timer.nsecsElapsed());
+    }
+    std::sort(times.begin(), times.end());
+    return {times.at(Rounds / 2) / 1000.0, times.at(Rounds * 9 / 10) / 1000.0};
+}
+
+void print(const char *what, const Figures &figures)
+{
+    QTextStream(stdout) << QStringLiteral("%1  median %2 µs  p90 %3 µs\n")
+                               .arg(QLatin1String(what), -44)
+                               .arg(figures.median, 8, 'f', 1)
+                               .arg(figures.p90, 8, 'f', 1);
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
+
+    PrivateBus bus;
+    if (!bus.start()) {
+        qCritical("dbus-daemon did not start");
+        return 1;
+    }
+    FakeSysfs sysfs;
+    sysfs.addSupply(QStringLiteral("BAT0"), {{"type", "Battery"},
+                                             {"status", "Not charging"},
+                                             {"capacity", "80"},
+                                             {"energy_full_design", "57000000"},
+                                             {"energy_full", "50000000"},
+                                             {"energy_now", "40000000"},
+                                             {"voltage_min_design", "11550000"},
+                                             {"power_now", "0"},
+                                             {"cycle_count", "120"},
+                                             {"temp", "298"},
+                                             {"charge_control_end_threshold", "100"}});
+    sysfs.addAdapter(true);
+    QTemporaryDir state;
+    ServiceProcess service(bus, sysfs.root(), state.path(), true);
+    if (!service.start()) {
+        qCritical("voltquill-charged did not start");
+        return 1;
+    }
+
+    DBusChargeClient client(bus.connection());
+    ChargeLimit chargeLimit(std::make_unique<DBusChargeClient>(bus.connection()));
+    SysfsBatteryRegistry registry(sysfs.root());
+    SystemClock clock;
+    AppState appState(chargeLimit, registry, clock);
+
+    QTextStream(stdout) << "voltquill-charged on a private bus, " << Rounds << " rounds each\n";
+    print("Limit round trip (DBusChargeClient)", measure([&] { client.getMCLLimit(); }));
+
+    appState.setLimit(80);
+    print("refresh(), limit in force (1 call)", measure([&] { appState.refresh(); }));
+    appState.chargeFullOnce();
+    print("refresh(), suspended (Limit + IsEnabled)", measure([&] { appState.refresh(); }));
+    appState.reEnable();
+    return 0;
+}

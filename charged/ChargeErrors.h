@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// The named errors of org.voltquill.Charge1.
+namespace ChargeErrors
+{
+inline const QString NotSupported = QStringLiteral("org.voltquill.Charge1.Error.NotSupported");
+inline const QString InvalidLimit = QStringLiteral("org.voltquill.Charge1.Error.InvalidLimit");
+inline const QString NoLimit = QStringLiteral("org.voltquill.Charge1.Error.NoLimit");
+inline const QString NotAuthorized = QStringLiteral("org.voltquill.Charge1.Error.NotAuthorized");
+inline const QString WriteFailed = QStringLiteral("org.voltquill.Charge1.Error.WriteFailed");
+inline const QString StateNotSaved = QStringLiteral("org.voltquill.Charge1.Error.StateNotSaved");
+inline const QString InteractiveAuthorizationRequired =
+    QStringLiteral("org.freedesktop.DBus.Error.InteractiveAuthorizationRequired");
+} // namespace ChargeErrors

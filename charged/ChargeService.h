@@ -1,0 +1,86 @@
+#pragma once
+
+#include "ChargeState.h"
+
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QElapsedTimer>
+#include <QObject>
+#include <functional>
+#include <optional>
+
+class BatteryControl;
+class PolkitAuthority;
+class StateStore;
+
+// org.voltquill.Charge1: keeps one charge limit on every battery, across
+// restarts, resumes and driver resets, and suspends it for one full charge.
+// Every command: validate → answer at once if nothing changes → polkit
+// (delayed reply) → write → announce → reply.
+class ChargeService : public QObject, protected QDBusContext
+{
+    Q_OBJECT
+    Q_PROPERTY(uchar CurrentLimit READ currentLimit)
+    Q_PROPERTY(uchar KeptLimit READ keptLimit)
+    Q_PROPERTY(bool Enabled READ isEnabled)
+    Q_PROPERTY(bool Suspended READ isSuspended)
+public:
+    static inline const QString ServiceName = QStringLiteral("org.voltquill.Charge1");
+    static inline const QString ObjectPath = QStringLiteral("/org/voltquill/Charge1");
+    static inline const QString ActionId = QStringLiteral("org.voltquill.charge.set-limit");
+
+    // `authority` null: no polkit check (the session bus, where the caller
+    // is the same user).
+    ChargeService(BatteryControl &batteries, const StateStore &store, PolkitAuthority *authority,
+                  QDBusConnection bus, QObject *parent = nullptr);
+
+    // Takes the kept state and puts it on the batteries (boot, restart).
+    void start();
+
+    // Something must be watched even while nobody calls.
+    bool needsWatching() const { return m_state.suspended || m_pending > 0; }
+
+    uchar currentLimit() const { return static_cast<uchar>(m_state.target()); }
+    uchar keptLimit() const { return static_cast<uchar>(m_state.limit); }
+    bool isEnabled() const { return m_state.limit < 100; }
+    bool isSuspended() const { return m_state.suspended; }
+
+public Q_SLOTS:
+    bool IsSupported();
+    QByteArray AvailableLimits();
+    uchar Limit();
+    bool IsEnabled();
+    void SetLimit(uchar limit);
+    void SuspendUntilUnplugged();
+    void Enable();
+
+    void suppliesChanged();
+    void prepareForSleep(bool sleeping);
+
+Q_SIGNALS:
+    void called();
+    void rescanned();
+
+private:
+    struct Failure {
+        QString name;
+        QString message;
+    };
+    using Action = std::function<std::optional<Failure>()>;
+
+    void refuse(const QString &name, const QString &message);
+    void authorizeThen(Action action);
+    std::optional<Failure> commit(ChargeState wanted);
+    std::optional<Failure> adopt(const ChargeState &state);
+    void reapply(const char *why);
+    void announce(const ChargeState &before);
+
+    BatteryControl &m_batteries;
+    const StateStore &m_store;
+    PolkitAuthority *m_authority;
+    QDBusConnection m_bus;
+    ChargeState m_state;
+    bool m_adapterWasOnline = false;
+    int m_pending = 0;
+    QElapsedTimer m_lastReset;
+};

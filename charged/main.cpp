@@ -1,0 +1,99 @@
+// voltquill-charged: the charge service on the system bus (or, for demos and
+// tests, the session bus with VOLTQUILL_CHARGE_BUS=session).
+#include "BatteryControl.h"
+#include "ChargeService.h"
+#include "PolkitAuthority.h"
+#include "StateStore.h"
+#include "SupplyMonitor.h"
+#include "charge1adaptor.h"
+#include "platform/SysfsPaths.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QTimer>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("voltquill-charged"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Hält das Ladelimit der Akkus (Dienst org.voltquill.Charge1).\n"
+                       "Umgebung: VOLTQUILL_SYSFS_ROOT (Standard /sys), VOLTQUILL_STATE_DIR "
+                       "(Standard /var/lib/voltquill), VOLTQUILL_CHARGE_BUS=session."));
+    parser.addHelpOption();
+    const QCommandLineOption idleOption(
+        QStringLiteral("exit-when-idle"),
+        QStringLiteral("Beendet sich nach SEKUNDEN ohne Aufruf, solange kein ausgesetztes Limit "
+                       "zu beobachten ist (D-Bus startet den Dienst beim nächsten Aufruf neu). "
+                       "Nur für Treiber, die ihre Schwelle nie selbst zurücksetzen."),
+        QStringLiteral("SEKUNDEN"));
+    parser.addOption(idleOption);
+    parser.process(app);
+
+    const bool sessionBus = qEnvironmentVariable("VOLTQUILL_CHARGE_BUS") == u"session";
+    QDBusConnection bus = sessionBus ? QDBusConnection::sessionBus() : QDBusConnection::systemBus();
+    if (!bus.isConnected()) {
+        qCritical("Kein Zugang zum D-Bus: %s", qPrintable(bus.lastError().message()));
+        return 1;
+    }
+
+    const QString sysfsRoot = SysfsPaths::sysfsRoot();
+    BatteryControl batteries(sysfsRoot);
+    const StateStore store(StateStore::defaultDirectory());
+    PolkitAuthority authority(bus);
+    ChargeService service(batteries, store, sessionBus ? nullptr : &authority, bus);
+    new Charge1Adaptor(&service);
+
+    SupplyMonitor monitor;
+    QObject::connect(&monitor, &SupplyMonitor::changed, &service, &ChargeService::suppliesChanged);
+    if (SysfsPaths::isMoved()) {
+        const auto rewatch = [&] {
+            monitor.watch(batteries.watchedFiles(), batteries.watchedDirectories());
+        };
+        QObject::connect(&service, &ChargeService::rescanned, &monitor, rewatch);
+        rewatch();
+    } else if (!monitor.listenToKernel()) {
+        qWarning("Keine Kernel-Meldungen der Stromversorgung: Treiber-Rücksetzungen bleiben "
+                 "unbemerkt.");
+    }
+    // logind is on the system bus also when the service runs on the session bus.
+    QDBusConnection::systemBus().connect(
+        QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+        QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"),
+        &service, SLOT(prepareForSleep(bool)));
+
+    service.start();
+
+    if (!bus.registerObject(ChargeService::ObjectPath, &service)) {
+        qCritical("Objekt %s nicht registriert.", qPrintable(ChargeService::ObjectPath));
+        return 1;
+    }
+    if (!bus.registerService(ChargeService::ServiceName)) {
+        qCritical("Name %s nicht erhalten: %s", qPrintable(ChargeService::ServiceName),
+                  qPrintable(bus.lastError().message()));
+        return 1;
+    }
+
+    QTimer idle;
+    if (parser.isSet(idleOption)) {
+        bool ok = false;
+        const int seconds = parser.value(idleOption).toInt(&ok);
+        if (!ok || seconds <= 0)
+            parser.showHelp(2);
+        idle.setSingleShot(true);
+        idle.setInterval(seconds * 1000);
+        QObject::connect(&idle, &QTimer::timeout, &app, [&] {
+            // A suspension is still watched; the next event starts the wait anew.
+            if (!service.needsWatching())
+                QCoreApplication::quit();
+        });
+        const auto again = [&] { idle.start(); };
+        QObject::connect(&service, &ChargeService::called, &idle, again);
+        QObject::connect(&service, &ChargeService::rescanned, &idle, again);
+        idle.start();
+    }
+    return QCoreApplication::exec();
+}

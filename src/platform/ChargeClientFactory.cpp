@@ -1,0 +1,46 @@
+#include "platform/ChargeClientFactory.h"
+
+#include "platform/DBusChargeClient.h"
+
+#include <QDBusConnectionInterface>
+
+namespace
+{
+const QString ServiceName = QStringLiteral("org.voltquill.Charge1");
+// Starting the service may take a moment at boot; later calls are short.
+constexpr int StartTimeoutMs = 5000;
+} // namespace
+
+QDBusConnection ChargeClientFactory::busFromEnvironment()
+{
+    return qEnvironmentVariable("VOLTQUILL_CHARGE_BUS") == u"session"
+               ? QDBusConnection::sessionBus()
+               : QDBusConnection::systemBus();
+}
+
+std::unique_ptr<ChargeClient> ChargeClientFactory::create()
+{
+    return create(busFromEnvironment());
+}
+
+std::unique_ptr<ChargeClient> ChargeClientFactory::create(const QDBusConnection &bus)
+{
+    if (!bus.isConnected() || !bus.interface())
+        return nullptr;
+    const QDBusReply<bool> owned = bus.interface()->isServiceRegistered(ServiceName);
+    if (!owned.isValid())
+        return nullptr;
+    if (!owned.value()) {
+        const QDBusReply<QStringList> activatable = bus.interface()->activatableServiceNames();
+        if (!activatable.isValid() || !activatable.value().contains(ServiceName))
+            return nullptr;
+        QDBusMessage start = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("StartServiceByName"));
+        start << ServiceName << 0u;
+        // Its answer does not matter: a service that fails to start answers
+        // every later call with an error.
+        bus.call(start, QDBus::Block, StartTimeoutMs);
+    }
+    return std::make_unique<DBusChargeClient>(bus);
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "app/ChargeClient.h"
+
+#include <QDBusConnection>
+#include <memory>
+
+// Makes the agent's charge client, or none when the charge service is
+// absent: its name has no owner on the bus and the bus cannot start it.
+class ChargeClientFactory
+{
+public:
+    // The system bus, or the session bus with VOLTQUILL_CHARGE_BUS=session.
+    static QDBusConnection busFromEnvironment();
+
+    static std::unique_ptr<ChargeClient> create();
+    static std::unique_ptr<ChargeClient> create(const QDBusConnection &bus);
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+// A dbus-daemon of the test's own, standing in for the system bus (and, for
+// the session-bus cases, the session bus). Everyone may own and call anything.
+class PrivateBus
+{
+public:
+    // serviceDir: a folder of activation files the bus may start from.
+    explicit PrivateBus(const QString &serviceDir = QString());
+    ~PrivateBus();
+
+    // The environment the daemon passes on to services it starts.
+    void setDaemonEnvironment(const QProcessEnvironment &environment)
+    {
+        m_daemon.setProcessEnvironment(environment);
+    }
+    bool start();
+    QString address() const { return m_address; }
+    // The test's own connection to the bus.
+    QDBusConnection connection() const;
+    // The environment for a process that should see this bus as both buses.
+    QProcessEnvironment environment() const;
+    bool waitForName(const QString &name, int timeoutMs = 10000) const;
+
+private:
+    QString m_serviceDir;
+    QTemporaryDir m_dir;
+    QProcess m_daemon;
+    QString m_address;
+    QString m_connectionName;
+};

@@ -1,0 +1,74 @@
+#include "ServiceProcess.h"
+
+#include "PrivateBus.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QTest>
+
+ServiceProcess::ServiceProcess(const PrivateBus &bus, QString sysfsRoot, QString stateDir,
+                               bool sessionMode)
+    : m_bus(bus), m_sysfsRoot(std::move(sysfsRoot)), m_stateDir(std::move(stateDir)),
+      m_sessionMode(sessionMode)
+{
+}
+
+ServiceProcess::~ServiceProcess()
+{
+    stop();
+}
+
+QString ServiceProcess::binary()
+{
+    return QStringLiteral(CHARGED_BINARY);
+}
+
+bool ServiceProcess::start(const QStringList &arguments)
+{
+    QProcessEnvironment environment = m_bus.environment();
+    environment.insert(QStringLiteral("VOLTQUILL_SYSFS_ROOT"), m_sysfsRoot);
+    environment.insert(QStringLiteral("VOLTQUILL_STATE_DIR"), m_stateDir);
+    if (m_sessionMode)
+        environment.insert(QStringLiteral("VOLTQUILL_CHARGE_BUS"), QStringLiteral("session"));
+    else
+        environment.remove(QStringLiteral("VOLTQUILL_CHARGE_BUS"));
+    m_process.setProcessEnvironment(environment);
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.start(binary(), arguments);
+    if (!m_process.waitForStarted(5000))
+        return false;
+    return m_bus.waitForName(QStringLiteral("org.voltquill.Charge1"));
+}
+
+void ServiceProcess::stop()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(5000))
+        kill();
+    // The bus lets the name go a moment after the process ends.
+    const QDBusConnection bus = m_bus.connection();
+    [[maybe_unused]] const bool released = QTest::qWaitFor(
+        [&] {
+            return !bus.interface()
+                        ->isServiceRegistered(QStringLiteral("org.voltquill.Charge1"))
+                        .value();
+        },
+        5000);
+}
+
+void ServiceProcess::kill()
+{
+    m_process.kill();
+    m_process.waitForFinished(5000);
+}
+
+QDBusMessage ServiceProcess::call(const QString &method, const QVariantList &arguments) const
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        QStringLiteral("org.voltquill.Charge1"), QStringLiteral("/org/voltquill/Charge1"),
+        QStringLiteral("org.voltquill.Charge1"), method);
+    message.setArguments(arguments);
+    return m_bus.connection().call(message, QDBus::Block, 5000);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDBusMessage>
+#include <QProcess>
+#include <QVariantList>
+
+class PrivateBus;
+
+// voltquill-charged on a private bus, against a fake sysfs tree and a state
+// folder of the test's.
+class ServiceProcess
+{
+public:
+    ServiceProcess(const PrivateBus &bus, QString sysfsRoot, QString stateDir, bool sessionMode);
+    ~ServiceProcess();
+
+    static QString binary();
+
+    bool start(const QStringList &arguments = {});
+    void stop();
+    void kill();
+    qint64 pid() const { return m_process.processId(); }
+
+    // One call to org.voltquill.Charge1; the reply or the error message.
+    QDBusMessage call(const QString &method, const QVariantList &arguments = {}) const;
+
+private:
+    const PrivateBus &m_bus;
+    QString m_sysfsRoot;
+    QString m_stateDir;
+    bool m_sessionMode;
+    QProcess m_process;
+};

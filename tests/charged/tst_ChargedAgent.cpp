@@ -1,0 +1,237 @@
+// The agent's state derived end to end from the real charge service on a
+// private bus, through the D-Bus client and its factory.
+#include "FakeSysfs.h"
+#include "PrivateBus.h"
+#include "ServiceProcess.h"
+#include "app/AppState.h"
+#include "app/ChargeLimit.h"
+#include "app/SystemClock.h"
+#include "platform/ChargeClientFactory.h"
+#include "platform/SysfsBatteryRegistry.h"
+#include "settings/Prefs.h"
+
+#include <QDBusConnectionInterface>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <memory>
+#include <thread>
+
+class TestChargedAgent : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void derivation_data();
+    void derivation();
+    void suspensionEndsByUnplugging();
+    void absentService();
+    void activatableService();
+    void unresponsiveService_data();
+    void unresponsiveService();
+
+private:
+    std::unique_ptr<AppState> makeState(const PrivateBus &bus);
+
+    QTemporaryDir m_home;
+    std::unique_ptr<PrivateBus> m_bus;
+    std::unique_ptr<FakeSysfs> m_sysfs;
+    std::unique_ptr<QTemporaryDir> m_state;
+    std::unique_ptr<ServiceProcess> m_service;
+    std::unique_ptr<ChargeLimit> m_chargeLimit;
+    std::unique_ptr<SysfsBatteryRegistry> m_registry;
+    SystemClock m_clock;
+};
+
+void TestChargedAgent::initTestCase()
+{
+    // The settings store must never be the real home's.
+    qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("data")).toUtf8());
+}
+
+void TestChargedAgent::init()
+{
+    Prefs::setChosenLimit(std::nullopt);
+    m_bus = std::make_unique<PrivateBus>();
+    QVERIFY(m_bus->start());
+    m_sysfs = std::make_unique<FakeSysfs>();
+    m_sysfs->addBattery();
+    m_sysfs->addAdapter(true);
+    m_state = std::make_unique<QTemporaryDir>();
+    m_service = std::make_unique<ServiceProcess>(*m_bus, m_sysfs->root(), m_state->path(), true);
+    m_registry = std::make_unique<SysfsBatteryRegistry>(m_sysfs->root());
+}
+
+void TestChargedAgent::cleanup()
+{
+    m_chargeLimit.reset();
+    m_service.reset();
+    m_bus.reset();
+}
+
+std::unique_ptr<AppState> TestChargedAgent::makeState(const PrivateBus &bus)
+{
+    m_chargeLimit = std::make_unique<ChargeLimit>(ChargeClientFactory::create(bus.connection()));
+    return std::make_unique<AppState>(*m_chargeLimit, *m_registry, m_clock);
+}
+
+void TestChargedAgent::derivation_data()
+{
+    QTest::addColumn<QStringList>("commands");
+    QTest::addColumn<qint64>("limit");
+    QTest::addColumn<bool>("engaged");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("limit in force") << QStringList{"set 80"} << qint64(80) << true << QString();
+    QTest::newRow("no limit") << QStringList{"set 80", "set 100"} << qint64(100) << true
+                              << QString();
+    QTest::newRow("suspended") << QStringList{"set 80", "full"} << qint64(80) << false << QString();
+    QTest::newRow("re-enabled") << QStringList{"set 80", "full", "enable"} << qint64(80) << true
+                                << QString();
+    QTest::newRow("refused limit")
+        << QStringList{"set 73"} << qint64(100) << true
+        << "Limit konnte nicht gesetzt werden: Dieses Ladelimit bietet der Akku nicht an.";
+    QTest::newRow("refused limit keeps the one in force")
+        << QStringList{"set 85", "set 0"} << qint64(85) << true
+        << "Limit konnte nicht gesetzt werden: Dieses Ladelimit bietet der Akku nicht an.";
+    QTest::newRow("refused suspension")
+        << QStringList{"full"} << qint64(100) << true
+        << "Fehler: Es ist kein Ladelimit gesetzt, das ausgesetzt werden könnte.";
+}
+
+void TestChargedAgent::derivation()
+{
+    QFETCH(QStringList, commands);
+    QFETCH(qint64, limit);
+    QFETCH(bool, engaged);
+    QFETCH(QString, error);
+
+    QVERIFY(m_service->start());
+    const auto state = makeState(*m_bus);
+    QVERIFY(m_chargeLimit->hasClient());
+    QCOMPARE(state->options(), (QList<qint64>{60, 65, 70, 75, 80, 85, 90, 95, 100}));
+    QVERIFY(m_chargeLimit->isSupported());
+
+    for (const QString &command : commands) {
+        if (command.startsWith(u"set "))
+            state->setLimit(command.mid(4).toLongLong());
+        else if (command == u"full")
+            state->chargeFullOnce();
+        else
+            state->reEnable();
+    }
+    QCOMPARE(state->limit(), limit);
+    QCOMPARE(state->engaged(), engaged);
+    QCOMPARE(state->error().value_or(QString()), error);
+
+    // A fresh agent derives the same from the service alone.
+    const auto again = makeState(*m_bus);
+    QCOMPARE(again->limit(), limit);
+    QCOMPARE(again->engaged(), engaged);
+}
+
+void TestChargedAgent::suspensionEndsByUnplugging()
+{
+    QVERIFY(m_service->start());
+    const auto state = makeState(*m_bus);
+    state->setLimit(80);
+    state->chargeFullOnce();
+    QCOMPARE(state->engaged(), false);
+    QCOMPARE(m_sysfs->read(QStringLiteral("BAT0"), "charge_control_end_threshold"),
+             QByteArray("100"));
+
+    m_sysfs->write(QStringLiteral("AC"), "online", "0");
+    QTRY_VERIFY((state->refresh(), state->engaged()));
+    QCOMPARE(state->limit(), 80);
+    QCOMPARE(m_sysfs->read(QStringLiteral("BAT0"), "charge_control_end_threshold"),
+             QByteArray("80"));
+}
+
+void TestChargedAgent::absentService()
+{
+    // No owner, nothing to activate.
+    QVERIFY(!ChargeClientFactory::create(m_bus->connection()));
+    const auto state = makeState(*m_bus);
+    QCOMPARE(state->options(), ChargeLimit::fallbackLimits());
+    state->setLimit(80);
+    QCOMPARE(state->limit(), 100);
+    QCOMPARE(state->engaged(), true);
+    QCOMPARE(state->error().value_or(QString()),
+             QStringLiteral("Limit konnte nicht gesetzt werden: ") +
+                 ChargeLimit::ownError().description);
+}
+
+void TestChargedAgent::activatableService()
+{
+    QTemporaryDir services;
+    QFile activation(services.filePath(QStringLiteral("org.voltquill.Charge1.service")));
+    QVERIFY(activation.open(QIODevice::WriteOnly));
+    activation.write("[D-BUS Service]\nName=org.voltquill.Charge1\nExec=" +
+                     ServiceProcess::binary().toUtf8() + "\n");
+    activation.close();
+
+    PrivateBus bus(services.path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("VOLTQUILL_SYSFS_ROOT"), m_sysfs->root());
+    environment.insert(QStringLiteral("VOLTQUILL_STATE_DIR"), m_state->path());
+    environment.insert(QStringLiteral("VOLTQUILL_CHARGE_BUS"), QStringLiteral("session"));
+    bus.setDaemonEnvironment(environment);
+    QVERIFY(bus.start());
+
+    const auto state = makeState(bus);
+    QVERIFY(m_chargeLimit->hasClient());
+    state->setLimit(75);
+    QCOMPARE(state->limit(), 75);
+    QCOMPARE(state->error(), std::nullopt);
+
+    const QDBusReply<uint> pid =
+        bus.connection().interface()->servicePid(QStringLiteral("org.voltquill.Charge1"));
+    QVERIFY(pid.isValid());
+    m_chargeLimit.reset();
+    ::kill(static_cast<pid_t>(pid.value()), SIGTERM);
+}
+
+void TestChargedAgent::unresponsiveService_data()
+{
+    QTest::addColumn<bool>("killMidCall");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("hung") << false
+                          << "Limit konnte nicht gesetzt werden: Der Ladedienst antwortet nicht.";
+    QTest::newRow("vanished mid-call")
+        << true
+        << "Limit konnte nicht gesetzt werden: Der Ladedienst wurde beendet, bevor er antworten "
+           "konnte.";
+}
+
+void TestChargedAgent::unresponsiveService()
+{
+    QFETCH(bool, killMidCall);
+    QFETCH(QString, error);
+
+    QVERIFY(m_service->start());
+    const auto state = makeState(*m_bus);
+    const auto pid = static_cast<pid_t>(m_service->pid());
+    ::kill(pid, SIGSTOP);
+    std::thread killer;
+    if (killMidCall)
+        killer = std::thread([pid] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            ::kill(pid, SIGKILL);
+        });
+
+    state->setLimit(80);
+    if (killer.joinable())
+        killer.join();
+    QCOMPARE(state->error().value_or(QString()), error);
+    QCOMPARE(state->limit(), 100);
+    ::kill(pid, SIGCONT);
+}
+
+QTEST_GUILESS_MAIN(TestChargedAgent)
+#include "tst_ChargedAgent.moc"

@@ -1,0 +1,639 @@
+// The charge service over a private bus standing in for the system bus, with
+// polkit played by python3-dbusmock's polkitd template.
+#include "FakeSysfs.h"
+#include "PrivateBus.h"
+#include "ServiceProcess.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSocketNotifier>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+namespace
+{
+const QString Action = QStringLiteral("org.voltquill.charge.set-limit");
+const QString ErrorPrefix = QStringLiteral("org.voltquill.Charge1.Error.");
+
+// The attribute writes into one folder, in the order they happened.
+class WriteRecorder
+{
+public:
+    explicit WriteRecorder(const QString &directory) : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        inotify_add_watch(m_fd, QFile::encodeName(directory).constData(), IN_CLOSE_WRITE);
+    }
+    ~WriteRecorder() { ::close(m_fd); }
+
+    QStringList writes()
+    {
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t size; (size = ::read(m_fd, buffer, sizeof buffer)) > 0;) {
+            for (ssize_t at = 0; at < size;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+                if (event->len > 0)
+                    m_names << QString::fromLatin1(event->name);
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+        return m_names;
+    }
+
+private:
+    int m_fd;
+    QStringList m_names;
+};
+
+// Received PropertiesChanged signals.
+class PropertyLog : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QVariantMap> changes;
+public Q_SLOTS:
+    void changed(const QString &, const QVariantMap &properties, const QStringList &)
+    {
+        changes << properties;
+    }
+};
+} // namespace
+
+class TestChargedService : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void refusedCallsChangeNothing_data();
+    void refusedCallsChangeNothing();
+    void commands_data();
+    void commands();
+    void writeOrderWithStartThreshold_data();
+    void writeOrderWithStartThreshold();
+    void everySystemBatteryAlike();
+    void offeredLimits_data();
+    void offeredLimits();
+    void suspensionEndsWhenUnplugged_data();
+    void suspensionEndsWhenUnplugged();
+    void restoredAfterRestart_data();
+    void restoredAfterRestart();
+    void reappliedAfterDriverReset();
+    void adoptsWhatTheDriverKeeps();
+    void tamperedStateInjectsNothing_data();
+    void tamperedStateInjectsNothing();
+    void reappliedAfterResume();
+    void exitsWhenIdle_data();
+    void exitsWhenIdle();
+
+private:
+    void allow(bool allowed);
+    void keepState(int limit, bool suspended);
+    void startService();
+    QByteArray threshold(const QString &battery = QStringLiteral("BAT0")) const
+    {
+        return m_sysfs->read(battery, "charge_control_end_threshold");
+    }
+    QVariant answer(const QString &method) const
+    {
+        const QDBusMessage reply = m_service->call(method);
+        return reply.arguments().value(0);
+    }
+
+    std::unique_ptr<PrivateBus> m_bus;
+    QProcess m_polkit;
+    QProcess m_logind;
+    std::unique_ptr<FakeSysfs> m_sysfs;
+    std::unique_ptr<QTemporaryDir> m_state;
+    std::unique_ptr<ServiceProcess> m_service;
+};
+
+void TestChargedService::initTestCase()
+{
+    m_bus = std::make_unique<PrivateBus>();
+    QVERIFY2(m_bus->start(), "dbus-daemon did not start");
+    m_polkit.setProcessEnvironment(m_bus->environment());
+    m_polkit.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_polkit.start(QStringLiteral("/usr/bin/python3"),
+                   {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--system"),
+                    QStringLiteral("-t"), QStringLiteral("polkitd")});
+    QVERIFY2(m_bus->waitForName(QStringLiteral("org.freedesktop.PolicyKit1")),
+             "python3-dbusmock's polkitd did not come up");
+    m_logind.setProcessEnvironment(m_bus->environment());
+    m_logind.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_logind.start(QStringLiteral("/usr/bin/python3"),
+                   {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--system"),
+                    QStringLiteral("-t"), QStringLiteral("logind")});
+    QVERIFY2(m_bus->waitForName(QStringLiteral("org.freedesktop.login1")),
+             "python3-dbusmock's logind did not come up");
+}
+
+void TestChargedService::cleanupTestCase()
+{
+    for (QProcess *mock : {&m_polkit, &m_logind}) {
+        mock->terminate();
+        mock->waitForFinished(5000);
+    }
+    m_bus.reset();
+}
+
+void TestChargedService::init()
+{
+    m_sysfs = std::make_unique<FakeSysfs>();
+    m_state = std::make_unique<QTemporaryDir>();
+    m_service = std::make_unique<ServiceProcess>(*m_bus, m_sysfs->root(), m_state->path(), false);
+    allow(true);
+}
+
+void TestChargedService::cleanup()
+{
+    m_service.reset();
+}
+
+void TestChargedService::allow(bool allowed)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.PolicyKit1"),
+        QStringLiteral("/org/freedesktop/PolicyKit1/Authority"),
+        QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("SetAllowed"));
+    call << (allowed ? QStringList{Action} : QStringList());
+    const QDBusMessage reply = m_bus->connection().call(call);
+    QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
+}
+
+void TestChargedService::keepState(int limit, bool suspended)
+{
+    QFile file(m_state->filePath(QStringLiteral("state.json")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QJsonDocument(QJsonObject{{QStringLiteral("limit"), limit},
+                                         {QStringLiteral("suspended"), suspended}})
+                   .toJson());
+}
+
+void TestChargedService::startService()
+{
+    QVERIFY(m_service->start());
+}
+
+void TestChargedService::refusedCallsChangeNothing_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<int>("limit"); // -1: the call takes none
+    QTest::addColumn<int>("keptLimit");
+    QTest::addColumn<bool>("suspended");
+    QTest::addColumn<bool>("allowed");
+    QTest::addColumn<QString>("tree"); // "", "two-step" or "no-threshold"
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("limit 0") << "SetLimit" << 0 << 100 << false << true << ""
+                             << "InvalidLimit";
+    QTest::newRow("limit 101") << "SetLimit" << 101 << 100 << false << true << ""
+                               << "InvalidLimit";
+    QTest::newRow("limit 255") << "SetLimit" << 255 << 100 << false << true << ""
+                               << "InvalidLimit";
+    QTest::newRow("limit not offered") << "SetLimit" << 73 << 100 << false << true << ""
+                                       << "InvalidLimit";
+    QTest::newRow("below the offered range") << "SetLimit" << 50 << 100 << false << true << ""
+                                             << "InvalidLimit";
+    QTest::newRow("85 on a driver of 80 and 100")
+        << "SetLimit" << 85 << 100 << false << true << "two-step"
+        << "InvalidLimit";
+    QTest::newRow("suspension without a limit")
+        << "SuspendUntilUnplugged" << -1 << 100 << false << true << ""
+        << "NoLimit";
+    QTest::newRow("no battery with a threshold")
+        << "SetLimit" << 80 << 100 << false << true << "no-threshold"
+        << "NotSupported";
+    QTest::newRow("denied: set") << "SetLimit" << 80 << 100 << false << false << ""
+                                 << "NotAuthorized";
+    QTest::newRow("denied: remove") << "SetLimit" << 100 << 80 << false << false << ""
+                                    << "NotAuthorized";
+    QTest::newRow("denied: suspend") << "SuspendUntilUnplugged" << -1 << 80 << false << false << ""
+                                     << "NotAuthorized";
+    QTest::newRow("denied: enable") << "Enable" << -1 << 80 << true << false << ""
+                                    << "NotAuthorized";
+}
+
+void TestChargedService::refusedCallsChangeNothing()
+{
+    QFETCH(QString, method);
+    QFETCH(int, limit);
+    QFETCH(int, keptLimit);
+    QFETCH(bool, suspended);
+    QFETCH(bool, allowed);
+    QFETCH(QString, tree);
+    QFETCH(QString, error);
+
+    if (tree == u"no-threshold")
+        m_sysfs->addSupply(QStringLiteral("BAT0"), {{"type", "Battery"}, {"capacity", "60"}});
+    else
+        m_sysfs->addBattery();
+    if (tree == u"two-step")
+        m_sysfs->addModule(QStringLiteral("lg_laptop"));
+    m_sysfs->addAdapter(true);
+    if (keptLimit < 100) {
+        keepState(keptLimit, suspended);
+        m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold",
+                       QByteArray::number(suspended ? 100 : keptLimit));
+    }
+    allow(allowed);
+    startService();
+    const auto before = m_sysfs->snapshot(m_state->path());
+
+    QVariantList arguments;
+    if (limit >= 0)
+        arguments << QVariant::fromValue(static_cast<uchar>(limit));
+    const QDBusMessage reply = m_service->call(method, arguments);
+
+    QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
+    QCOMPARE(reply.errorName(), ErrorPrefix + error);
+    QVERIFY(!reply.errorMessage().isEmpty());
+    QTest::qWait(100); // a stray write would land now
+    QCOMPARE(m_sysfs->snapshot(m_state->path()), before);
+}
+
+void TestChargedService::commands_data()
+{
+    QTest::addColumn<int>("keptLimit");
+    QTest::addColumn<bool>("suspended");
+    QTest::addColumn<bool>("allowed");
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<QByteArray>("threshold");
+    QTest::addColumn<int>("answeredLimit");
+    QTest::addColumn<bool>("enabled");
+
+    QTest::newRow("set a limit") << 100 << false << true << "SetLimit" << 80 << QByteArray("80")
+                                 << 80 << true;
+    QTest::newRow("remove the limit")
+        << 80 << false << true << "SetLimit" << 100 << QByteArray("100") << 100 << false;
+    QTest::newRow("suspend") << 80 << false << true << "SuspendUntilUnplugged" << -1
+                             << QByteArray("100") << 100 << true;
+    QTest::newRow("enable") << 80 << true << true << "Enable" << -1 << QByteArray("80") << 80
+                            << true;
+    QTest::newRow("set while suspended")
+        << 80 << true << true << "SetLimit" << 75 << QByteArray("75") << 75 << true;
+    // Nothing changes: answered before polkit is asked.
+    QTest::newRow("same limit, no polkit")
+        << 80 << false << false << "SetLimit" << 80 << QByteArray("80") << 80 << true;
+    QTest::newRow("enable, nothing suspended")
+        << 80 << false << false << "Enable" << -1 << QByteArray("80") << 80 << true;
+    QTest::newRow("suspend again, no polkit")
+        << 80 << true << false << "SuspendUntilUnplugged" << -1 << QByteArray("100") << 100 << true;
+}
+
+void TestChargedService::commands()
+{
+    QFETCH(int, keptLimit);
+    QFETCH(bool, suspended);
+    QFETCH(bool, allowed);
+    QFETCH(QString, method);
+    QFETCH(int, limit);
+    QFETCH(QByteArray, threshold);
+    QFETCH(int, answeredLimit);
+    QFETCH(bool, enabled);
+
+    m_sysfs->addBattery();
+    m_sysfs->addAdapter(true);
+    if (keptLimit < 100)
+        keepState(keptLimit, suspended);
+    allow(allowed);
+    startService();
+
+    QVariantList arguments;
+    if (limit >= 0)
+        arguments << QVariant::fromValue(static_cast<uchar>(limit));
+    const QDBusMessage reply = m_service->call(method, arguments);
+    QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
+
+    QCOMPARE(this->threshold(), threshold);
+    QCOMPARE(answer(QStringLiteral("Limit")).toInt(), answeredLimit);
+    QCOMPARE(answer(QStringLiteral("IsEnabled")).toBool(), enabled);
+}
+
+void TestChargedService::writeOrderWithStartThreshold_data()
+{
+    QTest::addColumn<bool>("legacy");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("end");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<QStringList>("writes"); // "start=N" / "end=N", in order
+
+    QTest::newRow("end falls to the start: start first")
+        << false << 90 << 100 << 80 << QStringList{"start=75", "end=80"};
+    QTest::newRow("end stays above the start: end only")
+        << false << 40 << 100 << 80 << QStringList{"end=80"};
+    QTest::newRow("end rises: end only") << false << 75 << 80 << 100 << QStringList{"end=100"};
+    QTest::newRow("legacy names, start first")
+        << true << 85 << 90 << 60 << QStringList{"start=55", "end=60"};
+}
+
+void TestChargedService::writeOrderWithStartThreshold()
+{
+    QFETCH(bool, legacy);
+    QFETCH(int, start);
+    QFETCH(int, end);
+    QFETCH(int, limit);
+    QFETCH(QStringList, writes);
+
+    const QByteArray startName =
+        legacy ? "charge_start_threshold" : "charge_control_start_threshold";
+    const QByteArray endName = legacy ? "charge_stop_threshold" : "charge_control_end_threshold";
+    m_sysfs->addSupply(QStringLiteral("BAT0"), {{"type", "Battery"},
+                                                {startName, QByteArray::number(start)},
+                                                {endName, QByteArray::number(end)}});
+    if (end < 100)
+        keepState(end, false);
+    startService();
+
+    WriteRecorder recorder(m_sysfs->supplyPath(QStringLiteral("BAT0")));
+    const QDBusMessage reply = m_service->call(QStringLiteral("SetLimit"),
+                                               {QVariant::fromValue(static_cast<uchar>(limit))});
+    QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
+
+    QStringList seen;
+    for (const QString &name : recorder.writes()) {
+        const QByteArray attribute = name.toLatin1();
+        if (attribute == startName || attribute == endName)
+            seen << QStringLiteral("%1=%2").arg(
+                attribute == startName ? "start" : "end",
+                QString::fromLatin1(m_sysfs->read(QStringLiteral("BAT0"), attribute)));
+    }
+    // The recorder sees names in order; the values are the final ones.
+    QCOMPARE(seen, writes);
+    QVERIFY(m_sysfs->read(QStringLiteral("BAT0"), startName).toInt() < limit);
+}
+
+void TestChargedService::everySystemBatteryAlike()
+{
+    m_sysfs->addBattery(QStringLiteral("BAT0"));
+    m_sysfs->addSupply(QStringLiteral("BAT1"),
+                       {{"type", "Battery"}, {"charge_stop_threshold", "100"}});
+    // A mouse's battery is no laptop battery, even with a threshold.
+    m_sysfs->addSupply(
+        QStringLiteral("hidpp_battery_0"),
+        {{"type", "Battery"}, {"scope", "Device"}, {"charge_control_end_threshold", "100"}});
+    m_sysfs->addAdapter(true);
+    startService();
+
+    const QDBusMessage reply =
+        m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(85))});
+    QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
+    QCOMPARE(threshold(QStringLiteral("BAT0")), QByteArray("85"));
+    QCOMPARE(m_sysfs->read(QStringLiteral("BAT1"), "charge_stop_threshold"), QByteArray("85"));
+    QCOMPARE(threshold(QStringLiteral("hidpp_battery_0")), QByteArray("100"));
+}
+
+void TestChargedService::offeredLimits_data()
+{
+    QTest::addColumn<QString>("module");
+    QTest::addColumn<QByteArray>("limits");
+
+    QTest::newRow("default") << QString() << QByteArray("\x3c\x41\x46\x4b\x50\x55\x5a\x5f\x64");
+    QTest::newRow("lg_laptop") << "lg_laptop" << QByteArray("\x50\x64");
+    QTest::newRow("toshiba_acpi") << "toshiba_acpi" << QByteArray("\x50\x64");
+}
+
+void TestChargedService::offeredLimits()
+{
+    QFETCH(QString, module);
+    QFETCH(QByteArray, limits);
+
+    m_sysfs->addBattery();
+    if (!module.isEmpty())
+        m_sysfs->addModule(module);
+    startService();
+    QCOMPARE(answer(QStringLiteral("AvailableLimits")).toByteArray(), limits);
+    QCOMPARE(answer(QStringLiteral("IsSupported")).toBool(), true);
+}
+
+void TestChargedService::suspensionEndsWhenUnplugged_data()
+{
+    QTest::addColumn<bool>("onlineAtSuspension");
+    QTest::addColumn<QList<bool>>("adapter"); // what the adapter does afterwards
+    QTest::addColumn<bool>("suspendedAfter");
+
+    QTest::newRow("unplugged") << true << QList<bool>{false} << false;
+    QTest::newRow("still plugged") << true << QList<bool>{true} << true;
+    QTest::newRow("suspended on battery, then plugged") << false << QList<bool>{true} << true;
+    QTest::newRow("suspended on battery, plugged, unplugged")
+        << false << QList<bool>{true, false} << false;
+}
+
+void TestChargedService::suspensionEndsWhenUnplugged()
+{
+    QFETCH(bool, onlineAtSuspension);
+    QFETCH(QList<bool>, adapter);
+    QFETCH(bool, suspendedAfter);
+
+    m_sysfs->addBattery();
+    m_sysfs->addAdapter(onlineAtSuspension);
+    keepState(80, false);
+    startService();
+    QCOMPARE(threshold(), QByteArray("80"));
+
+    PropertyLog log;
+    QVERIFY(m_bus->connection().connect(
+        QStringLiteral("org.voltquill.Charge1"), QStringLiteral("/org/voltquill/Charge1"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"),
+        &log, SLOT(changed(QString, QVariantMap, QStringList))));
+
+    QCOMPARE(m_service->call(QStringLiteral("SuspendUntilUnplugged")).type(),
+             QDBusMessage::ReplyMessage);
+    QCOMPARE(threshold(), QByteArray("100"));
+    QTRY_COMPARE(log.changes.size(), 1);
+    QCOMPARE(log.changes.first().value(QStringLiteral("Suspended")).toBool(), true);
+    QCOMPARE(log.changes.first().value(QStringLiteral("CurrentLimit")).toInt(), 100);
+
+    for (bool online : adapter) {
+        m_sysfs->write(QStringLiteral("AC"), "online", online ? "1" : "0");
+        QTest::qWait(150);
+    }
+    if (suspendedAfter) {
+        QCOMPARE(threshold(), QByteArray("100"));
+        QCOMPARE(answer(QStringLiteral("Limit")).toInt(), 100);
+    } else {
+        QTRY_COMPARE(threshold(), QByteArray("80"));
+        QCOMPARE(answer(QStringLiteral("Limit")).toInt(), 80);
+        QTRY_COMPARE(log.changes.size(), 2);
+        QCOMPARE(log.changes.last().value(QStringLiteral("Suspended")).toBool(), false);
+    }
+    QCOMPARE(answer(QStringLiteral("IsEnabled")).toBool(), true);
+    m_bus->connection().disconnect(
+        QStringLiteral("org.voltquill.Charge1"), QStringLiteral("/org/voltquill/Charge1"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"),
+        &log, SLOT(changed(QString, QVariantMap, QStringList)));
+}
+
+void TestChargedService::restoredAfterRestart_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QByteArray>("threshold");
+    QTest::addColumn<int>("answeredLimit");
+
+    QTest::newRow("limit") << "SetLimit" << QByteArray("80") << 80;
+    QTest::newRow("suspension") << "SuspendUntilUnplugged" << QByteArray("100") << 100;
+}
+
+void TestChargedService::restoredAfterRestart()
+{
+    QFETCH(QString, command);
+    QFETCH(QByteArray, threshold);
+    QFETCH(int, answeredLimit);
+
+    m_sysfs->addBattery();
+    m_sysfs->addAdapter(true);
+    startService();
+    QCOMPARE(m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))}).type(),
+             QDBusMessage::ReplyMessage);
+    if (command == u"SuspendUntilUnplugged")
+        QCOMPARE(m_service->call(command).type(), QDBusMessage::ReplyMessage);
+
+    m_service->stop();
+    // A boot: the firmware starts at 80, or the driver wrote 100 at load.
+    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold",
+                   threshold == "80" ? "100" : "80");
+    startService();
+
+    QCOMPARE(this->threshold(), threshold);
+    QCOMPARE(answer(QStringLiteral("Limit")).toInt(), answeredLimit);
+    QCOMPARE(answer(QStringLiteral("IsEnabled")).toBool(), true);
+}
+
+void TestChargedService::reappliedAfterDriverReset()
+{
+    m_sysfs->addBattery();
+    m_sysfs->addAdapter(true);
+    startService();
+    QCOMPARE(m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))}).type(),
+             QDBusMessage::ReplyMessage);
+    QTest::qWait(200);
+
+    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
+    QTRY_COMPARE(threshold(), QByteArray("80"));
+    QCOMPARE(answer(QStringLiteral("Limit")).toInt(), 80);
+}
+
+void TestChargedService::adoptsWhatTheDriverKeeps()
+{
+    m_sysfs->addBattery();
+    m_sysfs->addAdapter(true);
+    startService();
+    QCOMPARE(m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(85))}).type(),
+             QDBusMessage::ReplyMessage);
+    QCOMPARE(threshold(), QByteArray("85"));
+
+    // Firmware that keeps only multiples of ten rounds the value down.
+    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "80");
+    QTRY_COMPARE(answer(QStringLiteral("Limit")).toInt(), 80);
+    QFile state(m_state->filePath(QStringLiteral("state.json")));
+    QVERIFY(state.open(QIODevice::ReadOnly));
+    QCOMPARE(QJsonDocument::fromJson(state.readAll())["limit"].toInt(), 80);
+}
+
+void TestChargedService::tamperedStateInjectsNothing_data()
+{
+    QTest::addColumn<QByteArray>("content");
+
+    QTest::newRow("250") << QByteArray(R"({"limit": 250, "suspended": false})");
+    QTest::newRow("negative") << QByteArray(R"({"limit": -5, "suspended": false})");
+    QTest::newRow("huge") << QByteArray(R"({"limit": 1e300, "suspended": false})");
+    QTest::newRow("fraction") << QByteArray(R"({"limit": 80.5, "suspended": false})");
+    QTest::newRow("text") << QByteArray(R"({"limit": "80", "suspended": false})");
+    QTest::newRow("not offered") << QByteArray(R"({"limit": 83, "suspended": false})");
+    QTest::newRow("below the offered range") << QByteArray(R"({"limit": 20, "suspended": false})");
+    QTest::newRow("suspended as text") << QByteArray(R"({"limit": 80, "suspended": "yes"})");
+    QTest::newRow("garbage") << QByteArray("\x01\x02limit=80");
+}
+
+void TestChargedService::tamperedStateInjectsNothing()
+{
+    QFETCH(QByteArray, content);
+
+    m_sysfs->addBattery();
+    m_sysfs->addAdapter(true);
+    QFile file(m_state->filePath(QStringLiteral("state.json")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+    startService();
+
+    QCOMPARE(threshold(), QByteArray("100"));
+    QCOMPARE(answer(QStringLiteral("Limit")).toInt(), 100);
+    QCOMPARE(answer(QStringLiteral("IsEnabled")).toBool(), false);
+}
+
+void TestChargedService::reappliedAfterResume()
+{
+    m_sysfs->addBattery();
+    m_sysfs->addAdapter(true);
+    startService();
+    QCOMPARE(m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))}).type(),
+             QDBusMessage::ReplyMessage);
+    QTest::qWait(200);
+
+    // Two resets in a row look like a fight with another program: the
+    // service gives way to the second one…
+    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
+    QTRY_COMPARE(threshold(), QByteArray("80"));
+    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
+    QTest::qWait(200);
+    QCOMPARE(threshold(), QByteArray("100"));
+
+    // …until the machine wakes up, when firmware may have forgotten it.
+    QDBusMessage resume = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+        QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("EmitSignal"));
+    resume << QStringLiteral("org.freedesktop.login1.Manager") << QStringLiteral("PrepareForSleep")
+           << QStringLiteral("b") << QVariantList{QVariant(false)};
+    const QDBusMessage reply = m_bus->connection().call(resume);
+    QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
+    QTRY_COMPARE(threshold(), QByteArray("80"));
+}
+
+void TestChargedService::exitsWhenIdle_data()
+{
+    QTest::addColumn<bool>("suspended");
+    QTest::addColumn<bool>("exits");
+
+    QTest::newRow("nothing to watch") << false << true;
+    QTest::newRow("a suspension to watch") << true << false;
+}
+
+void TestChargedService::exitsWhenIdle()
+{
+    QFETCH(bool, suspended);
+    QFETCH(bool, exits);
+
+    m_sysfs->addBattery();
+    m_sysfs->addAdapter(true);
+    keepState(80, suspended);
+    QVERIFY(m_service->start({QStringLiteral("--exit-when-idle"), QStringLiteral("1")}));
+    const QDBusConnection bus = m_bus->connection();
+    const auto running = [&] {
+        return bus.interface()
+            ->isServiceRegistered(QStringLiteral("org.voltquill.Charge1"))
+            .value();
+    };
+    if (exits) {
+        QTRY_VERIFY_WITH_TIMEOUT(!running(), 10000);
+        // The kept limit outlives the service.
+        QCOMPARE(threshold(), QByteArray("80"));
+    } else {
+        QTest::qWait(2000);
+        QVERIFY(running());
+    }
+}
+
+QTEST_GUILESS_MAIN(TestChargedService)
+#include "tst_ChargedService.moc"
