@@ -332,6 +332,11 @@ class Day:
 
         self.check(self.alive("voltquill"), "Voltquill läuft noch")
         self.check(self.alive("charged"), "Ladedienst läuft noch")
+        for name in ("voltquill", "charged", "sim"):
+            with open(os.path.join(self.work, f"{name}.log"), errors="replace") as f:
+                text = f.read()
+            self.check("Sanitizer" not in text and "runtime error" not in text,
+                       f"keine Speicher- oder Laufzeitfehler im Protokoll von {name}")
 
     def settings_tabs(self, agent):
         # A second start hands over to the running agent, which shows its window.
