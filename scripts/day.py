@@ -373,7 +373,10 @@ def main():
     ap.add_argument("--out", help="Ordner für Bildschirmfotos und Benachrichtigungen")
     ap.add_argument("--speed", type=int, default=120, help="Zeitfaktor des simulierten Laptops")
     ap.add_argument("--check", action="store_true", help="als Test: bei Abweichung abbrechen")
-    ap.add_argument("--virtual", action="store_true", help="immer ein virtuelles Display")
+    ap.add_argument("--virtual", action="store_true", default=True,
+                    help="auf einem eigenen virtuellen Display (Standard)")
+    ap.add_argument("--here", dest="virtual", action="store_false",
+                    help="auf dem laufenden Display, mit dessen Tray und Benachrichtigungen")
     args = ap.parse_args()
     day = Day(args)
     status = 0
