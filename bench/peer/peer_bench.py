@@ -188,8 +188,9 @@ def main():
         procs.append(start(["trayer", "--edge", "top", "--align", "right", "--widthtype",
                             "request", "--height", "24", "--transparent", "false"], env=env))
         if os.path.exists(sim):
-            procs.append(start([sim, "--root", sysroot, "--plug", "--level", "64",
-                                "--time-factor", "1"], env=env))
+            # Plugged in and held at its limit: a laptop at rest on the desk.
+            procs.append(start([sim, "--root", sysroot, "--plug", "--level", "80",
+                                "threshold", "80"], env=env))
         else:
             make_static_tree(sysroot)
         time.sleep(1.0)
