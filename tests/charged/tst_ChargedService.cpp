@@ -77,6 +77,7 @@ private Q_SLOTS:
 
     void refusedCallsChangeNothing_data();
     void refusedCallsChangeNothing();
+    void unsavedStateIsReported();
     void commands_data();
     void commands();
     void writeOrderWithStartThreshold_data();
@@ -192,7 +193,7 @@ void TestChargedService::refusedCallsChangeNothing_data()
     QTest::addColumn<int>("keptLimit");
     QTest::addColumn<bool>("suspended");
     QTest::addColumn<bool>("allowed");
-    QTest::addColumn<QString>("tree"); // "", "two-step" or "no-threshold"
+    QTest::addColumn<QString>("tree"); // "", "two-step", "no-threshold" or "refusing"
     QTest::addColumn<QString>("error");
 
     QTest::newRow("limit 0") << "SetLimit" << 0 << 100 << false << true << ""
@@ -214,6 +215,8 @@ void TestChargedService::refusedCallsChangeNothing_data()
     QTest::newRow("no battery with a threshold")
         << "SetLimit" << 80 << 100 << false << true << "no-threshold"
         << "NotSupported";
+    QTest::newRow("driver refuses the write")
+        << "SetLimit" << 80 << 100 << false << true << "refusing" << "WriteFailed";
     QTest::newRow("denied: set") << "SetLimit" << 80 << 100 << false << false << ""
                                  << "NotAuthorized";
     QTest::newRow("denied: remove") << "SetLimit" << 100 << 80 << false << false << ""
@@ -240,6 +243,13 @@ void TestChargedService::refusedCallsChangeNothing()
         m_sysfs->addBattery();
     if (tree == u"two-step")
         m_sysfs->addModule(QStringLiteral("lg_laptop"));
+    if (tree == u"refusing") {
+        // Every write fails, as a driver's refusal does.
+        const QString attribute =
+            m_sysfs->supplyPath(QStringLiteral("BAT0")) + "/charge_control_end_threshold";
+        QVERIFY(QFile::remove(attribute));
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), attribute));
+    }
     m_sysfs->addAdapter(true);
     if (keptLimit < 100) {
         keepState(keptLimit, suspended);
@@ -249,6 +259,7 @@ void TestChargedService::refusedCallsChangeNothing()
     allow(allowed);
     startService();
     const auto before = m_sysfs->snapshot(m_state->path());
+    const int limitBefore = answer(QStringLiteral("Limit")).toInt();
 
     QVariantList arguments;
     if (limit >= 0)
@@ -260,6 +271,27 @@ void TestChargedService::refusedCallsChangeNothing()
     QVERIFY(!reply.errorMessage().isEmpty());
     QTest::qWait(100); // a stray write would land now
     QCOMPARE(m_sysfs->snapshot(m_state->path()), before);
+    QCOMPARE(answer(QStringLiteral("Limit")).toInt(), limitBefore);
+}
+
+void TestChargedService::unsavedStateIsReported()
+{
+    m_sysfs->addBattery();
+    m_sysfs->addAdapter(true);
+    // A state folder that cannot be made: a file is in the way.
+    QFile blocker(m_state->filePath(QStringLiteral("blocked")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    m_service = std::make_unique<ServiceProcess>(*m_bus, m_sysfs->root(), blocker.fileName(),
+                                                 false);
+    startService();
+
+    const QDBusMessage reply =
+        m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))});
+    QCOMPARE(reply.errorName(), ErrorPrefix + "StateNotSaved");
+    // The limit holds for now, and the service says so.
+    QCOMPARE(threshold(), QByteArray("80"));
+    QCOMPARE(answer(QStringLiteral("Limit")).toInt(), 80);
 }
 
 void TestChargedService::commands_data()
