@@ -94,6 +94,7 @@ private Q_SLOTS:
     void tamperedStateInjectsNothing_data();
     void tamperedStateInjectsNothing();
     void reappliedAfterResume();
+    void busPolicy();
     void exitsWhenIdle_data();
     void exitsWhenIdle();
 
@@ -216,7 +217,8 @@ void TestChargedService::refusedCallsChangeNothing_data()
         << "SetLimit" << 80 << 100 << false << true << "no-threshold"
         << "NotSupported";
     QTest::newRow("driver refuses the write")
-        << "SetLimit" << 80 << 100 << false << true << "refusing" << "WriteFailed";
+        << "SetLimit" << 80 << 100 << false << true << "refusing"
+        << "WriteFailed";
     QTest::newRow("denied: set") << "SetLimit" << 80 << 100 << false << false << ""
                                  << "NotAuthorized";
     QTest::newRow("denied: remove") << "SetLimit" << 100 << 80 << false << false << ""
@@ -282,8 +284,8 @@ void TestChargedService::unsavedStateIsReported()
     QFile blocker(m_state->filePath(QStringLiteral("blocked")));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    m_service = std::make_unique<ServiceProcess>(*m_bus, m_sysfs->root(), blocker.fileName(),
-                                                 false);
+    m_service =
+        std::make_unique<ServiceProcess>(*m_bus, m_sysfs->root(), blocker.fileName(), false);
     startService();
 
     const QDBusMessage reply =
@@ -631,6 +633,49 @@ void TestChargedService::reappliedAfterResume()
     const QDBusMessage reply = m_bus->connection().call(resume);
     QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
     QTRY_COMPARE(threshold(), QByteArray("80"));
+}
+
+void TestChargedService::busPolicy()
+{
+    if (::getuid() != 0)
+        QSKIP("needs root to call as another user");
+    PrivateBus bus;
+    bus.setPolicyFile(QStringLiteral(POLICY_FILE));
+    QVERIFY(bus.start());
+    m_sysfs->addBattery();
+    // Root may own the name; no polkit on this bus.
+    ServiceProcess service(bus, m_sysfs->root(), m_state->path(), false);
+    QVERIFY(service.start());
+
+    const auto asNobody = [&](const QStringList &call, QByteArray *output) {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(QStringLiteral("setpriv"),
+                      QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", "dbus-send",
+                                  "--bus=" + bus.address(), "--print-reply"} +
+                          call);
+        if (!process.waitForFinished(10000))
+            return -1;
+        *output = process.readAll();
+        return process.exitCode();
+    };
+    const QStringList toService{"--dest=org.voltquill.Charge1", "/org/voltquill/Charge1"};
+    QByteArray output;
+
+    // Everyone may call…
+    QCOMPARE(asNobody(toService + QStringList{"org.voltquill.Charge1.Limit"}, &output), 0);
+    QVERIFY2(output.contains("byte 100"), output.constData());
+    // …the service itself decides: without polkit, a command is denied.
+    QVERIFY(asNobody(toService + QStringList{"org.voltquill.Charge1.SetLimit", "byte:80"},
+                     &output) != 0);
+    QVERIFY2(output.contains("org.voltquill.Charge1.Error.NotAuthorized"), output.constData());
+    QCOMPARE(threshold(), QByteArray("100"));
+    // Nobody but root may own the name.
+    QVERIFY(
+        asNobody({"--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+                  "org.freedesktop.DBus.RequestName", "string:org.voltquill.Charge1", "uint32:0"},
+                 &output) != 0);
+    QVERIFY2(output.contains("AccessDenied"), output.constData());
 }
 
 void TestChargedService::exitsWhenIdle_data()
