@@ -7,6 +7,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusVariant>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -353,6 +354,17 @@ void TestChargedService::commands()
     QCOMPARE(this->threshold(), threshold);
     QCOMPARE(answer(QStringLiteral("Limit")).toInt(), answeredLimit);
     QCOMPARE(answer(QStringLiteral("IsEnabled")).toBool(), enabled);
+    // The properties say the same.
+    const auto property = [&](const char *name) {
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            QStringLiteral("org.voltquill.Charge1"), QStringLiteral("/org/voltquill/Charge1"),
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        get << QStringLiteral("org.voltquill.Charge1") << QString::fromLatin1(name);
+        return m_bus->connection().call(get).arguments().value(0).value<QDBusVariant>().variant();
+    };
+    QCOMPARE(property("CurrentLimit").toInt(), answeredLimit);
+    QCOMPARE(property("Enabled").toBool(), enabled);
+    QCOMPARE(property("Suspended").toBool(), threshold == "100" && enabled);
 }
 
 void TestChargedService::writeOrderWithStartThreshold_data()
