@@ -169,8 +169,9 @@ std::optional<ChargeService::Failure> ChargeService::adopt(const ChargeState &st
 
 void ChargeService::reapply(const char *why)
 {
+    // Without a kept limit the batteries are left as they are.
     const int target = m_state.target();
-    if (!m_batteries.isSupported() || !m_batteries.differsFrom(target))
+    if (m_state.limit >= 100 || !m_batteries.isSupported() || !m_batteries.differsFrom(target))
         return;
     const auto outcome = m_batteries.apply(target);
     if (outcome.ok)

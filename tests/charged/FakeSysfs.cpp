@@ -51,7 +51,8 @@ QByteArray FakeSysfs::read(const QString &supply, const QByteArray &attribute) c
     QFile file(supplyPath(supply) + QLatin1Char('/') + QString::fromLatin1(attribute));
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray();
-    return file.readAll().trimmed();
+    // Bounded: an attribute may be a device that never ends.
+    return file.read(4096).trimmed();
 }
 
 QMap<QString, QByteArray> FakeSysfs::snapshot(const QString &extra) const
@@ -64,7 +65,7 @@ QMap<QString, QByteArray> FakeSysfs::snapshot(const QString &extra) const
         while (it.hasNext()) {
             QFile file(it.next());
             files.insert(file.fileName(),
-                         file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("?"));
+                         file.open(QIODevice::ReadOnly) ? file.read(4096) : QByteArray("?"));
         }
     }
     return files;

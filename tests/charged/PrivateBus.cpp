@@ -27,8 +27,25 @@ bool PrivateBus::start()
                       "</listen>\n<auth>EXTERNAL</auth>\n";
     if (!m_serviceDir.isEmpty())
         text += "<servicedir>" + m_serviceDir.toUtf8() + "</servicedir>\n";
-    text += "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-            "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy>\n</busconfig>\n";
+    if (m_policyFile.isEmpty()) {
+        text += "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy>\n";
+    } else {
+        text += "<policy context=\"default\"><allow user=\"*\"/><deny own=\"*\"/>"
+                "<deny send_type=\"method_call\"/><allow send_type=\"signal\"/>"
+                "<allow send_requested_reply=\"true\" send_type=\"method_return\"/>"
+                "<allow send_requested_reply=\"true\" send_type=\"error\"/>"
+                "<allow receive_type=\"method_call\"/><allow receive_type=\"method_return\"/>"
+                "<allow receive_type=\"error\"/><allow receive_type=\"signal\"/>"
+                "<allow send_destination=\"org.freedesktop.DBus\" "
+                "send_interface=\"org.freedesktop.DBus\"/></policy>\n<include>" +
+                m_policyFile.toUtf8() + "</include>\n";
+        // Other users must reach the socket.
+        QFile::setPermissions(m_dir.path(), QFile::permissions(m_dir.path()) | QFile::ReadGroup |
+                                                QFile::ExeGroup | QFile::ReadOther |
+                                                QFile::ExeOther);
+    }
+    text += "</busconfig>\n";
     file.write(text);
     file.close();
 

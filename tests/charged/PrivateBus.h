@@ -19,6 +19,9 @@ public:
     {
         m_daemon.setProcessEnvironment(environment);
     }
+    // Instead of letting everyone do anything: a system bus's defaults (no
+    // one owns or calls anything) plus the given policy file.
+    void setPolicyFile(const QString &path) { m_policyFile = path; }
     bool start();
     QString address() const { return m_address; }
     // The test's own connection to the bus.
@@ -29,6 +32,7 @@ public:
 
 private:
     QString m_serviceDir;
+    QString m_policyFile;
     QTemporaryDir m_dir;
     QProcess m_daemon;
     QString m_address;

@@ -7,6 +7,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusVariant>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -77,6 +78,7 @@ private Q_SLOTS:
 
     void refusedCallsChangeNothing_data();
     void refusedCallsChangeNothing();
+    void unsavedStateIsReported();
     void commands_data();
     void commands();
     void writeOrderWithStartThreshold_data();
@@ -93,6 +95,7 @@ private Q_SLOTS:
     void tamperedStateInjectsNothing_data();
     void tamperedStateInjectsNothing();
     void reappliedAfterResume();
+    void busPolicy();
     void exitsWhenIdle_data();
     void exitsWhenIdle();
 
@@ -192,7 +195,7 @@ void TestChargedService::refusedCallsChangeNothing_data()
     QTest::addColumn<int>("keptLimit");
     QTest::addColumn<bool>("suspended");
     QTest::addColumn<bool>("allowed");
-    QTest::addColumn<QString>("tree"); // "", "two-step" or "no-threshold"
+    QTest::addColumn<QString>("tree"); // "", "two-step", "no-threshold" or "refusing"
     QTest::addColumn<QString>("error");
 
     QTest::newRow("limit 0") << "SetLimit" << 0 << 100 << false << true << ""
@@ -214,6 +217,9 @@ void TestChargedService::refusedCallsChangeNothing_data()
     QTest::newRow("no battery with a threshold")
         << "SetLimit" << 80 << 100 << false << true << "no-threshold"
         << "NotSupported";
+    QTest::newRow("driver refuses the write")
+        << "SetLimit" << 80 << 100 << false << true << "refusing"
+        << "WriteFailed";
     QTest::newRow("denied: set") << "SetLimit" << 80 << 100 << false << false << ""
                                  << "NotAuthorized";
     QTest::newRow("denied: remove") << "SetLimit" << 100 << 80 << false << false << ""
@@ -240,6 +246,13 @@ void TestChargedService::refusedCallsChangeNothing()
         m_sysfs->addBattery();
     if (tree == u"two-step")
         m_sysfs->addModule(QStringLiteral("lg_laptop"));
+    if (tree == u"refusing") {
+        // Every write fails, as a driver's refusal does.
+        const QString attribute =
+            m_sysfs->supplyPath(QStringLiteral("BAT0")) + "/charge_control_end_threshold";
+        QVERIFY(QFile::remove(attribute));
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), attribute));
+    }
     m_sysfs->addAdapter(true);
     if (keptLimit < 100) {
         keepState(keptLimit, suspended);
@@ -249,6 +262,7 @@ void TestChargedService::refusedCallsChangeNothing()
     allow(allowed);
     startService();
     const auto before = m_sysfs->snapshot(m_state->path());
+    const int limitBefore = answer(QStringLiteral("Limit")).toInt();
 
     QVariantList arguments;
     if (limit >= 0)
@@ -260,6 +274,27 @@ void TestChargedService::refusedCallsChangeNothing()
     QVERIFY(!reply.errorMessage().isEmpty());
     QTest::qWait(100); // a stray write would land now
     QCOMPARE(m_sysfs->snapshot(m_state->path()), before);
+    QCOMPARE(answer(QStringLiteral("Limit")).toInt(), limitBefore);
+}
+
+void TestChargedService::unsavedStateIsReported()
+{
+    m_sysfs->addBattery();
+    m_sysfs->addAdapter(true);
+    // A state folder that cannot be made: a file is in the way.
+    QFile blocker(m_state->filePath(QStringLiteral("blocked")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    m_service =
+        std::make_unique<ServiceProcess>(*m_bus, m_sysfs->root(), blocker.fileName(), false);
+    startService();
+
+    const QDBusMessage reply =
+        m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))});
+    QCOMPARE(reply.errorName(), ErrorPrefix + "StateNotSaved");
+    // The limit holds for now, and the service says so.
+    QCOMPARE(threshold(), QByteArray("80"));
+    QCOMPARE(answer(QStringLiteral("Limit")).toInt(), 80);
 }
 
 void TestChargedService::commands_data()
@@ -319,6 +354,17 @@ void TestChargedService::commands()
     QCOMPARE(this->threshold(), threshold);
     QCOMPARE(answer(QStringLiteral("Limit")).toInt(), answeredLimit);
     QCOMPARE(answer(QStringLiteral("IsEnabled")).toBool(), enabled);
+    // The properties say the same.
+    const auto property = [&](const char *name) {
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            QStringLiteral("org.voltquill.Charge1"), QStringLiteral("/org/voltquill/Charge1"),
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        get << QStringLiteral("org.voltquill.Charge1") << QString::fromLatin1(name);
+        return m_bus->connection().call(get).arguments().value(0).value<QDBusVariant>().variant();
+    };
+    QCOMPARE(property("CurrentLimit").toInt(), answeredLimit);
+    QCOMPARE(property("Enabled").toBool(), enabled);
+    QCOMPARE(property("Suspended").toBool(), threshold == "100" && enabled);
 }
 
 void TestChargedService::writeOrderWithStartThreshold_data()
@@ -599,6 +645,49 @@ void TestChargedService::reappliedAfterResume()
     const QDBusMessage reply = m_bus->connection().call(resume);
     QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
     QTRY_COMPARE(threshold(), QByteArray("80"));
+}
+
+void TestChargedService::busPolicy()
+{
+    if (::getuid() != 0)
+        QSKIP("needs root to call as another user");
+    PrivateBus bus;
+    bus.setPolicyFile(QStringLiteral(POLICY_FILE));
+    QVERIFY(bus.start());
+    m_sysfs->addBattery();
+    // Root may own the name; no polkit on this bus.
+    ServiceProcess service(bus, m_sysfs->root(), m_state->path(), false);
+    QVERIFY(service.start());
+
+    const auto asNobody = [&](const QStringList &call, QByteArray *output) {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(QStringLiteral("setpriv"),
+                      QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", "dbus-send",
+                                  "--bus=" + bus.address(), "--print-reply"} +
+                          call);
+        if (!process.waitForFinished(10000))
+            return -1;
+        *output = process.readAll();
+        return process.exitCode();
+    };
+    const QStringList toService{"--dest=org.voltquill.Charge1", "/org/voltquill/Charge1"};
+    QByteArray output;
+
+    // Everyone may call…
+    QCOMPARE(asNobody(toService + QStringList{"org.voltquill.Charge1.Limit"}, &output), 0);
+    QVERIFY2(output.contains("byte 100"), output.constData());
+    // …the service itself decides: without polkit, a command is denied.
+    QVERIFY(asNobody(toService + QStringList{"org.voltquill.Charge1.SetLimit", "byte:80"},
+                     &output) != 0);
+    QVERIFY2(output.contains("org.voltquill.Charge1.Error.NotAuthorized"), output.constData());
+    QCOMPARE(threshold(), QByteArray("100"));
+    // Nobody but root may own the name.
+    QVERIFY(
+        asNobody({"--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+                  "org.freedesktop.DBus.RequestName", "string:org.voltquill.Charge1", "uint32:0"},
+                 &output) != 0);
+    QVERIFY2(output.contains("AccessDenied"), output.constData());
 }
 
 void TestChargedService::exitsWhenIdle_data()
