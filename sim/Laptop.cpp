@@ -135,6 +135,10 @@ void Laptop::step(double seconds)
             if (m_level > 80.0)
                 m_watts *= 0.5; // taper near full
             m_level = std::min<double>(end, m_level + m_watts * seconds / 36.0 / m_options.fullWh);
+            if (m_level >= end) {
+                m_charging = false; // held at the threshold from now on
+                m_watts = 0.0;
+            }
         } else {
             m_watts = 0.0;
         }
