@@ -90,10 +90,11 @@ bool DBusChargeClient::readProperties()
         ServiceName, ObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
         QStringLiteral("GetAll"));
     getAll << Interface;
-    const QDBusReply<QVariantMap> reply = m_bus.call(getAll, QDBus::Block, QueryTimeoutMs);
+    const QDBusMessage answer = m_bus.call(getAll, QDBus::Block, QueryTimeoutMs);
+    const QDBusReply<QVariantMap> reply = answer;
     if (!reply.isValid())
         return false;
-    m_properties->store(reply.value());
+    m_properties->store(reply.value(), answer.service());
     return m_properties->values().has_value();
 }
 

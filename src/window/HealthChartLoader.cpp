@@ -25,8 +25,8 @@ HealthChartView *HealthChartLoader::create(QWidget *parent)
         for (const QString &path : candidates()) {
             QLibrary library(path);
             // The library stays loaded for the rest of the run.
-            if (auto entry = reinterpret_cast<CreateHealthChart>(
-                    library.resolve(CreateHealthChartSymbol)))
+            if (auto entry =
+                    reinterpret_cast<CreateHealthChart>(library.resolve(CreateHealthChartSymbol)))
                 return entry;
         }
         qWarning("Diagrammbibliothek nicht gefunden.");
