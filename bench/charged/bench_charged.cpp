@@ -1,13 +1,17 @@
-// Round trip of Limit over D-Bus and one agent refresh() against the running
-// charge service on a private bus; prints medians.
+// Round trips to the running charge service on a private bus (a read, a
+// SetLimit), one agent refresh() and one whole tick() against it; prints medians.
 #include "FakeSysfs.h"
 #include "PrivateBus.h"
 #include "ServiceProcess.h"
+#include "app/AppDelegate.h"
 #include "app/AppState.h"
 #include "app/ChargeLimit.h"
 #include "app/SystemClock.h"
 #include "platform/DBusChargeClient.h"
 #include "platform/SysfsBatteryRegistry.h"
+#include "policy/History.h"
+#include "policy/Notifier.h"
+#include "policy/SilentNotificationCenter.h"
 #include "settings/Prefs.h"
 
 #include <QCoreApplication>
@@ -89,12 +93,31 @@ int main(int argc, char *argv[])
     AppState appState(chargeLimit, registry, clock);
 
     QTextStream(stdout) << "voltquill-charged on a private bus, " << Rounds << " rounds each\n";
-    print("Limit round trip (DBusChargeClient)", measure([&] { client.getMCLLimit(); }));
+    print("Limit read, properties known (no call)", measure([&] { client.getMCLLimit(); }));
+    print("Limit read after a command (GetAll call)", measure([&] {
+              client.enableMCL();
+              client.getMCLLimit();
+          }));
+    print("Enable round trip (refused: no limit)", measure([&] { client.enableMCL(); }));
+    quint8 next = 80;
+    print("SetLimit round trip (80 / 85 in turn)", measure([&] {
+              client.setMCLLimit(next);
+              next = next == 80 ? 85 : 80;
+          }));
 
     appState.setLimit(80);
-    print("refresh(), limit in force (1 call)", measure([&] { appState.refresh(); }));
+    print("refresh(), limit in force", measure([&] { appState.refresh(); }));
     appState.chargeFullOnce();
-    print("refresh(), suspended (Limit + IsEnabled)", measure([&] { appState.refresh(); }));
+    print("refresh(), suspended", measure([&] { appState.refresh(); }));
     appState.reEnable();
+
+    // A whole tick as the timer runs it: schedule, refresh, notifications,
+    // history; without a tray icon (bench/menubar measures the button).
+    SilentNotificationCenter center;
+    Notifier notifier(center);
+    History history(home.filePath(QStringLiteral("data")));
+    AppDelegate delegate({.state = appState, .notifier = notifier, .history = history});
+    QCoreApplication::processEvents();
+    print("tick(), service on a private bus", measure([&] { delegate.tick(); }));
     return 0;
 }

@@ -1,5 +1,6 @@
-// Prints the median cost of redrawing the status button (icon rendered at 1×
-// and 2×) and of building the status menu, over a fake battery and client.
+// Prints the median cost of refreshing the status button (unchanged: nothing
+// drawn; a new level: icon rendered at 1× and 2× and handed to the tray) and
+// of building the status menu, over a fake battery and client.
 #include "FakeBattery.h"
 #include "FakeChargeClient.h"
 #include "app/AppState.h"
@@ -63,9 +64,16 @@ int main(int argc, char *argv[])
     std::printf("median over %d rounds, in microseconds\n", rounds);
     for (const qint64 style : {0, 1, 2}) {
         Prefs::setIconStyle(style);
-        std::printf("refreshButton, style %lld:            %8.1f\n", static_cast<long long>(style),
+        std::printf("refreshButton, style %lld, unchanged: %8.1f\n", static_cast<long long>(style),
                     medianMicros(rounds, [&] { item.refreshButton(); }));
     }
+    // A new level each time: the picture is drawn and handed to the tray.
+    Prefs::setIconStyle(0);
+    std::printf("refresh + refreshButton, new level:  %8.1f\n", medianMicros(rounds, [&] {
+                    battery.percent = battery.percent == 57 ? 58 : 57;
+                    state.refresh();
+                    item.refreshButton();
+                }));
     std::printf("MenuIcon render 2x, number and bolt: %8.1f\n", medianMicros(rounds, [] {
                     MenuIcon::image(57, true, Badge::charging, 80).render(2.0);
                 }));

@@ -7,7 +7,8 @@ the charge service on that bus, then for each run starts Voltquill and the peer
 namespace where the simulated tree is bound over that folder). It measures the
 time from exec until the tray icon is embedded, RSS and PSS a few seconds after
 start, and CPU time and voluntary context switches (wakeups) over an idle
-period, and prints min/median/max over the runs and the ratios Voltquill/peer.
+period (sampled each second per thread, so threads that end meanwhile still
+count), and prints min/median/max over the runs and the ratios Voltquill/peer.
 """
 import argparse
 import os
@@ -73,6 +74,39 @@ def wakeups(pid):
         except (FileNotFoundError, ProcessLookupError):
             pass
     return total
+
+
+class ThreadWatch:
+    """CPU time and voluntary context switches per thread since the start."""
+
+    def __init__(self, pid):
+        self.pid = pid
+        self.base = self.read()
+        self.last = dict(self.base)
+
+    def read(self):
+        out = {}
+        for t in tasks(self.pid):
+            tid = os.path.basename(t)
+            try:
+                with open(os.path.join(t, "schedstat")) as f:
+                    cpu = int(f.read().split()[0])
+                with open(os.path.join(t, "status")) as f:
+                    wake = next(int(line.split()[1]) for line in f
+                                if line.startswith("voluntary_ctxt_switches"))
+            except (FileNotFoundError, ProcessLookupError, StopIteration):
+                continue
+            out[tid] = (cpu, wake)
+        return out
+
+    def sample(self):
+        self.last.update(self.read())
+
+    def totals(self):
+        self.sample()
+        cpu = sum(v[0] - self.base.get(t, (0, 0))[0] for t, v in self.last.items())
+        wake = sum(v[1] - self.base.get(t, (0, 0))[1] for t, v in self.last.items())
+        return cpu, wake
 
 
 def memory_kib(pid):
@@ -220,17 +254,23 @@ def main():
                 results[name]["icon_ms"].append(ms)
                 log(f"run {run + 1}: {name} icon after {ms:.1f} ms")
             time.sleep(args.settle)
-            start_counts = {}
+            watches = {}
             for name, (proc, pid) in running.items():
                 rss, pss = memory_kib(pid)
                 results[name]["rss"].append(rss / 1024.0)
                 results[name]["pss"].append(pss / 1024.0)
-                start_counts[name] = (cpu_ns(pid), wakeups(pid))
-            time.sleep(args.idle)
+                watches[name] = ThreadWatch(pid)
+            # Threads that end during the idle period (e.g. pooled workers)
+            # take their counts with them: sample each second, keep the last.
+            deadline = time.monotonic() + args.idle
+            while time.monotonic() < deadline:
+                time.sleep(min(1.0, max(0.0, deadline - time.monotonic())))
+                for watch in watches.values():
+                    watch.sample()
             for name, (proc, pid) in running.items():
-                cpu0, wake0 = start_counts[name]
-                results[name]["cpu_ms"].append((cpu_ns(pid) - cpu0) / 1e6)
-                results[name]["wakeups"].append(wakeups(pid) - wake0)
+                cpu, wake = watches[name].totals()
+                results[name]["cpu_ms"].append(cpu / 1e6)
+                results[name]["wakeups"].append(wake)
                 stop(proc)
             time.sleep(1.0)
 

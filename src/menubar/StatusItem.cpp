@@ -100,6 +100,7 @@ void StatusItem::createItem()
     if (m_fade)
         m_fade->stop();
     m_opacity = 1.0;
+    m_drawn.reset();
     refreshButton();
     m_item->show();
 }
@@ -136,14 +137,20 @@ void StatusItem::refreshButton()
     const BatteryInfo &b = m_state.battery();
     const qint64 style = Prefs::iconStyle();
     const qint64 markerLimit = m_state.engaged() ? m_state.limit() : 100;
-    const MenuIcon icon = MenuIcon::image(b.percent, style == 0, badgeFor(b), markerLimit);
-    const QString title =
-        style == 2 ? QString::number(b.percent) + QStringLiteral(" % ") : QString();
     const QColor tint = PanelColour::text();
-    m_image1x = MenuIcon::tinted(ButtonImage::render(icon, title, 1.0), tint);
-    m_image2x = MenuIcon::tinted(ButtonImage::render(icon, title, 2.0), tint);
-    showOpacity(m_opacity);
-    m_item->setToolTip(m_state.statusLine() + QLatin1Char('\n') + m_state.limitLine());
+    const Drawn drawn{b.percent, style, badgeFor(b), markerLimit, tint.rgba()};
+    if (drawn != m_drawn) {
+        const MenuIcon icon = MenuIcon::image(b.percent, style == 0, drawn.badge, markerLimit);
+        const QString title =
+            style == 2 ? QString::number(b.percent) + QStringLiteral(" % ") : QString();
+        m_image1x = MenuIcon::tinted(ButtonImage::render(icon, title, 1.0), tint);
+        m_image2x = MenuIcon::tinted(ButtonImage::render(icon, title, 2.0), tint);
+        m_drawn = drawn;
+        showOpacity(m_opacity);
+    }
+    const QString toolTip = m_state.statusLine() + QLatin1Char('\n') + m_state.limitLine();
+    if (m_item->toolTip() != toolTip)
+        m_item->setToolTip(toolTip);
     updateBlink();
 }
 
@@ -251,7 +258,9 @@ bool StatusItem::eventFilter(QObject *watched, QEvent *event)
 {
     // A new colour scheme may change the panel's text colour.
     if (event->type() == QEvent::ApplicationPaletteChange &&
-        watched == QCoreApplication::instance())
+        watched == QCoreApplication::instance()) {
+        m_drawn.reset();
         refreshButton();
+    }
     return QObject::eventFilter(watched, event);
 }

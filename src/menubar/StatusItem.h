@@ -1,12 +1,14 @@
 #pragma once
 
 #include "app/StatusItemView.h"
+#include "menubar/Badge.h"
 
 #include <QImage>
 #include <QObject>
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class AppState;
 class QMenu;
@@ -95,4 +97,15 @@ private:
     int m_trayAttempts = 0;
     QImage m_image1x;
     QImage m_image2x;
+    // What the button shows was drawn from; an equal picture is not drawn and
+    // handed to the tray again (each hand-over is a round of panel traffic).
+    struct Drawn {
+        qint64 percent;
+        qint64 style;
+        Badge badge;
+        qint64 markerLimit;
+        QRgb tint;
+        bool operator==(const Drawn &) const = default;
+    };
+    std::optional<Drawn> m_drawn;
 };

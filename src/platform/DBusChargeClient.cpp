@@ -2,6 +2,7 @@
 
 #include "app/L.h"
 #include "charge1interface.h"
+#include "platform/ChargePropertyCache.h"
 
 #include <QDBusConnectionInterface>
 
@@ -9,6 +10,7 @@ namespace
 {
 const QString ServiceName = QStringLiteral("org.voltquill.Charge1");
 const QString ObjectPath = QStringLiteral("/org/voltquill/Charge1");
+const QString Interface = QStringLiteral("org.voltquill.Charge1");
 
 struct Description {
     const char *name;
@@ -53,7 +55,8 @@ QString describeName(const QString &name, bool serviceGone)
 
 DBusChargeClient::DBusChargeClient(QDBusConnection bus)
     : m_bus(std::move(bus)),
-      m_proxy(std::make_unique<OrgVoltquillCharge1Interface>(ServiceName, ObjectPath, m_bus))
+      m_proxy(std::make_unique<OrgVoltquillCharge1Interface>(ServiceName, ObjectPath, m_bus)),
+      m_properties(std::make_unique<ChargePropertyCache>(m_bus, ServiceName, ObjectPath, Interface))
 {
     m_proxy->setTimeout(QueryTimeoutMs);
 }
@@ -79,19 +82,31 @@ std::optional<QList<qint64>> DBusChargeClient::availableChargeLimits()
     return limits;
 }
 
+bool DBusChargeClient::readProperties()
+{
+    if (m_properties->values())
+        return true;
+    QDBusMessage getAll = QDBusMessage::createMethodCall(
+        ServiceName, ObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("GetAll"));
+    getAll << Interface;
+    const QDBusMessage answer = m_bus.call(getAll, QDBus::Block, QueryTimeoutMs);
+    const QDBusReply<QVariantMap> reply = answer;
+    if (!reply.isValid())
+        return false;
+    m_properties->store(reply.value(), answer.service());
+    return m_properties->values().has_value();
+}
+
 quint64 DBusChargeClient::getMCLLimit()
 {
-    auto reply = m_proxy->Limit();
-    reply.waitForFinished();
     // Without an answer nothing is known to be in force.
-    return reply.isValid() ? reply.value() : 100;
+    return readProperties() ? m_properties->values()->currentLimit : 100;
 }
 
 qint64 DBusChargeClient::isMCLCurrentlyEnabled()
 {
-    auto reply = m_proxy->IsEnabled();
-    reply.waitForFinished();
-    return reply.isValid() && reply.value() ? 1 : 0;
+    return readProperties() && m_properties->values()->enabled ? 1 : 0;
 }
 
 std::optional<ChargeError> DBusChargeClient::setMCLLimit(quint8 limit)
@@ -116,6 +131,8 @@ template <typename Reply> std::optional<ChargeError> DBusChargeClient::finish(Re
 {
     reply.waitForFinished();
     m_proxy->setTimeout(QueryTimeoutMs);
+    // The change signals may still be on their way: the next query reads anew.
+    m_properties->drop();
     if (!reply.isError())
         return std::nullopt;
     const QDBusError error = reply.error();

@@ -5,13 +5,16 @@
 #include <QDBusConnection>
 #include <memory>
 
+class ChargePropertyCache;
 class OrgVoltquillCharge1Interface;
 class QDBusError;
 
-// The charge client over D-Bus: one synchronous call to org.voltquill.Charge1
-// per message, with a short timeout so a hung service cannot freeze the agent
-// for long. A failed query gives the neutral answer; a failed command its
-// German description.
+// The charge client over D-Bus: a synchronous call to org.voltquill.Charge1,
+// with a short timeout so a hung service cannot freeze the agent for long.
+// The limit in force and whether one is kept are answered from the service's
+// published properties once read, so a tick costs no round trip; a command
+// drops them, as its result must be read back at once. A failed query gives
+// the neutral answer; a failed command its German description.
 class DBusChargeClient : public ChargeClient
 {
 public:
@@ -37,7 +40,10 @@ public:
 
 private:
     template <typename Reply> std::optional<ChargeError> finish(Reply reply);
+    // Reads the published properties unless they are known; false on failure.
+    bool readProperties();
 
     QDBusConnection m_bus;
     std::unique_ptr<OrgVoltquillCharge1Interface> m_proxy;
+    std::unique_ptr<ChargePropertyCache> m_properties;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "policy/HealthSample.h"
+#include "window/HealthChartView.h"
 
 #include <QChartView>
 #include <QList>
@@ -13,13 +14,14 @@ class QValueAxis;
 // Health over the months: a line through one point per sample. The horizontal
 // axis counts calendar months (see monthValue), so a mark falls on each n-th
 // month however long the months are.
-class HistoryChart : public QChartView
+class HistoryChart : public QChartView, public HealthChartView
 {
     Q_OBJECT
 public:
     explicit HistoryChart(QWidget *parent = nullptr);
 
-    void setSamples(const QList<HealthSample> &samples);
+    QWidget *widget() override { return this; }
+    void setSamples(const QList<HealthSample> &samples) override;
 
     QValueAxis *healthAxis() const { return m_y; }
     QCategoryAxis *monthAxis() const { return m_x; }

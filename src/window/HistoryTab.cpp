@@ -7,7 +7,8 @@
 #include "settings/Defaults.h"
 #include "settings/Key.h"
 #include "settings/Prefs.h"
-#include "window/HistoryChart.h"
+#include "window/HealthChartLoader.h"
+#include "window/HealthChartView.h"
 #include "window/Style.h"
 
 #include <QCheckBox>
@@ -78,8 +79,9 @@ void HistoryTab::build()
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(12);
 
-    m_chart = new HistoryChart(m_content);
-    column->addWidget(m_chart);
+    m_chart = HealthChartLoader::create(m_content);
+    if (m_chart)
+        column->addWidget(m_chart->widget());
 
     m_list = new QTreeWidget(m_content);
     m_list->setObjectName(QStringLiteral("historyList"));
@@ -117,7 +119,8 @@ void HistoryTab::redraw()
     static_cast<QVBoxLayout *>(layout())->setStretch(ContentRow + 1, samples.isEmpty() ? 1 : 0);
     if (samples.isEmpty())
         return;
-    m_chart->setSamples(samples);
+    if (m_chart)
+        m_chart->setSamples(samples);
 
     m_list->clear();
     QList<QTreeWidgetItem *> rows;

@@ -6,7 +6,7 @@
 
 class AppState;
 class History;
-class HistoryChart;
+class HealthChartView;
 class QCheckBox;
 class QLabel;
 class QPushButton;
@@ -37,7 +37,7 @@ private:
     QCheckBox *m_on;
     QLabel *m_empty;
     QWidget *m_content = nullptr;
-    HistoryChart *m_chart = nullptr;
+    HealthChartView *m_chart = nullptr;
     QTreeWidget *m_list = nullptr;
     QPointer<QMessageBox> m_confirm;
 };

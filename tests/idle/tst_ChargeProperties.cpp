@@ -1,0 +1,149 @@
+// The agent's charge client answers from the service's published properties:
+// they must follow every change, whoever makes it, and be read anew when the
+// service was replaced or left while it had a suspension to watch.
+#include "FakeSysfs.h"
+#include "PrivateBus.h"
+#include "ServiceProcess.h"
+#include "platform/DBusChargeClient.h"
+
+#include <QDBusConnectionInterface>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <memory>
+
+namespace
+{
+const QString ServiceName = QStringLiteral("org.voltquill.Charge1");
+
+bool owned(const PrivateBus &bus)
+{
+    return bus.connection().interface()->isServiceRegistered(ServiceName).value();
+}
+} // namespace
+
+class TestChargeProperties : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void followsChangesByOthers();
+    void readAnewFromAnotherService();
+    void readAnewAfterLeavingDuringSuspension();
+    void leftIdleIsNotStartedAgain();
+
+private:
+    std::unique_ptr<FakeSysfs> m_sysfs;
+    std::unique_ptr<QTemporaryDir> m_state;
+};
+
+void TestChargeProperties::init()
+{
+    m_sysfs = std::make_unique<FakeSysfs>();
+    m_sysfs->addBattery();
+    m_sysfs->addAdapter(true);
+    m_state = std::make_unique<QTemporaryDir>();
+}
+
+void TestChargeProperties::cleanup()
+{
+    m_state.reset();
+    m_sysfs.reset();
+}
+
+void TestChargeProperties::followsChangesByOthers()
+{
+    PrivateBus bus;
+    QVERIFY(bus.start());
+    ServiceProcess service(bus, m_sysfs->root(), m_state->path(), true);
+    QVERIFY(service.start());
+    DBusChargeClient agent(bus.connection());
+    DBusChargeClient other(bus.connection());
+    QCOMPARE(agent.getMCLLimit(), 100u);
+    QCOMPARE(agent.isMCLCurrentlyEnabled(), 0);
+
+    QCOMPARE(other.setMCLLimit(80), std::nullopt);
+    QTRY_COMPARE(agent.getMCLLimit(), 80u);
+    QCOMPARE(agent.isMCLCurrentlyEnabled(), 1);
+    QCOMPARE(other.temporarilyDisableMCL(), std::nullopt);
+    QTRY_COMPARE(agent.getMCLLimit(), 100u);
+    QCOMPARE(agent.isMCLCurrentlyEnabled(), 1);
+    // The service ends the suspension itself when the adapter goes offline.
+    m_sysfs->write(QStringLiteral("AC"), "online", "0");
+    QTRY_COMPARE(agent.getMCLLimit(), 80u);
+}
+
+void TestChargeProperties::readAnewFromAnotherService()
+{
+    PrivateBus bus;
+    QVERIFY(bus.start());
+    auto service = std::make_unique<ServiceProcess>(bus, m_sysfs->root(), m_state->path(), true);
+    QVERIFY(service->start());
+    DBusChargeClient agent(bus.connection());
+    QCOMPARE(agent.setMCLLimit(80), std::nullopt);
+    QCOMPARE(agent.getMCLLimit(), 80u);
+
+    // Another instance without a kept limit takes the name over.
+    service.reset();
+    QTemporaryDir otherState;
+    ServiceProcess other(bus, m_sysfs->root(), otherState.path(), true);
+    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
+    QVERIFY(other.start());
+    QTRY_COMPARE(agent.getMCLLimit(), 100u);
+    QCOMPARE(agent.isMCLCurrentlyEnabled(), 0);
+}
+
+void TestChargeProperties::readAnewAfterLeavingDuringSuspension()
+{
+    PrivateBus bus;
+    QVERIFY(bus.start());
+    ServiceProcess service(bus, m_sysfs->root(), m_state->path(), true);
+    QVERIFY(service.start());
+    DBusChargeClient agent(bus.connection());
+    QCOMPARE(agent.setMCLLimit(80), std::nullopt);
+    QCOMPARE(agent.temporarilyDisableMCL(), std::nullopt);
+    QCOMPARE(agent.isMCLCurrentlyEnabled(), 1);
+
+    // Nobody watches the suspension any more: the agent may not keep
+    // reporting one as if it were.
+    service.kill();
+    QTRY_VERIFY(!owned(bus));
+    QTRY_COMPARE(agent.isMCLCurrentlyEnabled(), 0);
+}
+
+void TestChargeProperties::leftIdleIsNotStartedAgain()
+{
+    QTemporaryDir services;
+    QFile activation(services.filePath(QStringLiteral("org.voltquill.Charge1.service")));
+    QVERIFY(activation.open(QIODevice::WriteOnly));
+    activation.write("[D-BUS Service]\nName=org.voltquill.Charge1\nExec=" +
+                     ServiceProcess::binary().toUtf8() + " --exit-when-idle 1\n");
+    activation.close();
+    PrivateBus bus(services.path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("VOLTQUILL_SYSFS_ROOT"), m_sysfs->root());
+    environment.insert(QStringLiteral("VOLTQUILL_STATE_DIR"), m_state->path());
+    environment.insert(QStringLiteral("VOLTQUILL_CHARGE_BUS"), QStringLiteral("session"));
+    bus.setDaemonEnvironment(environment);
+    QVERIFY(bus.start());
+
+    DBusChargeClient agent(bus.connection());
+    QCOMPARE(agent.setMCLLimit(80), std::nullopt); // starts the service
+    QCOMPARE(agent.getMCLLimit(), 80u);
+    QTRY_VERIFY_WITH_TIMEOUT(!owned(bus), 10000);
+
+    // Asking again costs no start: the service left the limit as published.
+    QCOMPARE(agent.getMCLLimit(), 80u);
+    QCOMPARE(agent.isMCLCurrentlyEnabled(), 1);
+    QTest::qWait(200);
+    QVERIFY(!owned(bus));
+    // A command starts it again.
+    QCOMPARE(agent.setMCLLimit(85), std::nullopt);
+    QCOMPARE(agent.getMCLLimit(), 85u);
+    QTRY_VERIFY_WITH_TIMEOUT(!owned(bus), 10000);
+}
+
+QTEST_GUILESS_MAIN(TestChargeProperties)
+#include "tst_ChargeProperties.moc"
