@@ -114,9 +114,9 @@ def memory_kib(pid):
     with open(f"/proc/{pid}/smaps_rollup") as f:
         for line in f:
             parts = line.split()
-            if parts[0] in ("Rss:", "Pss:"):
+            if parts[0] in ("Rss:", "Pss:", "Private_Clean:", "Private_Dirty:"):
                 values[parts[0][:-1]] = int(parts[1])
-    return values["Rss"], values["Pss"]
+    return values["Rss"], values["Pss"], values["Private_Clean"] + values["Private_Dirty"]
 
 
 def descendants(disp, window):
@@ -244,7 +244,7 @@ def main():
         peer_cmd = ["unshare", "-m", "sh", "-c",
                     f"mount --bind '{supplies}' /sys/class/power_supply && exec '{peer}'"]
         programs = {"voltquill": [agent], "cbatticon": peer_cmd}
-        results = {name: {"icon_ms": [], "rss": [], "pss": [], "cpu_ms": [], "wakeups": []}
+        results = {name: {"icon_ms": [], "rss": [], "pss": [], "private": [], "cpu_ms": [], "wakeups": []}
                    for name in programs}
         for run in range(args.runs):
             running = {}
@@ -256,9 +256,10 @@ def main():
             time.sleep(args.settle)
             watches = {}
             for name, (proc, pid) in running.items():
-                rss, pss = memory_kib(pid)
+                rss, pss, private = memory_kib(pid)
                 results[name]["rss"].append(rss / 1024.0)
                 results[name]["pss"].append(pss / 1024.0)
+                results[name]["private"].append(private / 1024.0)
                 watches[name] = ThreadWatch(pid)
             # Threads that end during the idle period (e.g. pooled workers)
             # take their counts with them: sample each second, keep the last.
@@ -280,11 +281,12 @@ def main():
             log(f"  tray icon after exec  {fmt(r['icon_ms'], 'ms')}")
             log(f"  RSS after start       {fmt(r['rss'], 'MiB')}")
             log(f"  PSS after start       {fmt(r['pss'], 'MiB')}")
+            log(f"  private after start   {fmt(r['private'], 'MiB')}  (not shared with any process)")
             log(f"  CPU over idle         {fmt(r['cpu_ms'], 'ms', 2)}")
             log(f"  wakeups over idle     {fmt(r['wakeups'], '', 0)}")
         a, p = results["voltquill"], results["cbatticon"]
         log("Ratios Voltquill/peer (medians):")
-        for key, label in (("icon_ms", "tray icon time"), ("pss", "PSS"), ("rss", "RSS"),
+        for key, label in (("icon_ms", "tray icon time"), ("pss", "PSS"), ("private", "private memory"), ("rss", "RSS"),
                            ("cpu_ms", "idle CPU"), ("wakeups", "idle wakeups")):
             pm = statistics.median(p[key])
             am = statistics.median(a[key])
