@@ -119,6 +119,10 @@ void SettingsStore::save()
     if (!file.open(QIODevice::WriteOnly))
         return;
     file.write(QJsonDocument(m_values).toJson(QJsonDocument::Indented));
+    // A write that fails only when the buffer is flushed (a full disk) would
+    // still be committed, replacing the file with a cut-off one.
+    if (!file.flush())
+        file.cancelWriting();
     file.commit();
     watch();
 }
