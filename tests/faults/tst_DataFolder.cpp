@@ -126,8 +126,14 @@ void TestDataFolder::cleanup()
 void TestDataFolder::unwritableDisk_data()
 {
     QTest::addColumn<QString>("mode");
-    QTest::newRow("read-only") << "read-only";
-    QTest::newRow("full") << "full";
+    QTest::addColumn<QByteArray>("settingsBefore");
+    QTest::addColumn<qint64>("lowThreshold"); // as read at the start
+
+    QTest::newRow("read-only") << "read-only" << settingsBefore << qint64(25);
+    QTest::newRow("full") << "full" << settingsBefore << qint64(25);
+    // It cannot be kept aside now, and must not be overwritten later.
+    QTest::newRow("read-only, settings corrupt")
+        << "read-only" << QByteArray("{\"lowThreshold\": 25, oops") << qint64(10);
 }
 
 bool TestDataFolder::makeUnwritable(const QString &mode, Way way)
@@ -178,6 +184,8 @@ bool TestDataFolder::runAsNobody(const QString &row)
 void TestDataFolder::unwritableDisk()
 {
     QFETCH(QString, mode);
+    QFETCH(QByteArray, settingsBefore);
+    QFETCH(qint64, lowThreshold);
 
     m_base = std::make_unique<QTemporaryDir>();
     m_disk = m_base->filePath(QStringLiteral("disk"));
@@ -216,7 +224,7 @@ void TestDataFolder::unwritableDisk()
     History history(dataHome);
     SettingsStore settings(settingsFile);
     QCOMPARE(history.samples().size(), 1);
-    QCOMPARE(settings.integer(Key::lowThreshold, 10), 25);
+    QCOMPARE(settings.integer(Key::lowThreshold, 10), lowThreshold);
     history.record(battery(97, 120), utc("2025-03-18T10:00:00"));
     history.record(battery(96, 140), utc("2025-04-02T10:00:00"));
     settings.setInteger(Key::lowThreshold, 15);
@@ -245,6 +253,8 @@ void TestDataFolder::unwritableDisk()
     SettingsStore reread(settingsFile);
     QCOMPARE(reread.integer(Key::lowThreshold, 10), 20);
     QCOMPARE(reread.boolean(Key::notifyLow, true), false);
+    if (lowThreshold != 25)
+        QCOMPARE(readAll(settingsFile + QStringLiteral(".unreadable")), settingsBefore);
     QVERIFY(state.save({75, false}));
     QCOMPARE(state.load({60, 75, 80, 100}), (ChargeState{75, false}));
 }
