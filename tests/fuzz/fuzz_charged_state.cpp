@@ -63,6 +63,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     writeFile(state.filePath(QStringLiteral("state.json")), part(0));
 
     BatteryControl batteries(sysfs.path());
+    // The threshold as the whole attribute says it, never a part of it.
+    bool isNumber = false;
+    const qint64 whole = part(1).trimmed().toLongLong(&isNumber);
+    const std::optional<int> expected =
+        isNumber && whole >= 0 && whole <= 100 ? std::optional<int>(int(whole)) : std::nullopt;
+    if (batteries.isSupported() && batteries.endThreshold() != expected)
+        __builtin_trap();
     const StateStore store(state.path());
     const QList<int> offered = batteries.availableLimits();
     if (const auto kept = store.load(offered)) {
