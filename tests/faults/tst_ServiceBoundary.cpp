@@ -38,6 +38,8 @@ private Q_SLOTS:
     void plantedTree();
     void strangeArguments_data();
     void strangeArguments();
+    void foundThresholdBelowTheOffered_data();
+    void foundThresholdBelowTheOffered();
 
 private:
     std::unique_ptr<PrivateBus> m_bus;
@@ -203,6 +205,51 @@ void TestServiceBoundary::strangeArguments()
     QCOMPARE(m_sysfs->snapshot(m_state->path()), before);
     // The service is still there and answers.
     QCOMPARE(m_service->call(QStringLiteral("Limit")).arguments().value(0).toInt(), 100);
+}
+
+void TestServiceBoundary::foundThresholdBelowTheOffered_data()
+{
+    QTest::addColumn<QByteArray>("atStart");
+    QTest::addColumn<QByteArray>("later"); // written by a driver or a tool meanwhile
+    QTest::addColumn<int>("kept");
+
+    // A driver's 0 often means "not set"; a 4 from another tool is no limit either.
+    QTest::newRow("0 at start") << QByteArray("0") << QByteArray() << 100;
+    QTest::newRow("4 at start") << QByteArray("4") << QByteArray() << 100;
+    QTest::newRow("4 written later") << QByteArray("100") << QByteArray("4") << 80;
+    QTest::newRow("70 at start is kept") << QByteArray("70") << QByteArray() << 70;
+}
+
+void TestServiceBoundary::foundThresholdBelowTheOffered()
+{
+    QFETCH(QByteArray, atStart);
+    QFETCH(QByteArray, later);
+    QFETCH(int, kept);
+
+    m_sysfs->addBattery();
+    m_sysfs->addAdapter(true);
+    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", atStart);
+    QVERIFY(m_service->start());
+    if (!later.isEmpty()) {
+        QCOMPARE(
+            m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))}).type(),
+            QDBusMessage::ReplyMessage);
+        QTest::qWait(200);
+        m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", later);
+        QTest::qWait(300);
+    }
+    const auto keptLimit = [&] {
+        return m_service->call(QStringLiteral("Limit")).arguments().value(0).toInt();
+    };
+    QCOMPARE(keptLimit(), kept);
+    if (kept == 100)
+        return;
+    // Charged fully once and limited again: the kept limit is what comes back.
+    QCOMPARE(m_service->call(QStringLiteral("SuspendUntilUnplugged")).type(),
+             QDBusMessage::ReplyMessage);
+    QCOMPARE(m_service->call(QStringLiteral("Enable")).type(), QDBusMessage::ReplyMessage);
+    QCOMPARE(m_sysfs->read(QStringLiteral("BAT0"), "charge_control_end_threshold"),
+             QByteArray::number(kept));
 }
 
 QTEST_GUILESS_MAIN(TestServiceBoundary)

@@ -98,5 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         __builtin_trap();
     if (service.currentLimit() > 100 || service.keptLimit() > 100)
         __builtin_trap();
+    // A threshold found on the battery is kept only when it is a limit at all.
+    if (service.keptLimit() < 100 && service.keptLimit() < offered.first())
+        __builtin_trap();
     return 0;
 }
