@@ -19,6 +19,8 @@
 #include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <csignal>
+#include <sys/prctl.h>
 
 namespace
 {
@@ -108,6 +110,9 @@ World &world()
 {
     static World *w = [] {
         auto *w = new World;
+        // The fuzzer ends by exit() or by a crash, never through a destructor:
+        // the bus goes with it.
+        w->daemon.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         w->daemon.start(QStringLiteral("dbus-daemon"),
                         {QStringLiteral("--session"), QStringLiteral("--nofork"),
                          QStringLiteral("--print-address=1")});
