@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace
 {
@@ -17,12 +19,25 @@ bool hasAttribute(const PowerSupply &supply, const char *attribute)
 
 bool writeNumber(const PowerSupply &supply, const char *attribute, int value)
 {
-    QFile file(supply.path() + QLatin1Char('/') + QLatin1String(attribute));
-    // Unbuffered: a driver's refusal arrives as the write's error.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+    const QByteArray path =
+        QFile::encodeName(supply.path() + QLatin1Char('/') + QLatin1String(attribute));
+    // Never through a link planted in place of the attribute. Unbuffered: a
+    // driver's refusal arrives as the write's error.
+    const int fd = ::open(path.constData(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
         return false;
     const QByteArray text = QByteArray::number(value);
-    return file.write(text) == text.size();
+    const bool written = ::write(fd, text.constData(), text.size()) == text.size();
+    return ::close(fd) == 0 && written;
+}
+
+// Real sysfs links each supply to its device below the same root; a folder
+// that resolves elsewhere was planted.
+bool insideRoot(const PowerSupply &supply, const QString &root)
+{
+    const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
+    const QString canonical = QFileInfo(supply.path()).canonicalFilePath();
+    return !canonicalRoot.isEmpty() && canonical.startsWith(canonicalRoot + QLatin1Char('/'));
 }
 } // namespace
 
@@ -37,6 +52,8 @@ void BatteryControl::rescan()
     m_adapters.clear();
     for (const PowerSupply &supply :
          PowerSupply::enumerate(SysfsPaths::powerSupplyDir(m_sysfsRoot))) {
+        if (!insideRoot(supply, m_sysfsRoot))
+            continue;
         const QByteArray type = supply.type();
         if (supply.isSystemBattery()) {
             if (hasAttribute(supply, "charge_control_end_threshold"))

@@ -20,7 +20,7 @@ void ChargeService::start()
     const auto hardware = m_batteries.endThreshold();
     if (kept && kept->limit < 100)
         m_state = *kept;
-    else if (hardware && *hardware < 100)
+    else if (hardware && isPlausible(*hardware))
         m_state = {*hardware, false}; // set before us, or by another tool
     else
         m_state = {};
@@ -199,7 +199,7 @@ void ChargeService::suppliesChanged()
     }
 
     const auto hardware = m_batteries.endThreshold();
-    if (hardware && *hardware < 100 && *hardware != m_state.limit) {
+    if (hardware && isPlausible(*hardware) && *hardware != m_state.limit) {
         // Rounded by the driver, or set by someone else: show what holds.
         adopt({*hardware, false});
     } else if (m_state.limit < 100 && m_batteries.differsFrom(m_state.limit)) {
@@ -218,6 +218,14 @@ void ChargeService::prepareForSleep(bool sleeping)
         return;
     m_batteries.rescan();
     reapply("nach dem Aufwachen");
+}
+
+bool ChargeService::isPlausible(int hardware) const
+{
+    // A driver's 0 (often "not set") or another tool's 4 % is no limit to keep:
+    // written back after a suspension it would stop the battery from charging.
+    const QList<int> &offered = m_batteries.availableLimits();
+    return hardware < 100 && !offered.isEmpty() && hardware >= offered.first();
 }
 
 void ChargeService::announce(const ChargeState &before)

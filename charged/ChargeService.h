@@ -74,6 +74,8 @@ private:
     std::optional<Failure> adopt(const ChargeState &state);
     void reapply(const char *why);
     void announce(const ChargeState &before);
+    // A threshold found on the batteries that may become the kept limit.
+    bool isPlausible(int hardware) const;
 
     BatteryControl &m_batteries;
     const StateStore &m_store;

@@ -54,5 +54,9 @@ bool StateStore::save(const ChargeState &state) const
                              {QStringLiteral("suspended"), state.suspended}};
     file.write(QJsonDocument(object).toJson(QJsonDocument::Compact));
     file.write("\n");
+    // A write that fails only when the buffer is flushed (a full disk) would
+    // still be committed, replacing the file with a cut-off one.
+    if (!file.flush())
+        file.cancelWriting();
     return file.commit();
 }

@@ -132,8 +132,12 @@ void StatusItem::waitForTray()
 
 void StatusItem::refreshButton()
 {
-    if (!m_item)
+    if (!m_item) {
+        // A panel that came up after the wait: the next tick puts the icon there.
+        if (Prefs::showIcon() && !m_trayWait.isActive() && m_options.trayAvailable())
+            createItem();
         return;
+    }
     const BatteryInfo &b = m_state.battery();
     const qint64 style = Prefs::iconStyle();
     const qint64 markerLimit = m_state.engaged() ? m_state.limit() : 100;

@@ -47,6 +47,10 @@ bool AutostartLoginItem::registerItem()
                                          "X-GNOME-Autostart-enabled=true\n")
                               .arg(exec);
     file.write(entry.toUtf8());
+    // A write that fails only when the buffer is flushed (a full disk) would
+    // still be committed, replacing the file with a cut-off one.
+    if (!file.flush())
+        file.cancelWriting();
     return file.commit();
 }
 

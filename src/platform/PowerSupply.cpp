@@ -15,16 +15,22 @@ QList<PowerSupply> PowerSupply::enumerate(const QString &powerSupplyDir)
     return supplies;
 }
 
-QString PowerSupply::name() const { return m_path.section(QLatin1Char('/'), -1); }
+QString PowerSupply::name() const
+{
+    return m_path.section(QLatin1Char('/'), -1);
+}
 
 std::optional<QByteArray> PowerSupply::text(const char *attribute) const
 {
     QFile file(m_path + QLatin1Char('/') + QLatin1String(attribute));
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    // Attributes are short; a bounded read keeps a strange file from costing much.
-    const QByteArray data = file.read(4096);
-    if (data.isNull() && file.error() != QFileDevice::NoError)
+    // Attributes are short; a bounded read keeps a strange file from costing
+    // much, and one longer than the bound is no value (its start could pass
+    // for one).
+    constexpr qint64 bound = 4096;
+    const QByteArray data = file.read(bound + 1);
+    if ((data.isNull() && file.error() != QFileDevice::NoError) || data.size() > bound)
         return std::nullopt;
     return data.trimmed();
 }

@@ -166,5 +166,9 @@ void History::save()
     if (!file.open(QIODevice::WriteOnly))
         return;
     file.write(encode(m_samples));
+    // A write that fails only when the buffer is flushed (a full disk) would
+    // still be committed, replacing the file with a cut-off one.
+    if (!file.flush())
+        file.cancelWriting();
     file.commit();
 }

@@ -30,11 +30,18 @@ void SettingsStore::load()
         return;
     }
     // Unreadable: start from the defaults, but keep the user's file aside so the
-    // next write cannot destroy it.
+    // next write cannot destroy it (on a read-only disk, at that next write).
+    m_fileUnreadable = !keepAside();
+}
+
+bool SettingsStore::keepAside() const
+{
+    if (!QFileInfo::exists(m_path))
+        return true;
     QString aside = m_path + QStringLiteral(".unreadable");
     for (int n = 2; QFileInfo::exists(aside); ++n)
         aside = m_path + QStringLiteral(".unreadable.%1").arg(n);
-    QFile::rename(m_path, aside);
+    return QFile::rename(m_path, aside);
 }
 
 std::optional<qint64> SettingsStore::exactInteger(const QJsonValue &value)
@@ -74,16 +81,25 @@ std::optional<QString> SettingsStore::string(const QString &key) const
     return v.toString();
 }
 
-bool SettingsStore::contains(const QString &key) const { return m_values.contains(key); }
+bool SettingsStore::contains(const QString &key) const
+{
+    return m_values.contains(key);
+}
 
-void SettingsStore::setBool(const QString &key, bool value) { write(key, value); }
+void SettingsStore::setBool(const QString &key, bool value)
+{
+    write(key, value);
+}
 
 void SettingsStore::setInteger(const QString &key, qint64 value)
 {
     write(key, QJsonValue(value));
 }
 
-void SettingsStore::setString(const QString &key, const QString &value) { write(key, value); }
+void SettingsStore::setString(const QString &key, const QString &value)
+{
+    write(key, value);
+}
 
 void SettingsStore::remove(const QString &key)
 {
@@ -114,11 +130,20 @@ void SettingsStore::write(const QString &key, const QJsonValue &value)
 
 void SettingsStore::save()
 {
+    if (m_fileUnreadable) {
+        if (!keepAside())
+            return;
+        m_fileUnreadable = false;
+    }
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))
         return;
     file.write(QJsonDocument(m_values).toJson(QJsonDocument::Indented));
+    // A write that fails only when the buffer is flushed (a full disk) would
+    // still be committed, replacing the file with a cut-off one.
+    if (!file.flush())
+        file.cancelWriting();
     file.commit();
     watch();
 }
@@ -145,6 +170,7 @@ void SettingsStore::reload()
         if (error.error != QJsonParseError::NoError || !doc.isObject())
             return;
         values = doc.object();
+        m_fileUnreadable = false; // mended from elsewhere
     }
     watch();
     adopt(values);

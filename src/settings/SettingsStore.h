@@ -49,8 +49,11 @@ private:
     void save();
     void watch();
     void adopt(QJsonObject values);
+    bool keepAside() const;
 
     QString m_path;
     QJsonObject m_values;
     QFileSystemWatcher m_watcher;
+    // The file could not be read nor moved aside: it must not be replaced.
+    bool m_fileUnreadable = false;
 };

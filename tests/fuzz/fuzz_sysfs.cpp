@@ -9,11 +9,26 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static const char *const battery[] = {
-        "type", "status", "capacity", "cycle_count", "voltage_min_design", "voltage_max_design",
-        "voltage_now", "energy_full_design", "energy_full", "energy_now", "power_now",
-        "charge_full_design", "charge_full", "charge_now", "current_now", "temp",
-        "time_to_full_now", "time_to_empty_now", "present", "scope"};
+    static const char *const battery[] = {"type",
+                                          "status",
+                                          "capacity",
+                                          "cycle_count",
+                                          "voltage_min_design",
+                                          "voltage_max_design",
+                                          "voltage_now",
+                                          "energy_full_design",
+                                          "energy_full",
+                                          "energy_now",
+                                          "power_now",
+                                          "charge_full_design",
+                                          "charge_full",
+                                          "charge_now",
+                                          "current_now",
+                                          "temp",
+                                          "time_to_full_now",
+                                          "time_to_empty_now",
+                                          "present",
+                                          "scope"};
     static const char *const adapter[] = {"type", "online", "scope"};
     static const char *const usb[] = {"type", "online", "voltage_max", "current_max"};
 
@@ -21,7 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size))
             .split('\0');
     qsizetype next = 0;
-    auto value = [&]() { return next < values.size() ? QString::fromLatin1(values.at(next++)) : QString(); };
+    auto value = [&]() {
+        return next < values.size() ? QString::fromLatin1(values.at(next++)) : QString();
+    };
 
     SysfsTree tree;
     for (const char *a : battery)

@@ -1,0 +1,188 @@
+// The notification rules through the real notification client against a
+// server (python3-dbusmock's notification daemon on a private session bus)
+// that is missing at start, killed or hung in the middle of the run. The agent
+// never waits for it, and once a server answers again the next occasion shows.
+#include "platform/FreedesktopNotificationCenter.h"
+#include "policy/Notifier.h"
+#include "policy/PolicySupport.h"
+#include "settings/Prefs.h"
+#include "support/TempHome.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+#include <csignal>
+
+namespace
+{
+const QString serverName = QStringLiteral("org.freedesktop.Notifications");
+
+class Session
+{
+public:
+    Session()
+    {
+        m_daemon.start(QStringLiteral("dbus-daemon"),
+                       {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                        QStringLiteral("--print-address=1")});
+        if (m_daemon.waitForStarted(5000) && m_daemon.waitForReadyRead(5000))
+            address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+    }
+    ~Session()
+    {
+        QDBusConnection::disconnectFromBus(QStringLiteral("session"));
+        stopServer();
+        m_daemon.terminate();
+        m_daemon.waitForFinished(5000);
+    }
+    QDBusConnection bus() const
+    {
+        return QDBusConnection::connectToBus(address, QStringLiteral("session"));
+    }
+    bool startServer()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+        m_server.setProcessEnvironment(env);
+        m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_server.start(QStringLiteral("/usr/bin/python3"),
+                       {QStringLiteral("-m"), QStringLiteral("dbusmock"),
+                        QStringLiteral("--template"), QStringLiteral("notification_daemon")});
+        return m_server.waitForStarted(5000) &&
+               QTest::qWaitFor(
+                   [this] { return bus().interface()->isServiceRegistered(serverName).value(); },
+                   10000);
+    }
+    void stopServer()
+    {
+        if (m_server.state() == QProcess::NotRunning)
+            return;
+        ::kill(static_cast<pid_t>(m_server.processId()), SIGCONT);
+        m_server.kill();
+        m_server.waitForFinished(5000);
+    }
+    qint64 serverPid() const { return m_server.processId(); }
+
+    // The bodies of the Notify calls the running server received.
+    QStringList bodies() const
+    {
+        QDBusMessage message = QDBusMessage::createMethodCall(
+            serverName, QStringLiteral("/org/freedesktop/Notifications"),
+            QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("GetMethodCalls"));
+        message << QStringLiteral("Notify");
+        const QDBusMessage reply = bus().call(message, QDBus::Block, 2000);
+        QStringList bodies;
+        if (reply.type() != QDBusMessage::ReplyMessage)
+            return bodies;
+        const QDBusArgument array = reply.arguments().at(0).value<QDBusArgument>();
+        array.beginArray();
+        while (!array.atEnd()) {
+            array.beginStructure();
+            quint64 timestamp = 0;
+            array >> timestamp;
+            QVariantList args;
+            array.beginArray();
+            while (!array.atEnd()) {
+                QDBusVariant value;
+                array >> value;
+                args << value.variant();
+            }
+            array.endArray();
+            array.endStructure();
+            bodies << args.value(4).toString();
+        }
+        array.endArray();
+        return bodies;
+    }
+
+    QString address;
+
+private:
+    QProcess m_daemon;
+    QProcess m_server;
+};
+
+// One occasion of "limit reached": plugged in, the level arrives at 80 %.
+void reachLimit(Notifier &notifier, qint64 percent)
+{
+    notifier.evaluate(snapshot(60, false), snapshot(60, false), 80, true); // unplugged: reset
+    notifier.evaluate(snapshot(79, true, true), snapshot(percent, true, false), 80, true);
+}
+
+QString bodyAt(qint64 percent)
+{
+    return QStringLiteral("Der Akku ist bei %1 %. Der Mac läuft jetzt über das Netzteil.")
+        .arg(percent);
+}
+} // namespace
+
+class TestNotificationFaults : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void serverFaults_data();
+    void serverFaults();
+
+private:
+    TempHome m_home;
+};
+
+void TestNotificationFaults::serverFaults_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("no server at start") << "absent";
+    QTest::newRow("server killed") << "killed";
+    QTest::newRow("server hangs") << "hung";
+}
+
+void TestNotificationFaults::serverFaults()
+{
+    QFETCH(QString, fault);
+
+    Prefs::d().clear();
+    Session session;
+    QVERIFY(!session.address.isEmpty());
+    if (fault != u"absent")
+        QVERIFY(session.startServer());
+    FreedesktopNotificationCenter center(session.bus());
+    Notifier notifier(center);
+    notifier.setup();
+    if (fault != u"absent") {
+        reachLimit(notifier, 80);
+        QTRY_VERIFY(session.bodies().contains(bodyAt(80)));
+    }
+
+    if (fault == u"killed")
+        session.stopServer();
+    else if (fault == u"hung")
+        ::kill(static_cast<pid_t>(session.serverPid()), SIGSTOP);
+
+    // An occasion while no server answers: nothing waits for it.
+    int beats = 0;
+    QTimer heartbeat;
+    connect(&heartbeat, &QTimer::timeout, this, [&beats] { ++beats; });
+    heartbeat.start(10);
+    reachLimit(notifier, 81);
+    reachLimit(notifier, 82);
+    const int beatsThen = beats;
+    QTRY_VERIFY(beats > beatsThen + 5);
+
+    // A server again: the next occasion shows, once.
+    if (fault == u"hung") {
+        ::kill(static_cast<pid_t>(session.serverPid()), SIGCONT);
+        // What it was sent while hung times out on our side and is not resent.
+        QTest::qWait(FreedesktopNotificationCenter::callTimeoutMs + 200);
+    } else {
+        QVERIFY(session.startServer());
+    }
+    reachLimit(notifier, 83);
+    QTRY_VERIFY(session.bodies().contains(bodyAt(83)));
+    QTest::qWait(200);
+    QCOMPARE(session.bodies().count(bodyAt(83)), 1);
+}
+
+QTEST_GUILESS_MAIN(TestNotificationFaults)
+#include "tst_NotificationFaults.moc"

@@ -1,0 +1,256 @@
+// The service's privilege boundary: whatever is planted in the sysfs tree and
+// whatever a caller sends, it writes nothing but the threshold attributes of
+// the batteries it found inside the tree.
+#include "charged/FakeSysfs.h"
+#include "charged/PrivateBus.h"
+#include "charged/ServiceProcess.h"
+
+#include <QDBusMessage>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+namespace
+{
+const QString Action = QStringLiteral("org.voltquill.charge.set-limit");
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+} // namespace
+
+class TestServiceBoundary : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+
+    void plantedTree_data();
+    void plantedTree();
+    void strangeArguments_data();
+    void strangeArguments();
+    void foundThresholdBelowTheOffered_data();
+    void foundThresholdBelowTheOffered();
+
+private:
+    std::unique_ptr<PrivateBus> m_bus;
+    QProcess m_polkit;
+    std::unique_ptr<FakeSysfs> m_sysfs;
+    std::unique_ptr<QTemporaryDir> m_outside;
+    std::unique_ptr<QTemporaryDir> m_state;
+    std::unique_ptr<ServiceProcess> m_service;
+};
+
+void TestServiceBoundary::initTestCase()
+{
+    m_bus = std::make_unique<PrivateBus>();
+    QVERIFY2(m_bus->start(), "dbus-daemon did not start");
+    m_polkit.setProcessEnvironment(m_bus->environment());
+    m_polkit.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_polkit.start(QStringLiteral("/usr/bin/python3"),
+                   {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--system"),
+                    QStringLiteral("-t"), QStringLiteral("polkitd")});
+    QVERIFY2(m_bus->waitForName(QStringLiteral("org.freedesktop.PolicyKit1")),
+             "python3-dbusmock's polkitd did not come up");
+    QDBusMessage allow = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.PolicyKit1"),
+        QStringLiteral("/org/freedesktop/PolicyKit1/Authority"),
+        QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("SetAllowed"));
+    allow << QStringList{Action};
+    QCOMPARE(m_bus->connection().call(allow).type(), QDBusMessage::ReplyMessage);
+}
+
+void TestServiceBoundary::cleanupTestCase()
+{
+    m_polkit.terminate();
+    m_polkit.waitForFinished(5000);
+    m_bus.reset();
+}
+
+void TestServiceBoundary::init()
+{
+    m_sysfs = std::make_unique<FakeSysfs>();
+    m_outside = std::make_unique<QTemporaryDir>();
+    m_state = std::make_unique<QTemporaryDir>();
+    m_service = std::make_unique<ServiceProcess>(*m_bus, m_sysfs->root(), m_state->path(), false);
+}
+
+void TestServiceBoundary::cleanup()
+{
+    m_service.reset();
+}
+
+void TestServiceBoundary::plantedTree_data()
+{
+    QTest::addColumn<QString>("plant");
+    QTest::addColumn<QString>("error");        // of SetLimit(80); empty: it succeeds
+    QTest::addColumn<QByteArray>("threshold"); // BAT0's end threshold afterwards
+
+    // The threshold attribute itself links to a file elsewhere.
+    // (Read through the link, BAT0's threshold is the untouched file's 95.)
+    QTest::newRow("end threshold links out") << "end-link"
+                                             << "WriteFailed" << QByteArray("95");
+    QTest::newRow("start threshold links out") << "start-link"
+                                               << "WriteFailed" << QByteArray("100");
+    // A whole battery folder that lives outside the tree.
+    QTest::newRow("battery folder links out") << "folder-link"
+                                              << "" << QByteArray("80");
+    QTest::newRow("name of dots") << "dots"
+                                  << "" << QByteArray("80");
+    QTest::newRow("threshold of a million digits") << "long"
+                                                   << "" << QByteArray("80");
+    QTest::newRow("type of a million bytes") << "long-type"
+                                             << "" << QByteArray("80");
+}
+
+void TestServiceBoundary::plantedTree()
+{
+    QFETCH(QString, plant);
+    QFETCH(QString, error);
+    QFETCH(QByteArray, threshold);
+
+    const QString bat0 = m_sysfs->supplyPath(QStringLiteral("BAT0"));
+    const QString outsideFile = m_outside->filePath(QStringLiteral("precious"));
+    writeFile(outsideFile, "95\n");
+    m_sysfs->addBattery();
+    m_sysfs->addAdapter(true);
+    if (plant == u"end-link") {
+        QVERIFY(QFile::remove(bat0 + "/charge_control_end_threshold"));
+        QVERIFY(QFile::link(outsideFile, bat0 + "/charge_control_end_threshold"));
+    } else if (plant == u"start-link") {
+        QVERIFY(QFile::link(outsideFile, bat0 + "/charge_control_start_threshold"));
+    } else if (plant == u"folder-link") {
+        const QString elsewhere = m_outside->filePath(QStringLiteral("BAT1"));
+        writeFile(elsewhere + "/type", "Battery\n");
+        writeFile(elsewhere + "/charge_control_end_threshold", "100\n");
+        QVERIFY(QFile::link(elsewhere, m_sysfs->supplyPath(QStringLiteral("BAT1"))));
+    } else if (plant == u"dots") {
+        m_sysfs->addBattery(QStringLiteral("..."));
+    } else if (plant == u"long") {
+        writeFile(bat0 + "/charge_control_end_threshold", QByteArray(1'000'000, '9'));
+    } else if (plant == u"long-type") {
+        writeFile(m_sysfs->supplyPath(QStringLiteral("BAT1")) + "/type",
+                  "Battery" + QByteArray(1'000'000, ' ') + "x");
+        writeFile(m_sysfs->supplyPath(QStringLiteral("BAT1")) + "/charge_control_end_threshold",
+                  "100\n");
+    }
+    QVERIFY(m_service->start());
+    const auto outsideBefore = FakeSysfs().snapshot(m_outside->path());
+    auto treeBefore = m_sysfs->snapshot();
+
+    const QDBusMessage reply =
+        m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))});
+    if (error.isEmpty())
+        QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
+    else
+        QCOMPARE(reply.errorName(), "org.voltquill.Charge1.Error." + error);
+
+    QCOMPARE(FakeSysfs().snapshot(m_outside->path()), outsideBefore);
+    QCOMPARE(m_sysfs->read(QStringLiteral("BAT0"), "charge_control_end_threshold"), threshold);
+    // Besides the enumerated thresholds, nothing in the tree changed.
+    auto treeAfter = m_sysfs->snapshot();
+    for (auto *files : {&treeBefore, &treeAfter})
+        for (const QString &name : files->keys())
+            if (name.endsWith(u"_threshold") && !QFileInfo(name).isSymLink() &&
+                !name.contains(u"BAT1"))
+                files->remove(name);
+    QCOMPARE(treeAfter, treeBefore);
+}
+
+void TestServiceBoundary::strangeArguments_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<QVariantList>("arguments");
+
+    QTest::newRow("a path for the limit")
+        << "SetLimit" << QVariantList{QStringLiteral("../../../../etc/passwd")};
+    QTest::newRow("a 32-bit limit") << "SetLimit" << QVariantList{QVariant::fromValue(quint32(80))};
+    QTest::newRow("a limit wrapping to 80")
+        << "SetLimit" << QVariantList{QVariant::fromValue(quint32(256 + 80))};
+    QTest::newRow("a very long value")
+        << "SetLimit" << QVariantList{QString(1 << 20, QLatin1Char('8'))};
+    QTest::newRow("two limits") << "SetLimit"
+                                << QVariantList{QVariant::fromValue(uchar(80)),
+                                                QVariant::fromValue(uchar(80))};
+    QTest::newRow("no limit") << "SetLimit" << QVariantList{};
+    QTest::newRow("an argument to Enable")
+        << "Enable" << QVariantList{QStringLiteral("BAT0/../../x")};
+    QTest::newRow("a method that is not there")
+        << "WriteAttribute"
+        << QVariantList{QStringLiteral("charge_control_end_threshold"), QStringLiteral("80")};
+}
+
+void TestServiceBoundary::strangeArguments()
+{
+    QFETCH(QString, method);
+    QFETCH(QVariantList, arguments);
+
+    m_sysfs->addBattery();
+    m_sysfs->addAdapter(true);
+    QVERIFY(m_service->start());
+    const auto before = m_sysfs->snapshot(m_state->path());
+
+    const QDBusMessage reply = m_service->call(method, arguments);
+    QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
+    QTest::qWait(100); // a stray write would land now
+    QCOMPARE(m_sysfs->snapshot(m_state->path()), before);
+    // The service is still there and answers.
+    QCOMPARE(m_service->call(QStringLiteral("Limit")).arguments().value(0).toInt(), 100);
+}
+
+void TestServiceBoundary::foundThresholdBelowTheOffered_data()
+{
+    QTest::addColumn<QByteArray>("atStart");
+    QTest::addColumn<QByteArray>("later"); // written by a driver or a tool meanwhile
+    QTest::addColumn<int>("kept");
+
+    // A driver's 0 often means "not set"; a 4 from another tool is no limit either.
+    QTest::newRow("0 at start") << QByteArray("0") << QByteArray() << 100;
+    QTest::newRow("4 at start") << QByteArray("4") << QByteArray() << 100;
+    QTest::newRow("4 written later") << QByteArray("100") << QByteArray("4") << 80;
+    QTest::newRow("70 at start is kept") << QByteArray("70") << QByteArray() << 70;
+}
+
+void TestServiceBoundary::foundThresholdBelowTheOffered()
+{
+    QFETCH(QByteArray, atStart);
+    QFETCH(QByteArray, later);
+    QFETCH(int, kept);
+
+    m_sysfs->addBattery();
+    m_sysfs->addAdapter(true);
+    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", atStart);
+    QVERIFY(m_service->start());
+    if (!later.isEmpty()) {
+        QCOMPARE(
+            m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))}).type(),
+            QDBusMessage::ReplyMessage);
+        QTest::qWait(200);
+        m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", later);
+        QTest::qWait(300);
+    }
+    const auto keptLimit = [&] {
+        return m_service->call(QStringLiteral("Limit")).arguments().value(0).toInt();
+    };
+    QCOMPARE(keptLimit(), kept);
+    if (kept == 100)
+        return;
+    // Charged fully once and limited again: the kept limit is what comes back.
+    QCOMPARE(m_service->call(QStringLiteral("SuspendUntilUnplugged")).type(),
+             QDBusMessage::ReplyMessage);
+    QCOMPARE(m_service->call(QStringLiteral("Enable")).type(), QDBusMessage::ReplyMessage);
+    QCOMPARE(m_sysfs->read(QStringLiteral("BAT0"), "charge_control_end_threshold"),
+             QByteArray::number(kept));
+}
+
+QTEST_GUILESS_MAIN(TestServiceBoundary)
+#include "tst_ServiceBoundary.moc"
