@@ -6,6 +6,7 @@
 #include "policy/Notifier.h"
 #include "policy/PolicySupport.h"
 #include "settings/Prefs.h"
+#include "support/NotificationBus.h"
 #include "support/TempHome.h"
 
 #include <QDBusConnectionInterface>
@@ -18,92 +19,6 @@
 
 namespace
 {
-const QString serverName = QStringLiteral("org.freedesktop.Notifications");
-
-class Session
-{
-public:
-    Session()
-    {
-        m_daemon.start(QStringLiteral("dbus-daemon"),
-                       {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                        QStringLiteral("--print-address=1")});
-        if (m_daemon.waitForStarted(5000) && m_daemon.waitForReadyRead(5000))
-            address = QString::fromUtf8(m_daemon.readLine()).trimmed();
-    }
-    ~Session()
-    {
-        QDBusConnection::disconnectFromBus(QStringLiteral("session"));
-        stopServer();
-        m_daemon.terminate();
-        m_daemon.waitForFinished(5000);
-    }
-    QDBusConnection bus() const
-    {
-        return QDBusConnection::connectToBus(address, QStringLiteral("session"));
-    }
-    bool startServer()
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
-        m_server.setProcessEnvironment(env);
-        m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_server.start(QStringLiteral("/usr/bin/python3"),
-                       {QStringLiteral("-m"), QStringLiteral("dbusmock"),
-                        QStringLiteral("--template"), QStringLiteral("notification_daemon")});
-        return m_server.waitForStarted(5000) &&
-               QTest::qWaitFor(
-                   [this] { return bus().interface()->isServiceRegistered(serverName).value(); },
-                   10000);
-    }
-    void stopServer()
-    {
-        if (m_server.state() == QProcess::NotRunning)
-            return;
-        ::kill(static_cast<pid_t>(m_server.processId()), SIGCONT);
-        m_server.kill();
-        m_server.waitForFinished(5000);
-    }
-    qint64 serverPid() const { return m_server.processId(); }
-
-    // The bodies of the Notify calls the running server received.
-    QStringList bodies() const
-    {
-        QDBusMessage message = QDBusMessage::createMethodCall(
-            serverName, QStringLiteral("/org/freedesktop/Notifications"),
-            QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("GetMethodCalls"));
-        message << QStringLiteral("Notify");
-        const QDBusMessage reply = bus().call(message, QDBus::Block, 2000);
-        QStringList bodies;
-        if (reply.type() != QDBusMessage::ReplyMessage)
-            return bodies;
-        const QDBusArgument array = reply.arguments().at(0).value<QDBusArgument>();
-        array.beginArray();
-        while (!array.atEnd()) {
-            array.beginStructure();
-            quint64 timestamp = 0;
-            array >> timestamp;
-            QVariantList args;
-            array.beginArray();
-            while (!array.atEnd()) {
-                QDBusVariant value;
-                array >> value;
-                args << value.variant();
-            }
-            array.endArray();
-            array.endStructure();
-            bodies << args.value(4).toString();
-        }
-        array.endArray();
-        return bodies;
-    }
-
-    QString address;
-
-private:
-    QProcess m_daemon;
-    QProcess m_server;
-};
 
 // One occasion of "limit reached": plugged in, the level arrives at 80 %.
 void reachLimit(Notifier &notifier, qint64 percent)
@@ -143,11 +58,11 @@ void TestNotificationFaults::serverFaults()
     QFETCH(QString, fault);
 
     Prefs::d().clear();
-    Session session;
+    NotificationBus session;
     QVERIFY(!session.address.isEmpty());
     if (fault != u"absent")
         QVERIFY(session.startServer());
-    FreedesktopNotificationCenter center(session.bus());
+    FreedesktopNotificationCenter center(session.connection());
     Notifier notifier(center);
     notifier.setup();
     if (fault != u"absent") {

@@ -1,4 +1,5 @@
 #include "platform/FreedesktopNotificationCenter.h"
+#include "support/NotificationBus.h"
 
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
@@ -8,126 +9,17 @@
 #include <QTest>
 
 namespace {
-const QString serverName = QStringLiteral("org.freedesktop.Notifications");
-const QString serverPath = QStringLiteral("/org/freedesktop/Notifications");
 
-// A private session bus, so the test never reaches the desktop's own.
-class PrivateBus
-{
-public:
-    PrivateBus()
-    {
-        m_daemon.start(QStringLiteral("dbus-daemon"),
-                       {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                        QStringLiteral("--print-address=1")});
-        if (!m_daemon.waitForStarted(5000))
-            return;
-        while (!m_daemon.canReadLine() && m_daemon.waitForReadyRead(5000)) {
-        }
-        address = QString::fromUtf8(m_daemon.readLine()).trimmed();
-    }
-    ~PrivateBus()
-    {
-        QDBusConnection::disconnectFromBus(QStringLiteral("private"));
-        stopServer();
-        m_daemon.terminate();
-        m_daemon.waitForFinished(5000);
-    }
+using NotifyCall = NotificationBus::NotifyCall;
 
-    QDBusConnection connection() const
-    {
-        return QDBusConnection::connectToBus(address, QStringLiteral("private"));
-    }
-
-    // python3-dbusmock's notification_daemon template as the server.
-    bool startServer()
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
-        m_server.setProcessEnvironment(env);
-        m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_server.start(QStringLiteral("/usr/bin/python3"),
-                       {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--template"),
-                        QStringLiteral("notification_daemon")});
-        if (!m_server.waitForStarted(5000))
-            return false;
-        QDBusConnectionInterface *bus = connection().interface();
-        for (int i = 0; i < 200 && !bus->isServiceRegistered(serverName); ++i)
-            QTest::qWait(50);
-        return bus->isServiceRegistered(serverName);
-    }
-
-    void stopServer()
-    {
-        if (m_server.state() == QProcess::NotRunning)
-            return;
-        m_server.terminate();
-        m_server.waitForFinished(5000);
-    }
-
-    QString address;
-
-private:
-    QProcess m_daemon;
-    QProcess m_server;
-};
-
-// One Notify call as the server received it.
-struct NotifyCall {
-    QString appName;
-    quint32 replacesId = 0;
-    QString summary;
-    QString body;
-    QVariantMap hints;
-    qint32 timeout = 0;
-};
-
-QList<NotifyCall> notifyCalls(const QDBusConnection &bus)
-{
-    QDBusMessage message = QDBusMessage::createMethodCall(
-        serverName, serverPath, QStringLiteral("org.freedesktop.DBus.Mock"),
-        QStringLiteral("GetMethodCalls"));
-    message << QStringLiteral("Notify");
-    const QDBusMessage reply = bus.call(message, QDBus::Block, 5000);
-    QList<NotifyCall> calls;
-    if (reply.type() != QDBusMessage::ReplyMessage)
-        return calls;
-    const QDBusArgument array = reply.arguments().at(0).value<QDBusArgument>();
-    array.beginArray();
-    while (!array.atEnd()) {
-        array.beginStructure();
-        quint64 timestamp = 0;
-        array >> timestamp;
-        QVariantList args;
-        array.beginArray();
-        while (!array.atEnd()) {
-            QDBusVariant value;
-            array >> value;
-            args << value.variant();
-        }
-        array.endArray();
-        array.endStructure();
-        if (args.size() != 8)
-            continue;
-        NotifyCall call;
-        call.appName = args.at(0).toString();
-        call.replacesId = args.at(1).toUInt();
-        call.summary = args.at(3).toString();
-        call.body = args.at(4).toString();
-        call.hints = qdbus_cast<QVariantMap>(args.at(6).value<QDBusArgument>());
-        call.timeout = args.at(7).toInt();
-        calls << call;
-    }
-    array.endArray();
-    return calls;
-}
+QList<NotifyCall> notifyCalls(const NotificationBus &bus) { return bus.notifyCalls(); }
 } // namespace
 
 class TestFreedesktopNotificationCenter : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<PrivateBus> m_bus;
+    std::unique_ptr<NotificationBus> m_bus;
 
     static std::optional<bool> authorization(FreedesktopNotificationCenter &center)
     {
@@ -155,7 +47,7 @@ class TestFreedesktopNotificationCenter : public QObject
     {
         QList<NotifyCall> calls;
         for (int i = 0; i < 200; ++i) {
-            calls = notifyCalls(m_bus->connection());
+            calls = notifyCalls(*m_bus);
             if (calls.size() >= count)
                 break;
             QTest::qWait(25);
@@ -166,7 +58,7 @@ class TestFreedesktopNotificationCenter : public QObject
 private Q_SLOTS:
     void init()
     {
-        m_bus = std::make_unique<PrivateBus>();
+        m_bus = std::make_unique<NotificationBus>();
         QVERIFY2(!m_bus->address.isEmpty(), "dbus-daemon did not start");
     }
     void cleanup() { m_bus.reset(); }
@@ -225,7 +117,7 @@ private Q_SLOTS:
         const QList<NotifyCall> calls = waitForCalls(5);
         QCOMPARE(calls.size(), 5);
         QTest::qWait(100);
-        QCOMPARE(notifyCalls(m_bus->connection()).size(), 5);
+        QCOMPARE(notifyCalls(*m_bus).size(), 5);
 
         // The mock numbers new notifications 1, 2, 3 … and answers a
         // replacement with the id it replaced.
