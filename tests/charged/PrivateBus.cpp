@@ -82,3 +82,14 @@ bool PrivateBus::waitForName(const QString &name, int timeoutMs) const
     return QTest::qWaitFor([&] { return bus.interface()->isServiceRegistered(name).value(); },
                            timeoutMs);
 }
+
+bool PrivateBus::startMock(QProcess &process, const QString &templateName,
+                           const QString &busName) const
+{
+    process.setProcessEnvironment(environment());
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(QStringLiteral("/usr/bin/python3"),
+                  {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--system"),
+                   QStringLiteral("-t"), templateName});
+    return waitForName(busName);
+}

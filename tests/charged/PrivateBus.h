@@ -29,6 +29,9 @@ public:
     // The environment for a process that should see this bus as both buses.
     QProcessEnvironment environment() const;
     bool waitForName(const QString &name, int timeoutMs = 10000) const;
+    // Starts python3-dbusmock's `templateName` as a system service on this bus
+    // in `process` and waits for it to own `busName`.
+    bool startMock(QProcess &process, const QString &templateName, const QString &busName) const;
 
 private:
     QString m_serviceDir;

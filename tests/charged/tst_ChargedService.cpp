@@ -125,19 +125,11 @@ void TestChargedService::initTestCase()
 {
     m_bus = std::make_unique<PrivateBus>();
     QVERIFY2(m_bus->start(), "dbus-daemon did not start");
-    m_polkit.setProcessEnvironment(m_bus->environment());
-    m_polkit.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_polkit.start(QStringLiteral("/usr/bin/python3"),
-                   {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--system"),
-                    QStringLiteral("-t"), QStringLiteral("polkitd")});
-    QVERIFY2(m_bus->waitForName(QStringLiteral("org.freedesktop.PolicyKit1")),
+    QVERIFY2(m_bus->startMock(m_polkit, QStringLiteral("polkitd"),
+                                     QStringLiteral("org.freedesktop.PolicyKit1")),
              "python3-dbusmock's polkitd did not come up");
-    m_logind.setProcessEnvironment(m_bus->environment());
-    m_logind.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_logind.start(QStringLiteral("/usr/bin/python3"),
-                   {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--system"),
-                    QStringLiteral("-t"), QStringLiteral("logind")});
-    QVERIFY2(m_bus->waitForName(QStringLiteral("org.freedesktop.login1")),
+    QVERIFY2(m_bus->startMock(m_logind, QStringLiteral("logind"),
+                                     QStringLiteral("org.freedesktop.login1")),
              "python3-dbusmock's logind did not come up");
 }
 

@@ -54,12 +54,8 @@ void TestServiceBoundary::initTestCase()
 {
     m_bus = std::make_unique<PrivateBus>();
     QVERIFY2(m_bus->start(), "dbus-daemon did not start");
-    m_polkit.setProcessEnvironment(m_bus->environment());
-    m_polkit.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_polkit.start(QStringLiteral("/usr/bin/python3"),
-                   {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--system"),
-                    QStringLiteral("-t"), QStringLiteral("polkitd")});
-    QVERIFY2(m_bus->waitForName(QStringLiteral("org.freedesktop.PolicyKit1")),
+    QVERIFY2(m_bus->startMock(m_polkit, QStringLiteral("polkitd"),
+                                     QStringLiteral("org.freedesktop.PolicyKit1")),
              "python3-dbusmock's polkitd did not come up");
     QDBusMessage allow = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.PolicyKit1"),

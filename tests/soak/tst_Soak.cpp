@@ -98,12 +98,8 @@ void TestSoak::initTestCase()
     setTimeZone("Europe/Berlin"); // the month crosses the change to summer time
     m_bus = std::make_unique<PrivateBus>();
     QVERIFY(m_bus->start());
-    m_logind.setProcessEnvironment(m_bus->environment());
-    m_logind.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_logind.start(QStringLiteral("/usr/bin/python3"),
-                   {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--system"),
-                    QStringLiteral("-t"), QStringLiteral("logind")});
-    QVERIFY2(m_bus->waitForName(QStringLiteral("org.freedesktop.login1")),
+    QVERIFY2(m_bus->startMock(m_logind, QStringLiteral("logind"),
+                                     QStringLiteral("org.freedesktop.login1")),
              "python3-dbusmock's logind did not come up");
 }
 
