@@ -1,10 +1,11 @@
 #include "StateStore.h"
 
+#include "settings/AtomicFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 StateStore::StateStore(QString directory) : m_directory(std::move(directory)) {}
 
@@ -47,16 +48,8 @@ bool StateStore::save(const ChargeState &state) const
 {
     if (!QDir().mkpath(m_directory))
         return false;
-    QSaveFile file(filePath());
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
     const QJsonObject object{{QStringLiteral("limit"), state.limit},
                              {QStringLiteral("suspended"), state.suspended}};
-    file.write(QJsonDocument(object).toJson(QJsonDocument::Compact));
-    file.write("\n");
-    // A write that fails only when the buffer is flushed (a full disk) would
-    // still be committed, replacing the file with a cut-off one.
-    if (!file.flush())
-        file.cancelWriting();
-    return file.commit();
+    return AtomicFile::write(filePath(),
+                             QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
 }

@@ -51,6 +51,7 @@ class Day:
         self.env.update({
             "XDG_CONFIG_HOME": os.path.join(self.work, "config"),
             "XDG_DATA_HOME": os.path.join(self.work, "data"),
+            "XDG_CACHE_HOME": os.path.join(self.work, "cache"),
             "XDG_RUNTIME_DIR": self.work,
             "VOLTQUILL_SYSFS_ROOT": self.sysroot,
             "VOLTQUILL_CHARGE_BUS": "session",

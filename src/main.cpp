@@ -8,6 +8,7 @@
 #include "platform/AutostartLoginItem.h"
 #include "platform/ChargeClientFactory.h"
 #include "platform/DesktopSettingsPanes.h"
+#include "platform/FontSetup.h"
 #include "platform/FreedesktopNotificationCenter.h"
 #include "platform/LinuxSystemEvents.h"
 #include "platform/SingleInstance.h"
@@ -55,28 +56,30 @@ int main(int argc, char *argv[])
     LinuxSystemEvents events(sysfsRoot, SysfsPaths::isMoved());
 
     DesktopSettingsPanes panes(qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
-    StatusItem statusItem(state, nullptr,
-                          {.statusNotifierHost = &StatusNotifierHost::isRegistered});
+    StatusItem statusItem(
+        state, nullptr,
+        {.statusNotifierHost = &StatusNotifierHost::isRegistered,
+         .glyphCacheFile = ConfigPaths::cacheHome() + QStringLiteral("/Voltquill/icon-glyphs.json"),
+         .fontSetup = FontSetup::stamp()});
     AppDelegate *delegateRef = nullptr;
-    SettingsWindow window({.state = state,
-                           .history = history,
-                           .notifier = notifier,
-                           .notificationsDenied =
-                               [&notificationCenter](std::function<void(bool)> done) {
-                                   notificationCenter.authorizationStatus(
-                                       [done = std::move(done)](auto status) {
-                                           done(status ==
-                                                NotificationCenter::AuthorizationStatus::Denied);
-                                       });
-                               },
-                           .loginItem = &loginItem,
-                           .panes = &panes,
-                           .onIconChange = [&statusItem] { statusItem.updateStatusItem(); },
-                           .quit =
-                               [&delegateRef] {
-                                   if (delegateRef)
-                                       delegateRef->quit();
-                               }});
+    SettingsWindow window(
+        {.state = state,
+         .history = history,
+         .notifier = notifier,
+         .notificationsDenied =
+             [&notificationCenter](std::function<void(bool)> done) {
+                 notificationCenter.authorizationStatus([done = std::move(done)](auto status) {
+                     done(status == NotificationCenter::AuthorizationStatus::Denied);
+                 });
+             },
+         .loginItem = &loginItem,
+         .panes = &panes,
+         .onIconChange = [&statusItem] { statusItem.updateStatusItem(); },
+         .quit =
+             [&delegateRef] {
+                 if (delegateRef)
+                     delegateRef->quit();
+             }});
     statusItem.setWindow(&window);
 
     AppDelegate delegate({.state = state,

@@ -12,6 +12,7 @@ count), and prints min/median/max over the runs and the ratios Voltquill/peer.
 """
 import argparse
 import os
+import re
 import shutil
 import signal
 import statistics
@@ -119,6 +120,30 @@ def memory_kib(pid):
     return values["Rss"], values["Pss"], values["Private_Clean"] + values["Private_Dirty"]
 
 
+def memory_by_mapping(pid):
+    """PSS and private KiB per mapped file (anonymous memory under its kind)."""
+    out = {}
+    name = None
+    with open(f"/proc/{pid}/smaps") as f:
+        for line in f:
+            parts = line.split()
+            if re.match(r"^[0-9a-f]+-[0-9a-f]+ ", line):
+                name = parts[5] if len(parts) > 5 else "[anon]"
+                out.setdefault(name, [0, 0])
+            elif parts[0] == "Pss:":
+                out[name][0] += int(parts[1])
+            elif parts[0] in ("Private_Clean:", "Private_Dirty:"):
+                out[name][1] += int(parts[1])
+    return out
+
+
+def print_breakdown(name, pid, top=25):
+    rows = sorted(memory_by_mapping(pid).items(), key=lambda kv: -kv[1][0])
+    log(f"{name}: PSS / private KiB by mapping")
+    for path, (pss, private) in rows[:top]:
+        log(f"  {pss:7d} {private:7d}  {path}")
+
+
 def descendants(disp, window):
     out = []
     try:
@@ -190,6 +215,8 @@ def main():
     ap.add_argument("--idle", type=float, default=120.0, help="idle seconds measured")
     ap.add_argument("--settle", type=float, default=5.0, help="seconds after start before memory")
     ap.add_argument("--build", default=os.path.join(ROOT, "build"))
+    ap.add_argument("--agent-settings", help="JSON object written as Voltquill's settings.json")
+    ap.add_argument("--breakdown", action="store_true", help="print memory by mapping after start")
     args = ap.parse_args()
 
     agent = os.path.join(args.build, "src", "voltquill")
@@ -205,12 +232,18 @@ def main():
     env = dict(os.environ)
     env.update({
         "DISPLAY": ":71", "XDG_CONFIG_HOME": os.path.join(work, "config"),
-        "XDG_DATA_HOME": os.path.join(work, "data"), "XDG_RUNTIME_DIR": work,
+        "XDG_DATA_HOME": os.path.join(work, "data"), "XDG_CACHE_HOME": os.path.join(work, "cache"),
+        "XDG_RUNTIME_DIR": work,
         "VOLTQUILL_SYSFS_ROOT": sysroot, "VOLTQUILL_CHARGE_BUS": "session",
         "VOLTQUILL_STATE_DIR": os.path.join(work, "state"), "QT_QPA_PLATFORM": "xcb",
         "NO_AT_BRIDGE": "1",
     })
     env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+    if args.agent_settings:
+        folder = os.path.join(env["XDG_CONFIG_HOME"], "Voltquill")
+        os.makedirs(folder)
+        with open(os.path.join(folder, "settings.json"), "w") as f:
+            f.write(args.agent_settings)
     procs = []
     try:
         procs.append(start(["Xvfb", ":71", "-screen", "0", "1024x768x24", "-nolisten", "tcp"]))
@@ -257,6 +290,8 @@ def main():
             watches = {}
             for name, (proc, pid) in running.items():
                 rss, pss, private = memory_kib(pid)
+                if args.breakdown:
+                    print_breakdown(name, pid)
                 results[name]["rss"].append(rss / 1024.0)
                 results[name]["pss"].append(pss / 1024.0)
                 results[name]["private"].append(private / 1024.0)

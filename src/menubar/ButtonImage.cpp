@@ -33,7 +33,7 @@ QImage ButtonImage::render(const MenuIcon &icon, const QString &title, qreal dev
     if (title.isEmpty())
         return icon.render(devicePixelRatio);
     const QFont font = MenuIconFont::regular(titlePoints);
-    const qreal titleWidth = MenuIconFont::advance(font, title);
+    const qreal titleWidth = icon.textAdvance(font, title);
     const QSizeF iconSize = icon.size();
     QImage image(static_cast<int>(std::ceil((titleWidth + iconSize.width()) * devicePixelRatio)),
                  static_cast<int>(std::ceil(iconSize.height() * devicePixelRatio - 1e-6)),
@@ -44,9 +44,9 @@ QImage ButtonImage::render(const MenuIcon &icon, const QString &title, qreal dev
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     // The digits are centred on the battery's middle.
-    const QPainterPath digits = MenuIconFont::textPath(font, title.trimmed());
+    const QPainterPath digits = icon.textPath(font, title.trimmed());
     const qreal baseline = bodyMiddleFromTop - digits.boundingRect().center().y();
-    painter.fillPath(MenuIconFont::textPath(font, title).translated(0, baseline), Qt::black);
+    painter.fillPath(icon.textPath(font, title).translated(0, baseline), Qt::black);
     painter.translate(titleWidth, 0);
     icon.draw(painter);
     return image;

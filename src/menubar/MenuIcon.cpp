@@ -2,6 +2,7 @@
 
 #include "app/L.h"
 #include "menubar/Glyph.h"
+#include "menubar/GlyphCache.h"
 #include "menubar/MenuIconFont.h"
 
 #include <QPainter>
@@ -56,16 +57,27 @@ QColor dimColour(bool showNumber)
 }
 } // namespace
 
-MenuIcon::MenuIcon(qint64 percent, bool showNumber, Badge badge, qint64 limit)
+MenuIcon::MenuIcon(qint64 percent, bool showNumber, Badge badge, qint64 limit, GlyphCache *glyphs)
     : m_percent(percent), m_showNumber(showNumber), m_badge(badge), m_limit(limit),
       m_bodyWidth(showNumber ? 32.0 : 23.0),
-      m_level(static_cast<qreal>(std::clamp<qint64>(percent, 0, 100)) / 100.0)
+      m_level(static_cast<qreal>(std::clamp<qint64>(percent, 0, 100)) / 100.0), m_glyphs(glyphs)
 {
 }
 
-MenuIcon MenuIcon::image(qint64 percent, bool showNumber, Badge badge, qint64 limit)
+MenuIcon MenuIcon::image(qint64 percent, bool showNumber, Badge badge, qint64 limit,
+                         GlyphCache *glyphs)
 {
-    return MenuIcon(percent, showNumber, badge, limit);
+    return MenuIcon(percent, showNumber, badge, limit, glyphs);
+}
+
+QPainterPath MenuIcon::textPath(const QFont &font, const QString &text) const
+{
+    return m_glyphs ? m_glyphs->textPath(font, text) : MenuIconFont::textPath(font, text);
+}
+
+qreal MenuIcon::textAdvance(const QFont &font, const QString &text) const
+{
+    return m_glyphs ? m_glyphs->advance(font, text) : MenuIconFont::advance(font, text);
 }
 
 QSizeF MenuIcon::size() const
@@ -149,8 +161,8 @@ void MenuIcon::drawNumber(QPainter &p) const
     const QSizeF symbol = Glyph::size(m_badge, m_badge == Badge::plugged ? 6.0 : 7.0);
     const qreal gap = symbol.isEmpty() ? 0.0 : 1.0;
 
-    const QPainterPath glyphs = MenuIconFont::textPath(font, text); // y down
-    const qreal tw = MenuIconFont::advance(font, text);
+    const QPainterPath glyphs = textPath(font, text); // y down
+    const qreal tw = textAdvance(font, text);
     const qreal x0 = body.center().x() - (tw + gap + symbol.width()) * 0.5;
     // The glyphs' middle (y up: minus the y-down middle) sits on the body's middle.
     const qreal baseline = body.center().y() + glyphs.boundingRect().center().y();

@@ -6,8 +6,11 @@
 #include <QSizeF>
 #include <QString>
 
+class GlyphCache;
 class QColor;
+class QFont;
 class QPainter;
+class QPainterPath;
 
 // The battery symbol for the panel: an outline with a terminal tip, the charge
 // level, an optional bolt or plug, an optional number and a marker under the
@@ -16,8 +19,10 @@ class QPainter;
 class MenuIcon
 {
 public:
-    // `limit` 100 or more draws no marker.
-    static MenuIcon image(qint64 percent, bool showNumber, Badge badge, qint64 limit = 100);
+    // `limit` 100 or more draws no marker. Text is drawn from `glyphs` when
+    // given, otherwise straight from the font.
+    static MenuIcon image(qint64 percent, bool showNumber, Badge badge, qint64 limit = 100,
+                          GlyphCache *glyphs = nullptr);
 
     qint64 percent() const { return m_percent; }
     bool showNumber() const { return m_showNumber; }
@@ -40,8 +45,13 @@ public:
 
     static QImage tinted(QImage image, const QColor &tint);
 
+    // The outlines of `text` (baseline at y = 0, y down) and its advance, from
+    // the same source as the icon's own text.
+    QPainterPath textPath(const QFont &font, const QString &text) const;
+    qreal textAdvance(const QFont &font, const QString &text) const;
+
 private:
-    MenuIcon(qint64 percent, bool showNumber, Badge badge, qint64 limit);
+    MenuIcon(qint64 percent, bool showNumber, Badge badge, qint64 limit, GlyphCache *glyphs);
 
     void drawNumber(QPainter &p) const;
     void drawBar(QPainter &p) const;
@@ -53,4 +63,5 @@ private:
     qint64 m_limit;
     qreal m_bodyWidth; // B
     qreal m_level;     // f, 0…1
+    GlyphCache *m_glyphs;
 };

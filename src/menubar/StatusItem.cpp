@@ -41,7 +41,8 @@ StatusItem::StatusItem(AppState &state, WindowView *window, QObject *parent)
 }
 
 StatusItem::StatusItem(AppState &state, WindowView *window, Options options, QObject *parent)
-    : QObject(parent), m_state(state), m_window(window), m_options(std::move(options))
+    : QObject(parent), m_state(state), m_window(window), m_options(std::move(options)),
+      m_glyphs(m_options.glyphCacheFile, m_options.fontSetup)
 {
     if (!m_options.trayAvailable) {
         m_options.trayAvailable = [host = m_options.statusNotifierHost] {
@@ -144,7 +145,8 @@ void StatusItem::refreshButton()
     const QColor tint = PanelColour::text();
     const Drawn drawn{b.percent, style, badgeFor(b), markerLimit, tint.rgba()};
     if (drawn != m_drawn) {
-        const MenuIcon icon = MenuIcon::image(b.percent, style == 0, drawn.badge, markerLimit);
+        const MenuIcon icon =
+            MenuIcon::image(b.percent, style == 0, drawn.badge, markerLimit, &m_glyphs);
         const QString title =
             style == 2 ? QString::number(b.percent) + QStringLiteral(" % ") : QString();
         m_image1x = MenuIcon::tinted(ButtonImage::render(icon, title, 1.0), tint);

@@ -2,6 +2,7 @@
 
 #include "app/StatusItemView.h"
 #include "menubar/Badge.h"
+#include "menubar/GlyphCache.h"
 
 #include <QImage>
 #include <QObject>
@@ -36,6 +37,10 @@ public:
         // is shown so the agent stays reachable.
         int retryIntervalMs = 2000;
         int retryAttempts = 15;
+        // Where the outlines of the icon's text are kept between runs (empty:
+        // for this run only), and the font setup they were taken under.
+        QString glyphCacheFile = {};
+        QString fontSetup = {};
     };
 
     // `window` may be null until the window exists (see setWindow).
@@ -87,6 +92,7 @@ private:
     AppState &m_state;
     WindowView *m_window;
     Options m_options;
+    GlyphCache m_glyphs;
     std::unique_ptr<QMenu> m_menu;
     std::unique_ptr<QSystemTrayIcon> m_item;
     std::unique_ptr<QTimer> m_blinkTimer;

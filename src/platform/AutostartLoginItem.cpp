@@ -1,9 +1,10 @@
 #include "platform/AutostartLoginItem.h"
 
+#include "settings/AtomicFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 AutostartLoginItem::AutostartLoginItem(QString configHome, QString executable)
     : m_path(configHome + QStringLiteral("/autostart/voltquill.desktop")),
@@ -34,9 +35,6 @@ bool AutostartLoginItem::registerItem()
     QString exec = m_executable;
     for (const char *c : {"\\", "\"", "`", "$"})
         exec.replace(QLatin1String(c), QStringLiteral("\\") + QLatin1String(c));
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
     const QString entry = QStringLiteral("[Desktop Entry]\n"
                                          "Type=Application\n"
                                          "Name=Voltquill\n"
@@ -46,12 +44,7 @@ bool AutostartLoginItem::registerItem()
                                          "Terminal=false\n"
                                          "X-GNOME-Autostart-enabled=true\n")
                               .arg(exec);
-    file.write(entry.toUtf8());
-    // A write that fails only when the buffer is flushed (a full disk) would
-    // still be committed, replacing the file with a cut-off one.
-    if (!file.flush())
-        file.cancelWriting();
-    return file.commit();
+    return AtomicFile::write(m_path, entry.toUtf8());
 }
 
 bool AutostartLoginItem::unregisterItem()

@@ -1,5 +1,6 @@
 #include "policy/History.h"
 
+#include "settings/AtomicFile.h"
 #include "settings/Defaults.h"
 #include "settings/Key.h"
 #include "settings/Prefs.h"
@@ -9,7 +10,6 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <algorithm>
 
 namespace
@@ -162,13 +162,5 @@ void History::save()
             return;
         m_fileUnreadable = false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    file.write(encode(m_samples));
-    // A write that fails only when the buffer is flushed (a full disk) would
-    // still be committed, replacing the file with a cut-off one.
-    if (!file.flush())
-        file.cancelWriting();
-    file.commit();
+    AtomicFile::write(path, encode(m_samples));
 }

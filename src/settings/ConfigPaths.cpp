@@ -2,7 +2,8 @@
 
 #include <QDir>
 
-namespace {
+namespace
+{
 QString fromEnv(const char *name, const QString &fallback)
 {
     const QString value = qEnvironmentVariable(name);
@@ -11,8 +12,22 @@ QString fromEnv(const char *name, const QString &fallback)
 }
 } // namespace
 
-QString ConfigPaths::configHome() { return fromEnv("XDG_CONFIG_HOME", QStringLiteral("/.config")); }
+QString ConfigPaths::configHome()
+{
+    return fromEnv("XDG_CONFIG_HOME", QStringLiteral("/.config"));
+}
 
-QString ConfigPaths::dataHome() { return fromEnv("XDG_DATA_HOME", QStringLiteral("/.local/share")); }
+QString ConfigPaths::dataHome()
+{
+    return fromEnv("XDG_DATA_HOME", QStringLiteral("/.local/share"));
+}
 
-QString ConfigPaths::configDir() { return configHome() + QStringLiteral("/Voltquill"); }
+QString ConfigPaths::cacheHome()
+{
+    return fromEnv("XDG_CACHE_HOME", QStringLiteral("/.cache"));
+}
+
+QString ConfigPaths::configDir()
+{
+    return configHome() + QStringLiteral("/Voltquill");
+}

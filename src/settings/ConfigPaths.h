@@ -4,8 +4,10 @@
 
 // Where the agent keeps its files, following the XDG base directories, so
 // tests and demos move them with XDG_CONFIG_HOME and XDG_DATA_HOME.
-namespace ConfigPaths {
+namespace ConfigPaths
+{
 QString configHome(); // $XDG_CONFIG_HOME or ~/.config
 QString dataHome();   // $XDG_DATA_HOME or ~/.local/share
+QString cacheHome();  // $XDG_CACHE_HOME or ~/.cache
 QString configDir();  // configHome()/Voltquill
 } // namespace ConfigPaths

@@ -1,10 +1,11 @@
 #include "settings/SettingsStore.h"
 
+#include "settings/AtomicFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <QSet>
 #include <cmath>
 
@@ -136,15 +137,7 @@ void SettingsStore::save()
         m_fileUnreadable = false;
     }
     QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    file.write(QJsonDocument(m_values).toJson(QJsonDocument::Indented));
-    // A write that fails only when the buffer is flushed (a full disk) would
-    // still be committed, replacing the file with a cut-off one.
-    if (!file.flush())
-        file.cancelWriting();
-    file.commit();
+    AtomicFile::write(m_path, QJsonDocument(m_values).toJson(QJsonDocument::Indented));
     watch();
 }
 

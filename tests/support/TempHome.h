@@ -3,7 +3,7 @@
 #include <QTemporaryDir>
 #include <QtGlobal>
 
-// Moves XDG_CONFIG_HOME and XDG_DATA_HOME into a temporary folder, so a test
+// Moves XDG_CONFIG_HOME, XDG_DATA_HOME and XDG_CACHE_HOME into a temporary folder, so a test
 // never touches the real home. Create it before the first settings access.
 class TempHome
 {
@@ -12,6 +12,7 @@ public:
     {
         qputenv("XDG_CONFIG_HOME", (m_dir.path() + QStringLiteral("/config")).toUtf8());
         qputenv("XDG_DATA_HOME", (m_dir.path() + QStringLiteral("/data")).toUtf8());
+        qputenv("XDG_CACHE_HOME", (m_dir.path() + QStringLiteral("/cache")).toUtf8());
     }
     QString path() const { return m_dir.path(); }
 

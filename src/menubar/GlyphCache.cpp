@@ -1,0 +1,184 @@
+#include "menubar/GlyphCache.h"
+
+#include "menubar/MenuIconFont.h"
+#include "settings/AtomicFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cmath>
+#include <optional>
+
+namespace
+{
+constexpr int formatVersion = 1;
+// Far above what a dozen glyphs need; a larger file is not ours to parse.
+constexpr qint64 maxFileSize = 1 << 20;
+// Outlines of a glyph at icon sizes stay within a few dozen points.
+constexpr double maxCoordinate = 1000.0;
+
+QJsonArray encodePath(const QPainterPath &path)
+{
+    QJsonArray out;
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        out.append(static_cast<int>(e.type));
+        out.append(e.x);
+        out.append(e.y);
+    }
+    return out;
+}
+
+bool coordinate(const QJsonValue &v, qreal &out)
+{
+    if (!v.isDouble())
+        return false;
+    out = v.toDouble();
+    return std::isfinite(out) && std::abs(out) <= maxCoordinate;
+}
+
+// Rebuilds a path from its elements; anything but whole move, line and curve
+// steps makes it unreadable.
+std::optional<QPainterPath> decodePath(const QJsonArray &in)
+{
+    if (in.size() % 3 != 0)
+        return std::nullopt;
+    QPainterPath path;
+    path.setFillRule(Qt::WindingFill);
+    QPointF points[3];
+    for (qsizetype i = 0; i < in.size();) {
+        const int type = in.at(i).toInt(-1);
+        const int steps = type == QPainterPath::CurveToElement ? 3 : 1;
+        if (i + 3 * steps > in.size())
+            return std::nullopt;
+        for (int s = 0; s < steps; ++s, i += 3) {
+            const int t = in.at(i).toInt(-1);
+            if (s > 0 && t != QPainterPath::CurveToDataElement)
+                return std::nullopt;
+            qreal x = 0, y = 0;
+            if (!coordinate(in.at(i + 1), x) || !coordinate(in.at(i + 2), y))
+                return std::nullopt;
+            points[s] = QPointF(x, y);
+        }
+        switch (type) {
+        case QPainterPath::MoveToElement:
+            path.moveTo(points[0]);
+            break;
+        case QPainterPath::LineToElement:
+            path.lineTo(points[0]);
+            break;
+        case QPainterPath::CurveToElement:
+            path.cubicTo(points[0], points[1], points[2]);
+            break;
+        default:
+            return std::nullopt;
+        }
+    }
+    return path;
+}
+} // namespace
+
+GlyphCache::GlyphCache(QString file, QString fontSetup)
+    : m_file(std::move(file)), m_fontSetup(std::move(fontSetup))
+{
+}
+
+const QString &GlyphCache::alphabet()
+{
+    static const QString chars = QStringLiteral("0123456789-% ");
+    return chars;
+}
+
+QPainterPath GlyphCache::textPath(const QFont &font, const QString &text)
+{
+    QPainterPath out;
+    out.setFillRule(Qt::WindingFill);
+    qreal x = 0;
+    for (const QChar c : text) {
+        const Glyph &g = glyph(font, c);
+        out.addPath(g.path.translated(x, 0));
+        x += g.advance;
+    }
+    return out;
+}
+
+qreal GlyphCache::advance(const QFont &font, const QString &text)
+{
+    qreal width = 0;
+    for (const QChar c : text)
+        width += glyph(font, c).advance;
+    return width;
+}
+
+const GlyphCache::Glyph &GlyphCache::glyph(const QFont &font, QChar c)
+{
+    if (!m_loaded)
+        load();
+    Face &face = m_faces[font.key()];
+    auto it = face.constFind(c);
+    if (it != face.constEnd())
+        return *it;
+    ++m_fontLookups;
+    QString wanted = alphabet();
+    if (!wanted.contains(c))
+        wanted.append(c);
+    for (const QChar w : std::as_const(wanted)) {
+        if (!face.contains(w))
+            face.insert(w, {MenuIconFont::advance(font, w), MenuIconFont::textPath(font, w)});
+    }
+    save();
+    return *face.constFind(c);
+}
+
+void GlyphCache::load()
+{
+    m_loaded = true;
+    if (m_file.isEmpty())
+        return;
+    QFile file(m_file);
+    if (file.size() > maxFileSize || !file.open(QIODevice::ReadOnly))
+        return;
+    const QJsonObject root = QJsonDocument::fromJson(file.read(maxFileSize)).object();
+    if (root.value(QStringLiteral("version")).toInt() != formatVersion ||
+        root.value(QStringLiteral("fontSetup")).toString() != m_fontSetup)
+        return;
+    const QJsonObject faces = root.value(QStringLiteral("faces")).toObject();
+    for (auto f = faces.begin(); f != faces.end(); ++f) {
+        Face face;
+        const QJsonObject glyphs = f.value().toObject();
+        for (auto g = glyphs.begin(); g != glyphs.end(); ++g) {
+            const QJsonObject entry = g.value().toObject();
+            qreal advance = 0;
+            const auto path = decodePath(entry.value(QStringLiteral("path")).toArray());
+            if (g.key().size() != 1 || !path ||
+                !coordinate(entry.value(QStringLiteral("advance")), advance))
+                return; // a damaged file: taken anew from the font
+            face.insert(g.key().at(0), {advance, *path});
+        }
+        m_faces.insert(f.key(), face);
+    }
+}
+
+void GlyphCache::save() const
+{
+    if (m_file.isEmpty())
+        return;
+    QJsonObject faces;
+    for (auto f = m_faces.begin(); f != m_faces.end(); ++f) {
+        QJsonObject glyphs;
+        for (auto g = f->begin(); g != f->end(); ++g)
+            glyphs.insert(QString(g.key()),
+                          QJsonObject{{QStringLiteral("advance"), g->advance},
+                                      {QStringLiteral("path"), encodePath(g->path)}});
+        faces.insert(f.key(), glyphs);
+    }
+    const QJsonObject root{{QStringLiteral("version"), formatVersion},
+                           {QStringLiteral("fontSetup"), m_fontSetup},
+                           {QStringLiteral("faces"), faces}};
+    // Only a cache: when it cannot be written, the next start asks the font again.
+    QDir().mkpath(QFileInfo(m_file).absolutePath());
+    AtomicFile::write(m_file, QJsonDocument(root).toJson(QJsonDocument::Compact));
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+// A short text that changes when fonts are installed, removed or configured
+// anew: fontconfig refreshes its caches and configuration folders then, so
+// their modification times tell without loading fontconfig itself.
+namespace FontSetup
+{
+QString stamp();
+} // namespace FontSetup

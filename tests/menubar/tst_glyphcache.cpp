@@ -1,0 +1,182 @@
+// The icon's text drawn from stored outlines: the same picture as straight
+// from the font, the font asked once per font setup, a damaged file survived.
+#include "menubar/ButtonImage.h"
+#include "menubar/GlyphCache.h"
+#include "menubar/MenuIcon.h"
+#include "menubar/MenuIconFont.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace
+{
+const QString setup = QStringLiteral("6.4.2 1 2 3");
+
+// The button picture at 2× as the panel gets it, with or without a cache.
+QImage button(qint64 percent, qint64 style, GlyphCache *glyphs)
+{
+    const MenuIcon icon = MenuIcon::image(percent, style == 0, Badge::charging, 80, glyphs);
+    const QString title = style == 2 ? QString::number(percent) + QStringLiteral(" % ") : QString();
+    return ButtonImage::render(icon, title, 2.0);
+}
+
+// The largest difference of any channel between two equally sized pictures.
+int largestDifference(const QImage &a, const QImage &b)
+{
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            worst = std::max(worst, std::abs(qAlpha(a.pixel(x, y)) - qAlpha(b.pixel(x, y))));
+    return worst;
+}
+
+void drawAll(GlyphCache &glyphs)
+{
+    for (const qint64 percent : {-5, 7, 42, 80, 100, 120})
+        for (const qint64 style : {0, 2})
+            button(percent, style, &glyphs);
+}
+} // namespace
+
+class TestGlyphCache : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void sameAsFont_data();
+    void sameAsFont();
+    void storedAndReused();
+    void otherFontSetupStartsOver();
+    void characterOutsideAlphabet();
+    void damagedFile_data();
+    void damagedFile();
+    void unwritablePlace();
+
+private:
+    QTemporaryDir m_dir;
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+};
+
+void TestGlyphCache::sameAsFont_data()
+{
+    QTest::addColumn<qint64>("percent");
+    QTest::addColumn<qint64>("style");
+    for (const qint64 percent : {-5, 0, 7, 19, 42, 80, 99, 100, 120})
+        for (const qint64 style : {0, 2})
+            QTest::addRow("%lld style %lld", percent, style) << percent << style;
+}
+
+void TestGlyphCache::sameAsFont()
+{
+    QFETCH(qint64, percent);
+    QFETCH(qint64, style);
+    GlyphCache glyphs({}, setup);
+    const QImage cached = button(percent, style, &glyphs);
+    const QImage direct = button(percent, style, nullptr);
+    QCOMPARE(cached.size(), direct.size());
+    // Set glyph by glyph, the digits land where the font's own layout puts
+    // them; only antialiasing of a shared edge may differ by a step.
+    QVERIFY2(largestDifference(cached, direct) <= 2,
+             qPrintable(QString::number(largestDifference(cached, direct))));
+}
+
+void TestGlyphCache::storedAndReused()
+{
+    const QString path = file(QStringLiteral("stored/glyphs.json"));
+    GlyphCache first(path, setup);
+    drawAll(first);
+    // Two fonts (bold at two sizes and the regular title font), each asked once.
+    QCOMPARE(first.fontLookups(), 3);
+    QVERIFY(QFile::exists(path));
+
+    GlyphCache second(path, setup);
+    drawAll(second);
+    QCOMPARE(second.fontLookups(), 0);
+    for (const qint64 percent : {-5, 42, 100})
+        for (const qint64 style : {0, 2})
+            QCOMPARE(button(percent, style, &second), button(percent, style, &first));
+}
+
+void TestGlyphCache::otherFontSetupStartsOver()
+{
+    const QString path = file(QStringLiteral("setup.json"));
+    GlyphCache before(path, setup);
+    drawAll(before);
+    GlyphCache after(path, setup + QStringLiteral(" fonts installed"));
+    drawAll(after);
+    QCOMPARE(after.fontLookups(), before.fontLookups());
+    GlyphCache again(path, setup + QStringLiteral(" fonts installed"));
+    drawAll(again);
+    QCOMPARE(again.fontLookups(), 0);
+}
+
+void TestGlyphCache::characterOutsideAlphabet()
+{
+    const QString path = file(QStringLiteral("extra.json"));
+    const QFont font = MenuIconFont::bold(11.5);
+    GlyphCache glyphs(path, setup);
+    const QPainterPath x = glyphs.textPath(font, QStringLiteral("x"));
+    QCOMPARE(glyphs.fontLookups(), 1);
+    QCOMPARE(x.boundingRect(), MenuIconFont::textPath(font, QStringLiteral("x")).boundingRect());
+    GlyphCache reread(path, setup);
+    QCOMPARE(reread.textPath(font, QStringLiteral("x5")).boundingRect().left(),
+             x.boundingRect().left());
+    QCOMPARE(reread.fontLookups(), 0);
+}
+
+void TestGlyphCache::damagedFile_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+    const QByteArray head = R"({"version":1,"fontSetup":"6.4.2 1 2 3","faces":{"f":{)";
+    QTest::addRow("not JSON") << QByteArray("\x00\xff{{", 4);
+    QTest::addRow("cut off") << head;
+    QTest::addRow("an array") << QByteArray("[1,2,3]");
+    QTest::addRow("other version")
+        << QByteArray(R"({"version":99,"fontSetup":"6.4.2 1 2 3","faces":{}})");
+    QTest::addRow("huge coordinate") << head + R"("0":{"advance":7,"path":[0,1e300,0]}}}})";
+    QTest::addRow("not finite") << head + R"("0":{"advance":7,"path":[0,"nan",0]}}}})";
+    QTest::addRow("curve without its points")
+        << head + R"("0":{"advance":7,"path":[0,0,0,2,1,1]}}}})";
+    QTest::addRow("curve point alone") << head + R"("0":{"advance":7,"path":[3,1,1]}}}})";
+    QTest::addRow("unknown step") << head + R"("0":{"advance":7,"path":[9,1,1]}}}})";
+    QTest::addRow("ragged path") << head + R"("0":{"advance":7,"path":[0,1]}}}})";
+    QTest::addRow("advance a string") << head + R"("0":{"advance":"7","path":[]}}}})";
+    QTest::addRow("two characters") << head + R"("01":{"advance":7,"path":[]}}}})";
+    QTest::addRow("larger than any cache") << QByteArray(2 << 20, ' ');
+}
+
+void TestGlyphCache::damagedFile()
+{
+    QFETCH(QByteArray, contents);
+    const QString path = file(QStringLiteral("damaged.json"));
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(contents);
+    }
+    GlyphCache glyphs(path, setup);
+    const QImage cached = button(42, 0, &glyphs);
+    QCOMPARE(glyphs.fontLookups(), 1);
+    QVERIFY(largestDifference(cached, button(42, 0, nullptr)) <= 2);
+    // Taken anew and stored sound.
+    GlyphCache reread(path, setup);
+    button(42, 0, &reread);
+    QCOMPARE(reread.fontLookups(), 0);
+}
+
+void TestGlyphCache::unwritablePlace()
+{
+    const QString blocker = file(QStringLiteral("a-file"));
+    QFile f(blocker);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    GlyphCache glyphs(blocker + QStringLiteral("/glyphs.json"), setup);
+    const QImage cached = button(42, 0, &glyphs);
+    QVERIFY(largestDifference(cached, button(42, 0, nullptr)) <= 2);
+    // Kept for the run even though it could not be stored.
+    button(43, 0, &glyphs);
+    QCOMPARE(glyphs.fontLookups(), 1);
+}
+
+QTEST_MAIN(TestGlyphCache)
+#include "tst_glyphcache.moc"
