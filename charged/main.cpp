@@ -26,9 +26,11 @@ int main(int argc, char *argv[])
     parser.addHelpOption();
     const QCommandLineOption idleOption(
         QStringLiteral("exit-when-idle"),
-        QStringLiteral("Beendet sich nach SEKUNDEN ohne Aufruf, solange kein ausgesetztes Limit "
-                       "zu beobachten ist (D-Bus startet den Dienst beim nächsten Aufruf neu). "
-                       "Nur für Treiber, die ihre Schwelle nie selbst zurücksetzen."),
+        QStringLiteral("Beendet sich nach SEKUNDEN ohne Aufruf und ohne Ereignis der "
+                       "Stromversorgung, solange kein ausgesetztes Limit zu beobachten ist. "
+                       "D-Bus startet den Dienst beim nächsten Aufruf neu, die udev-Regel, wenn "
+                       "ein Akku erscheint oder ein Netzteil eingesteckt wird, systemd beim "
+                       "Aufwachen; jeder Start setzt das Limit wieder."),
         QStringLiteral("SEKUNDEN"));
     parser.addOption(idleOption);
     parser.process(app);

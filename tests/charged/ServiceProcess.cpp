@@ -4,7 +4,24 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDir>
+#include <QFile>
 #include <QTest>
+
+namespace
+{
+QProcessEnvironment serviceEnvironment(QProcessEnvironment environment, const QString &sysfsRoot,
+                                       const QString &stateDir, bool sessionMode)
+{
+    environment.insert(QStringLiteral("VOLTQUILL_SYSFS_ROOT"), sysfsRoot);
+    environment.insert(QStringLiteral("VOLTQUILL_STATE_DIR"), stateDir);
+    if (sessionMode)
+        environment.insert(QStringLiteral("VOLTQUILL_CHARGE_BUS"), QStringLiteral("session"));
+    else
+        environment.remove(QStringLiteral("VOLTQUILL_CHARGE_BUS"));
+    return environment;
+}
+} // namespace
 
 ServiceProcess::ServiceProcess(const PrivateBus &bus, QString sysfsRoot, QString stateDir,
                                bool sessionMode)
@@ -25,19 +42,27 @@ QString ServiceProcess::binary()
 
 bool ServiceProcess::start(const QStringList &arguments)
 {
-    QProcessEnvironment environment = m_bus.environment();
-    environment.insert(QStringLiteral("VOLTQUILL_SYSFS_ROOT"), m_sysfsRoot);
-    environment.insert(QStringLiteral("VOLTQUILL_STATE_DIR"), m_stateDir);
-    if (m_sessionMode)
-        environment.insert(QStringLiteral("VOLTQUILL_CHARGE_BUS"), QStringLiteral("session"));
-    else
-        environment.remove(QStringLiteral("VOLTQUILL_CHARGE_BUS"));
-    m_process.setProcessEnvironment(environment);
+    m_process.setProcessEnvironment(
+        serviceEnvironment(m_bus.environment(), m_sysfsRoot, m_stateDir, m_sessionMode));
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(binary(), arguments);
     if (!m_process.waitForStarted(5000))
         return false;
     return m_bus.waitForName(QStringLiteral("org.voltquill.Charge1"));
+}
+
+bool ServiceProcess::makeActivatable(PrivateBus &bus, const QString &serviceDir,
+                                     const QString &sysfsRoot, const QString &stateDir,
+                                     const QByteArray &arguments)
+{
+    QFile activation(QDir(serviceDir).filePath(QStringLiteral("org.voltquill.Charge1.service")));
+    if (!activation.open(QIODevice::WriteOnly))
+        return false;
+    activation.write("[D-BUS Service]\nName=org.voltquill.Charge1\nExec=" +
+                     QFile::encodeName(binary()) + ' ' + arguments + '\n');
+    bus.setDaemonEnvironment(
+        serviceEnvironment(QProcessEnvironment::systemEnvironment(), sysfsRoot, stateDir, true));
+    return true;
 }
 
 void ServiceProcess::stop()

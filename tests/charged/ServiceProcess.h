@@ -15,6 +15,11 @@ public:
     ~ServiceProcess();
 
     static QString binary();
+    // Lets `bus`, made with `serviceDir`, start the service on demand with
+    // `arguments` (D-Bus activation, session mode). Call before the bus starts.
+    static bool makeActivatable(PrivateBus &bus, const QString &serviceDir,
+                                const QString &sysfsRoot, const QString &stateDir,
+                                const QByteArray &arguments = {});
 
     bool start(const QStringList &arguments = {});
     void stop();

@@ -169,18 +169,9 @@ void TestChargedAgent::absentService()
 void TestChargedAgent::activatableService()
 {
     QTemporaryDir services;
-    QFile activation(services.filePath(QStringLiteral("org.voltquill.Charge1.service")));
-    QVERIFY(activation.open(QIODevice::WriteOnly));
-    activation.write("[D-BUS Service]\nName=org.voltquill.Charge1\nExec=" +
-                     ServiceProcess::binary().toUtf8() + "\n");
-    activation.close();
-
     PrivateBus bus(services.path());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("VOLTQUILL_SYSFS_ROOT"), m_sysfs->root());
-    environment.insert(QStringLiteral("VOLTQUILL_STATE_DIR"), m_state->path());
-    environment.insert(QStringLiteral("VOLTQUILL_CHARGE_BUS"), QStringLiteral("session"));
-    bus.setDaemonEnvironment(environment);
+    QVERIFY(
+        ServiceProcess::makeActivatable(bus, services.path(), m_sysfs->root(), m_state->path()));
     QVERIFY(bus.start());
 
     const auto state = makeState(bus);

@@ -116,17 +116,9 @@ void TestChargeProperties::readAnewAfterLeavingDuringSuspension()
 void TestChargeProperties::leftIdleIsNotStartedAgain()
 {
     QTemporaryDir services;
-    QFile activation(services.filePath(QStringLiteral("org.voltquill.Charge1.service")));
-    QVERIFY(activation.open(QIODevice::WriteOnly));
-    activation.write("[D-BUS Service]\nName=org.voltquill.Charge1\nExec=" +
-                     ServiceProcess::binary().toUtf8() + " --exit-when-idle 1\n");
-    activation.close();
     PrivateBus bus(services.path());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("VOLTQUILL_SYSFS_ROOT"), m_sysfs->root());
-    environment.insert(QStringLiteral("VOLTQUILL_STATE_DIR"), m_state->path());
-    environment.insert(QStringLiteral("VOLTQUILL_CHARGE_BUS"), QStringLiteral("session"));
-    bus.setDaemonEnvironment(environment);
+    QVERIFY(ServiceProcess::makeActivatable(bus, services.path(), m_sysfs->root(), m_state->path(),
+                                            "--exit-when-idle 1"));
     QVERIFY(bus.start());
 
     DBusChargeClient agent(bus.connection());
@@ -141,6 +133,17 @@ void TestChargeProperties::leftIdleIsNotStartedAgain()
     QVERIFY(!owned(bus));
     // A command starts it again.
     QCOMPARE(agent.setMCLLimit(85), std::nullopt);
+    QCOMPARE(agent.getMCLLimit(), 85u);
+    QTRY_VERIFY_WITH_TIMEOUT(!owned(bus), 10000);
+
+    // While it is away the firmware forgets the threshold; the system starts
+    // the service (on waking, or udev on a plug event) and it puts it back.
+    const QByteArray threshold = "charge_control_end_threshold";
+    m_sysfs->write(QStringLiteral("BAT0"), threshold, "100");
+    const QDBusReply<void> started =
+        bus.connection().interface()->startService(QStringLiteral("org.voltquill.Charge1"));
+    QVERIFY2(started.isValid(), qPrintable(started.error().message()));
+    QTRY_COMPARE(m_sysfs->read(QStringLiteral("BAT0"), threshold), QByteArray("85"));
     QCOMPARE(agent.getMCLLimit(), 85u);
     QTRY_VERIFY_WITH_TIMEOUT(!owned(bus), 10000);
 }
