@@ -57,11 +57,17 @@ QByteArray FakeSysfs::read(const QString &supply, const QByteArray &attribute) c
 
 QMap<QString, QByteArray> FakeSysfs::snapshot(const QString &extra) const
 {
+    return snapshotOf({root(), extra});
+}
+
+QMap<QString, QByteArray> FakeSysfs::snapshotOf(const QStringList &roots)
+{
     QMap<QString, QByteArray> files;
-    for (const QString &top : {root(), extra}) {
+    for (const QString &top : roots) {
         if (top.isEmpty())
             continue;
-        QDirIterator it(top, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        QDirIterator it(top, QDir::Files | QDir::Hidden | QDir::System,
+                        QDirIterator::Subdirectories);
         while (it.hasNext()) {
             QFile file(it.next());
             files.insert(file.fileName(),
@@ -69,4 +75,12 @@ QMap<QString, QByteArray> FakeSysfs::snapshot(const QString &extra) const
         }
     }
     return files;
+}
+
+void FakeSysfs::writeFile(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(content);
 }

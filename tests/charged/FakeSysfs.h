@@ -27,6 +27,11 @@ public:
     // Every file below the root (and `extra`) with its content.
     QMap<QString, QByteArray> snapshot(const QString &extra = QString()) const;
 
+    // Every file below `roots` (empty ones skipped) with its first 4 KiB.
+    static QMap<QString, QByteArray> snapshotOf(const QStringList &roots);
+    // Writes `content` to `path`, making its folders.
+    static void writeFile(const QString &path, const QByteArray &content);
+
 private:
     QTemporaryDir m_dir;
 };

@@ -103,6 +103,8 @@ private:
     void allow(bool allowed);
     void keepState(int limit, bool suspended);
     void startService();
+    // One battery, the adapter plugged in, the service started and holding `limit`.
+    bool holding(uchar limit);
     QByteArray threshold(const QString &battery = QStringLiteral("BAT0")) const
     {
         return m_sysfs->read(battery, "charge_control_end_threshold");
@@ -126,10 +128,10 @@ void TestChargedService::initTestCase()
     m_bus = std::make_unique<PrivateBus>();
     QVERIFY2(m_bus->start(), "dbus-daemon did not start");
     QVERIFY2(m_bus->startMock(m_polkit, QStringLiteral("polkitd"),
-                                     QStringLiteral("org.freedesktop.PolicyKit1")),
+                              QStringLiteral("org.freedesktop.PolicyKit1")),
              "python3-dbusmock's polkitd did not come up");
     QVERIFY2(m_bus->startMock(m_logind, QStringLiteral("logind"),
-                                     QStringLiteral("org.freedesktop.login1")),
+                              QStringLiteral("org.freedesktop.login1")),
              "python3-dbusmock's logind did not come up");
 }
 
@@ -178,6 +180,15 @@ void TestChargedService::keepState(int limit, bool suspended)
 void TestChargedService::startService()
 {
     QVERIFY(m_service->start());
+}
+
+bool TestChargedService::holding(uchar limit)
+{
+    m_sysfs->addBattery();
+    m_sysfs->addAdapter(true);
+    return m_service->start() &&
+           m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(limit)}).type() ==
+               QDBusMessage::ReplyMessage;
 }
 
 void TestChargedService::refusedCallsChangeNothing_data()
@@ -529,11 +540,7 @@ void TestChargedService::restoredAfterRestart()
     QFETCH(QByteArray, threshold);
     QFETCH(int, answeredLimit);
 
-    m_sysfs->addBattery();
-    m_sysfs->addAdapter(true);
-    startService();
-    QCOMPARE(m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))}).type(),
-             QDBusMessage::ReplyMessage);
+    QVERIFY(holding(80));
     if (command == u"SuspendUntilUnplugged")
         QCOMPARE(m_service->call(command).type(), QDBusMessage::ReplyMessage);
 
@@ -550,11 +557,7 @@ void TestChargedService::restoredAfterRestart()
 
 void TestChargedService::reappliedAfterDriverReset()
 {
-    m_sysfs->addBattery();
-    m_sysfs->addAdapter(true);
-    startService();
-    QCOMPARE(m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))}).type(),
-             QDBusMessage::ReplyMessage);
+    QVERIFY(holding(80));
     QTest::qWait(200);
 
     m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
@@ -564,11 +567,7 @@ void TestChargedService::reappliedAfterDriverReset()
 
 void TestChargedService::adoptsWhatTheDriverKeeps()
 {
-    m_sysfs->addBattery();
-    m_sysfs->addAdapter(true);
-    startService();
-    QCOMPARE(m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(85))}).type(),
-             QDBusMessage::ReplyMessage);
+    QVERIFY(holding(85));
     QCOMPARE(threshold(), QByteArray("85"));
 
     // Firmware that keeps only multiples of ten rounds the value down.
@@ -613,11 +612,7 @@ void TestChargedService::tamperedStateInjectsNothing()
 
 void TestChargedService::reappliedAfterResume()
 {
-    m_sysfs->addBattery();
-    m_sysfs->addAdapter(true);
-    startService();
-    QCOMPARE(m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))}).type(),
-             QDBusMessage::ReplyMessage);
+    QVERIFY(holding(80));
     QTest::qWait(200);
 
     // Two resets in a row look like a fight with another program: the

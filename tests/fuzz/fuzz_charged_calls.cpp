@@ -8,6 +8,7 @@
 #include "PolkitAuthority.h"
 #include "StateStore.h"
 #include "charge1adaptor.h"
+#include "charged/FakeSysfs.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -26,25 +27,6 @@ namespace
 {
 const QString Name = QStringLiteral("org.voltquill.Charge1");
 const QString Path = QStringLiteral("/org/voltquill/Charge1");
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(content);
-}
-
-QMap<QString, QByteArray> snapshot(const QString &root)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile file(it.next());
-        files.insert(file.fileName(), file.open(QIODevice::ReadOnly) ? file.readAll() : "?");
-    }
-    return files;
-}
 
 // Reads the input byte by byte; zeros once it is used up.
 class Input
@@ -147,14 +129,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString start = battery + QStringLiteral("charge_control_start_threshold");
     const QString online = sysfs.filePath(QStringLiteral("class/power_supply/AC/online"));
     const QString stateFile = state.filePath(QStringLiteral("state.json"));
-    writeFile(battery + QStringLiteral("type"), "Battery\n");
-    writeFile(end, "100\n");
-    writeFile(start, "95\n");
-    writeFile(sysfs.filePath(QStringLiteral("class/power_supply/AC/type")), "Mains\n");
-    writeFile(online, "1\n");
+    FakeSysfs::writeFile(battery + QStringLiteral("type"), "Battery\n");
+    FakeSysfs::writeFile(end, "100\n");
+    FakeSysfs::writeFile(start, "95\n");
+    FakeSysfs::writeFile(sysfs.filePath(QStringLiteral("class/power_supply/AC/type")), "Mains\n");
+    FakeSysfs::writeFile(online, "1\n");
     // Files beside the attributes the service owns, which it must never touch.
-    writeFile(battery + QStringLiteral("capacity"), "60\n");
-    writeFile(sysfs.filePath(QStringLiteral("class/power_supply/BAT0/../../../secret")), "keep\n");
+    FakeSysfs::writeFile(battery + QStringLiteral("capacity"), "60\n");
+    FakeSysfs::writeFile(sysfs.filePath(QStringLiteral("class/power_supply/BAT0/../../../secret")),
+                         "keep\n");
     if (in.byte() & 1)
         QDir().mkpath(sysfs.filePath(QStringLiteral("module/lg_laptop")));
 
@@ -168,7 +151,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         qFatal("object not registered");
 
     const QList<int> offered = batteries.availableLimits();
-    auto expected = snapshot(sysfs.path());
+    auto expected = FakeSysfs::snapshotOf({sysfs.path()});
     const auto whole = expected;
     const auto owned = [&](QMap<QString, QByteArray> files) {
         files.remove(end);
@@ -182,14 +165,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             // The outside world: a driver writes, the adapter comes and goes, a resume.
             const uint8_t what = in.byte();
             if (what % 3 == 0)
-                writeFile(end, QByteArray::number(in.byte() % 101) + '\n');
+                FakeSysfs::writeFile(end, QByteArray::number(in.byte() % 101) + '\n');
             else if (what % 3 == 1)
-                writeFile(online, (in.byte() & 1) ? "1\n" : "0\n");
+                FakeSysfs::writeFile(online, (in.byte() & 1) ? "1\n" : "0\n");
             if (what % 3 == 2)
                 service.prepareForSleep(false);
             else
                 service.suppliesChanged();
-            expected = snapshot(sysfs.path());
+            expected = FakeSysfs::snapshotOf({sysfs.path()});
             continue;
         }
         static const char *const methods[] = {"IsSupported",
@@ -216,7 +199,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             call << argument(in);
         w.client.call(call, QDBus::BlockWithGui, 5000);
 
-        const auto now = snapshot(sysfs.path());
+        const auto now = FakeSysfs::snapshotOf({sysfs.path()});
         if (denied && now != whole)
             __builtin_trap(); // a refused caller changed something
         if (denied && QFile::exists(stateFile))

@@ -5,6 +5,7 @@
 #include "BatteryControl.h"
 #include "ChargeService.h"
 #include "StateStore.h"
+#include "charged/FakeSysfs.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -13,28 +14,6 @@
 #include <QFile>
 #include <QMap>
 #include <QTemporaryDir>
-
-namespace
-{
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(content);
-}
-
-QMap<QString, QByteArray> snapshot(const QString &root)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile file(it.next());
-        files.insert(file.fileName(), file.open(QIODevice::ReadOnly) ? file.readAll() : "?");
-    }
-    return files;
-}
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -52,15 +31,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString battery = sysfs.filePath(QStringLiteral("class/power_supply/BAT0/"));
     const QString end = battery + QStringLiteral("charge_control_end_threshold");
     const QString start = battery + QStringLiteral("charge_control_start_threshold");
-    writeFile(battery + QStringLiteral("type"), "Battery\n");
-    writeFile(end, part(1));
+    FakeSysfs::writeFile(battery + QStringLiteral("type"), "Battery\n");
+    FakeSysfs::writeFile(end, part(1));
     if (parts.size() > 2)
-        writeFile(start, part(2));
-    writeFile(sysfs.filePath(QStringLiteral("class/power_supply/AC/type")), "Mains\n");
-    writeFile(sysfs.filePath(QStringLiteral("class/power_supply/AC/online")), part(3));
+        FakeSysfs::writeFile(start, part(2));
+    FakeSysfs::writeFile(sysfs.filePath(QStringLiteral("class/power_supply/AC/type")), "Mains\n");
+    FakeSysfs::writeFile(sysfs.filePath(QStringLiteral("class/power_supply/AC/online")), part(3));
     if (!part(4).isEmpty() && (part(4).at(0) & 1))
         QDir().mkpath(sysfs.filePath(QStringLiteral("module/lg_laptop")));
-    writeFile(state.filePath(QStringLiteral("state.json")), part(0));
+    FakeSysfs::writeFile(state.filePath(QStringLiteral("state.json")), part(0));
 
     BatteryControl batteries(sysfs.path());
     // The threshold as the whole attribute says it, never a part of it.
@@ -80,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             __builtin_trap();
     }
 
-    auto before = snapshot(sysfs.path());
+    auto before = FakeSysfs::snapshotOf({sysfs.path()});
     before.remove(end);
     before.remove(start);
     const QByteArray endBefore = QFile::exists(end) ? part(1) : QByteArray();
@@ -89,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     service.start();
 
     // Only the two thresholds may change, and the end only to an offered limit.
-    auto after = snapshot(sysfs.path());
+    auto after = FakeSysfs::snapshotOf({sysfs.path()});
     const QByteArray endAfter = after.take(end);
     after.remove(start);
     if (after != before)
