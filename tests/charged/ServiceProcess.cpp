@@ -65,6 +65,15 @@ bool ServiceProcess::makeActivatable(PrivateBus &bus, const QString &serviceDir,
     return true;
 }
 
+QString ServiceProcess::endDescription() const
+{
+    if (isRunning())
+        return QStringLiteral("still running");
+    return m_process.exitStatus() == QProcess::CrashExit
+               ? QStringLiteral("crashed (%1)").arg(m_process.errorString())
+               : QStringLiteral("exited with %1").arg(m_process.exitCode());
+}
+
 void ServiceProcess::stop()
 {
     if (m_process.state() == QProcess::NotRunning)

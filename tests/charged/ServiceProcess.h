@@ -25,6 +25,9 @@ public:
     void stop();
     void kill();
     qint64 pid() const { return m_process.processId(); }
+    bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
+    // How the process ended, for a failure message.
+    QString endDescription() const;
 
     // One call to org.voltquill.Charge1; the reply or the error message.
     QDBusMessage call(const QString &method, const QVariantList &arguments = {}) const;
