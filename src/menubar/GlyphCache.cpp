@@ -138,8 +138,10 @@ void GlyphCache::load()
     m_loaded = true;
     if (m_file.isEmpty())
         return;
+    // Not a pipe or device planted there: opening one could block the start.
+    const QFileInfo info(m_file);
     QFile file(m_file);
-    if (file.size() > maxFileSize || !file.open(QIODevice::ReadOnly))
+    if (!info.isFile() || info.size() > maxFileSize || !file.open(QIODevice::ReadOnly))
         return;
     const QJsonObject root = QJsonDocument::fromJson(file.read(maxFileSize)).object();
     if (root.value(QStringLiteral("version")).toInt() != formatVersion ||

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace
 {
@@ -50,6 +51,7 @@ private Q_SLOTS:
     void characterOutsideAlphabet();
     void damagedFile_data();
     void damagedFile();
+    void notAFile();
     void unwritablePlace();
 
 private:
@@ -162,6 +164,16 @@ void TestGlyphCache::damagedFile()
     GlyphCache reread(path, setup);
     button(42, 0, &reread);
     QCOMPARE(reread.fontLookups(), 0);
+}
+
+void TestGlyphCache::notAFile()
+{
+    // A pipe in its place would block a reader until someone writes to it.
+    const QString path = file(QStringLiteral("pipe.json"));
+    QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    GlyphCache glyphs(path, setup);
+    QVERIFY(largestDifference(button(42, 0, &glyphs), button(42, 0, nullptr)) <= 2);
+    QCOMPARE(glyphs.fontLookups(), 1);
 }
 
 void TestGlyphCache::unwritablePlace()
