@@ -5,7 +5,8 @@
 
 #include <cmath>
 
-namespace {
+namespace
+{
 // µWh and µV both appear; mAh = µWh / µV × 1000.
 std::optional<qint64> milliampHours(const PowerSupply &battery, const char *charge,
                                     const char *energy)
@@ -44,8 +45,10 @@ std::optional<qint64> minutes(const PowerSupply &battery, bool charging)
     if (!now || !rate || *rate == 0)
         return std::nullopt;
     const double r = std::fabs(static_cast<double>(*rate)); // the sign varies by driver
-    const double left = charging ? (full ? static_cast<double>(*full - *now) : -1.0)
-                                 : static_cast<double>(*now);
+    // In doubles: a driver's garbage must not overflow the subtraction.
+    const double left = charging
+                            ? (full ? static_cast<double>(*full) - static_cast<double>(*now) : -1.0)
+                            : static_cast<double>(*now);
     if (left < 0)
         return std::nullopt;
     return static_cast<qint64>(std::llround(left / r * 60.0));
@@ -95,7 +98,7 @@ std::optional<QVariantMap> SysfsBatteryRegistry::copyProperties() const
     std::optional<qint64> capacity = battery->number("capacity");
     if (!capacity) { // some ACPI batteries give no capacity attribute
         const auto now = battery->number("energy_now") ? battery->number("energy_now")
-                                                        : battery->number("charge_now");
+                                                       : battery->number("charge_now");
         const auto full = battery->number("energy_full") ? battery->number("energy_full")
                                                          : battery->number("charge_full");
         if (now && full && *full > 0)
@@ -111,7 +114,9 @@ std::optional<QVariantMap> SysfsBatteryRegistry::copyProperties() const
         p.insert(QStringLiteral("CycleCount"), cycles);
     put(p, "DesignCapacity", milliampHours(*battery, "charge_full_design", "energy_full_design"));
     put(p, "NominalChargeCapacity", milliampHours(*battery, "charge_full", "energy_full"));
-    if (const auto temp = battery->number("temp"))
+    // Tenths of a degree. Beyond ±200 °C the sensor is broken: no reading
+    // (and no overflow when scaling a driver's garbage).
+    if (const auto temp = battery->number("temp"); temp && std::abs(*temp) <= 2000)
         p.insert(QStringLiteral("Temperature"), *temp * 10);
     if (watts > 0)
         p.insert(QStringLiteral("AdapterDetails"), QVariantMap{{QStringLiteral("Watts"), watts}});

@@ -146,6 +146,9 @@ private Q_SLOTS:
         QTest::newRow("voltage zero") << "voltage_min_design" << "0";
         QTest::newRow("negative power") << "power_now" << "-10260000";
         QTest::newRow("huge energy") << "energy_full" << "9223372036854775807";
+        QTest::newRow("energy below any battery") << "energy_full" << "-9223372036854775807";
+        QTest::newRow("huge temperature") << "temp" << "9223372036854775807";
+        QTest::newRow("temperature below any battery") << "temp" << "-9223372036854775807";
     }
 
     void brokenAttributesFallBack()
@@ -158,7 +161,9 @@ private Q_SLOTS:
         const BatteryInfo b = readTree(tree);
         QVERIFY(b.hasBattery);
         QVERIFY(b.healthPercent <= 100);
-        if (value.startsWith(QLatin1Char('-')))
+        if (attribute == u"temp")
+            QCOMPARE(b.temperatureC, 0.0); // no reading rather than a wrapped one
+        else if (attribute == u"power_now" && value.startsWith(QLatin1Char('-')))
             QCOMPARE(b.minutesRemaining, std::optional<qint64>(192)); // sign is driver-specific
     }
 
