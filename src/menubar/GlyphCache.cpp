@@ -94,11 +94,12 @@ const QString &GlyphCache::alphabet()
 
 QPainterPath GlyphCache::textPath(const QFont &font, const QString &text)
 {
+    const Face &face = faceFor(font, text);
     QPainterPath out;
     out.setFillRule(Qt::WindingFill);
     qreal x = 0;
     for (const QChar c : text) {
-        const Glyph &g = glyph(font, c);
+        const Glyph &g = face[c];
         out.addPath(g.path.translated(x, 0));
         x += g.advance;
     }
@@ -107,30 +108,31 @@ QPainterPath GlyphCache::textPath(const QFont &font, const QString &text)
 
 qreal GlyphCache::advance(const QFont &font, const QString &text)
 {
+    const Face &face = faceFor(font, text);
     qreal width = 0;
     for (const QChar c : text)
-        width += glyph(font, c).advance;
+        width += face[c].advance;
     return width;
 }
 
-const GlyphCache::Glyph &GlyphCache::glyph(const QFont &font, QChar c)
+const GlyphCache::Face &GlyphCache::faceFor(const QFont &font, const QString &text)
 {
     if (!m_loaded)
         load();
     Face &face = m_faces[font.key()];
-    auto it = face.constFind(c);
-    if (it != face.constEnd())
-        return *it;
+    QString missing;
+    for (const QChar c : text)
+        if (!face.contains(c) && !missing.contains(c))
+            missing.append(c);
+    if (missing.isEmpty())
+        return face;
+    // The font is loaded now anyway: take the whole alphabet with it.
     ++m_fontLookups;
-    QString wanted = alphabet();
-    if (!wanted.contains(c))
-        wanted.append(c);
-    for (const QChar w : std::as_const(wanted)) {
-        if (!face.contains(w))
-            face.insert(w, {MenuIconFont::advance(font, w), MenuIconFont::textPath(font, w)});
-    }
+    for (const QChar c : alphabet() + missing)
+        if (!face.contains(c))
+            face.insert(c, {MenuIconFont::advance(font, c), MenuIconFont::textPath(font, c)});
     save();
-    return *face.constFind(c);
+    return face;
 }
 
 void GlyphCache::load()

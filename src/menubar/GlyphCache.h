@@ -35,7 +35,8 @@ private:
     };
     using Face = QHash<QChar, Glyph>;
 
-    const Glyph &glyph(const QFont &font, QChar c);
+    // The face of `font`, holding every character of `text`.
+    const Face &faceFor(const QFont &font, const QString &text);
     void load();
     void save() const;
 
