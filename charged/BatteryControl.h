@@ -1,15 +1,19 @@
 #pragma once
 
+#include "LaptopFamily.h"
 #include "platform/PowerSupply.h"
 
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <optional>
 
-// The batteries whose end-of-charge threshold the service owns, and the
-// adapters whose going offline ends a suspension. Writes go only to the
-// threshold attributes found by the last rescan().
+class StateStore;
+
+// The charge thresholds the service owns, the family of the laptop that
+// decides their rules, and the adapters whose going offline ends a
+// suspension. Writes go only to the attributes found by the last rescan().
 class BatteryControl
 {
 public:
@@ -17,12 +21,13 @@ public:
 
     void rescan();
 
-    bool isSupported() const { return !m_batteries.isEmpty(); }
+    bool isSupported() const { return !m_controls.isEmpty(); }
     // Ascending; the last is always 100.
     const QList<int> &availableLimits() const { return m_limits; }
-    // The end threshold of the first battery, as the driver reports it.
+    // The end threshold in force on the first battery, as the driver reports
+    // it: 100 when the thresholds do not act (the mode they need is off).
     std::optional<int> endThreshold() const;
-    // Some battery's end threshold is not `target`.
+    // Some battery's end threshold in force is not `target`.
     bool differsFrom(int target) const;
     bool adapterOnline() const;
 
@@ -31,24 +36,47 @@ public:
         int accepted = 100; // read back from the first battery
         QString failure;
     };
-    // Sets every battery's end threshold to `target`, lowering a start
-    // threshold that would not stay below it first.
+    // Sets every battery's end threshold to `target`, keeping the start valid
+    // for the family and switching the charge mode the thresholds need on
+    // (below 100) or back to the one found (at 100).
     Outcome apply(int target);
 
     // What a file watcher needs to see (moved sysfs root only).
     QStringList watchedFiles() const;
     QStringList watchedDirectories() const;
 
+    // Takes the modes found before a limit was set from `store` and keeps
+    // them there, so the mode is switched back also after a restart.
+    void keepModesIn(const StateStore &store);
+
+    // What was found, for --check.
+    const LaptopFamily &family() const { return *m_family; }
+    QStringList batteryNames() const;
+    // The threshold attributes, relative to class/power_supply (or the root).
+    QStringList attributes() const;
+    // A known family's driver is loaded but offers no thresholds here.
+    const LaptopFamily *silentFamily() const { return m_silent; }
+
 private:
-    struct Battery {
-        PowerSupply supply;
-        const char *end;
-        const char *start; // nullptr: the driver has none
+    struct Control {
+        QString label; // the supply (or device) the attributes belong to
+        QString end;   // absolute paths; empty: none
+        QString start;
+        QString mode;
     };
-    std::optional<QString> applyTo(const Battery &battery, int target);
+    QList<Control> controlsFor(const LaptopFamily &family) const;
+    std::optional<int> endInForce(const Control &control) const;
+    std::optional<QString> applyTo(const Control &control, int target);
+    std::optional<QString> switchMode(const Control &control, int target);
+    QString relative(const QString &path) const;
 
     QString m_sysfsRoot;
-    QList<Battery> m_batteries;
+    QList<PowerSupply> m_batteries;
     QList<PowerSupply> m_adapters;
+    const LaptopFamily *m_family;
+    const LaptopFamily *m_silent = nullptr;
+    QList<Control> m_controls;
     QList<int> m_limits;
+    const StateStore *m_store = nullptr;
+    QMap<QString, QString> m_modesFound; // label → mode
 };

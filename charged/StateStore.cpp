@@ -20,15 +20,27 @@ QString StateStore::filePath() const
     return m_directory + QStringLiteral("/state.json");
 }
 
-std::optional<ChargeState> StateStore::load(const QList<int> &offered) const
+QJsonObject StateStore::read() const
 {
     QFile file(filePath());
     if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(file.read(4096)).object();
+}
+
+bool StateStore::write(const QJsonObject &object) const
+{
+    if (!QDir().mkpath(m_directory))
+        return false;
+    return AtomicFile::write(filePath(),
+                             QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
+}
+
+std::optional<ChargeState> StateStore::load(const QList<int> &offered) const
+{
+    const QJsonObject object = read();
+    if (object.isEmpty())
         return std::nullopt;
-    const QJsonDocument document = QJsonDocument::fromJson(file.read(4096));
-    if (!document.isObject())
-        return std::nullopt;
-    const QJsonObject object = document.object();
     const QJsonValue limit = object.value(QStringLiteral("limit"));
     const QJsonValue suspended = object.value(QStringLiteral("suspended"));
     if (!limit.isDouble() || !suspended.isBool())
@@ -46,10 +58,33 @@ std::optional<ChargeState> StateStore::load(const QList<int> &offered) const
 
 bool StateStore::save(const ChargeState &state) const
 {
-    if (!QDir().mkpath(m_directory))
-        return false;
-    const QJsonObject object{{QStringLiteral("limit"), state.limit},
-                             {QStringLiteral("suspended"), state.suspended}};
-    return AtomicFile::write(filePath(),
-                             QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
+    QJsonObject object{{QStringLiteral("limit"), state.limit},
+                       {QStringLiteral("suspended"), state.suspended}};
+    const QJsonValue modes = read().value(QStringLiteral("modes"));
+    if (modes.isObject() && !modes.toObject().isEmpty())
+        object.insert(QStringLiteral("modes"), modes);
+    return write(object);
+}
+
+QMap<QString, QString> StateStore::loadModes() const
+{
+    QMap<QString, QString> modes;
+    const QJsonObject stored = read().value(QStringLiteral("modes")).toObject();
+    for (auto it = stored.begin(); it != stored.end(); ++it)
+        if (it.value().isString())
+            modes.insert(it.key(), it.value().toString());
+    return modes;
+}
+
+bool StateStore::saveModes(const QMap<QString, QString> &modes) const
+{
+    QJsonObject object = read();
+    QJsonObject stored;
+    for (auto it = modes.begin(); it != modes.end(); ++it)
+        stored.insert(it.key(), it.value());
+    if (stored.isEmpty())
+        object.remove(QStringLiteral("modes"));
+    else
+        object.insert(QStringLiteral("modes"), stored);
+    return write(object);
 }

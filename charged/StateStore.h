@@ -3,7 +3,9 @@
 #include "ChargeState.h"
 
 #include <QList>
+#include <QMap>
 #include <QString>
+#include <QJsonObject>
 #include <optional>
 
 // The service's state file, state.json in VOLTQUILL_STATE_DIR
@@ -18,10 +20,20 @@ public:
     // The kept state; nothing when the file is missing, unreadable or holds a
     // limit the hardware does not offer (a hand-edited file injects nothing).
     std::optional<ChargeState> load(const QList<int> &offered) const;
+    // Keeps the modes found beside the state.
     bool save(const ChargeState &state) const;
+
+    // The charge modes found on the batteries before a limit switched them
+    // (supply name → mode), to be switched back when the limit goes. A file
+    // without them (older versions) holds none.
+    QMap<QString, QString> loadModes() const;
+    bool saveModes(const QMap<QString, QString> &modes) const;
 
     QString filePath() const;
 
 private:
+    QJsonObject read() const;
+    bool write(const QJsonObject &object) const;
+
     QString m_directory;
 };

@@ -1,6 +1,7 @@
 // voltquill-charged: the charge service on the system bus (or, for demos and
 // tests, the session bus with VOLTQUILL_CHARGE_BUS=session).
 #include "BatteryControl.h"
+#include "ChargeCheck.h"
 #include "ChargeService.h"
 #include "PolkitAuthority.h"
 #include "StateStore.h"
@@ -33,7 +34,13 @@ int main(int argc, char *argv[])
                        "Aufwachen; jeder Start setzt das Limit wieder."),
         QStringLiteral("SEKUNDEN"));
     parser.addOption(idleOption);
+    const QCommandLineOption checkOption(
+        QStringLiteral("check"), QStringLiteral("Prüft ohne Root und ohne Bus, ob dieser Laptop "
+                                                "ein Ladelimit halten kann, und endet."));
+    parser.addOption(checkOption);
     parser.process(app);
+    if (parser.isSet(checkOption))
+        return ChargeCheck::run();
 
     const bool sessionBus = qEnvironmentVariable("VOLTQUILL_CHARGE_BUS") == u"session";
     QDBusConnection bus = sessionBus ? QDBusConnection::sessionBus() : QDBusConnection::systemBus();
@@ -45,6 +52,7 @@ int main(int argc, char *argv[])
     const QString sysfsRoot = SysfsPaths::sysfsRoot();
     BatteryControl batteries(sysfsRoot);
     const StateStore store(StateStore::defaultDirectory());
+    batteries.keepModesIn(store);
     PolkitAuthority authority(bus);
     ChargeService service(batteries, store, sessionBus ? nullptr : &authority, bus);
     new Charge1Adaptor(&service);
