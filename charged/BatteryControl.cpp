@@ -181,7 +181,11 @@ QList<BatteryControl::Control> BatteryControl::controlsFor(const LaptopFamily &f
     }
     case LaptopFamily::Place::Platform: {
         const QString path = m_sysfsRoot + QLatin1Char('/') + family.platformFile;
-        if (!m_batteries.isEmpty() && QFileInfo(path).isFile() && insideRoot(path, m_sysfsRoot))
+        // The folder must be the root's; the file itself is written without
+        // following links.
+        const QFileInfo file(path);
+        if (!m_batteries.isEmpty() && file.exists() && !file.isDir() &&
+            insideRoot(file.path(), m_sysfsRoot))
             controls.append({family.platformFile.section(QLatin1Char('/'), -2, -2), path, {}, {}});
         break;
     }
