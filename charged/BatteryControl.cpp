@@ -133,8 +133,7 @@ void BatteryControl::rescan()
     }
     if (!m_family) {
         m_controls = controlsFor(LaptopFamily::generic());
-        const bool legacy =
-            !m_controls.isEmpty() && m_controls.first().end.endsWith(LegacyEndName);
+        const bool legacy = !m_controls.isEmpty() && m_controls.first().end.endsWith(LegacyEndName);
         m_family = legacy ? &LaptopFamily::legacy() : &LaptopFamily::generic();
     }
     // The charger that holds the thresholds is no adapter to watch.
@@ -173,8 +172,8 @@ QList<BatteryControl::Control> BatteryControl::controlsFor(const LaptopFamily &f
             add(battery.name(), battery.path());
         break;
     case LaptopFamily::Place::Supply: {
-        const QString folder = SysfsPaths::powerSupplyDir(m_sysfsRoot) + QLatin1Char('/') +
-                               family.supply;
+        const QString folder =
+            SysfsPaths::powerSupplyDir(m_sysfsRoot) + QLatin1Char('/') + family.supply;
         if (!m_batteries.isEmpty() && insideRoot(folder, m_sysfsRoot))
             add(family.supply, folder);
         break;

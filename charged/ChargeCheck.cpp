@@ -95,10 +95,9 @@ QString ChargeCheck::report() const
 int ChargeCheck::run()
 {
     const BatteryControl batteries(SysfsPaths::sysfsRoot());
-    const ChargeCheck check(batteries,
-                            ThresholdWriters::find(ThresholdWriters::configRoot(),
-                                                   batteries.batteryNames(),
-                                                   QDBusConnection::systemBus()));
+    const ChargeCheck check(batteries, ThresholdWriters::find(ThresholdWriters::configRoot(),
+                                                              batteries.batteryNames(),
+                                                              QDBusConnection::systemBus()));
     QTextStream(stdout) << check.report();
     return check.canKeepLimit() ? 0 : 1;
 }

@@ -2,10 +2,10 @@
 
 #include "ChargeState.h"
 
+#include <QJsonObject>
 #include <QList>
 #include <QMap>
 #include <QString>
-#include <QJsonObject>
 #include <optional>
 
 // The service's state file, state.json in VOLTQUILL_STATE_DIR

@@ -3,10 +3,22 @@
 #include "platform/PowerSupply.h"
 #include "platform/SysfsPaths.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace
 {
+// The voltage energy is divided by: the design minimum, else what the driver
+// gives, else 10 V.
+qint64 microvolts(const PowerSupply &battery)
+{
+    for (const char *voltage : {"voltage_min_design", "voltage_max_design", "voltage_now"})
+        if (const qint64 uV = battery.number(voltage).value_or(0); uV > 0)
+            return uV;
+    return 10'000'000;
+}
+
 // µWh and µV both appear; mAh = µWh / µV × 1000.
 std::optional<qint64> milliampHours(const PowerSupply &battery, const char *charge,
                                     const char *energy)
@@ -16,15 +28,8 @@ std::optional<qint64> milliampHours(const PowerSupply &battery, const char *char
     const auto uWh = battery.number(energy);
     if (!uWh)
         return std::nullopt;
-    qint64 uV = 0;
-    for (const char *voltage : {"voltage_min_design", "voltage_max_design", "voltage_now"}) {
-        uV = battery.number(voltage).value_or(0);
-        if (uV > 0)
-            break;
-    }
-    if (uV <= 0)
-        uV = 10'000'000; // 10 V, when the driver gives no voltage at all
-    return static_cast<qint64>(std::llround(static_cast<double>(*uWh) / uV * 1000.0));
+    return static_cast<qint64>(std::llround(static_cast<double>(*uWh) /
+                                            static_cast<double>(microvolts(battery)) * 1000.0));
 }
 
 // Minutes until full or empty: the driver's own estimate, else from the rate.
@@ -61,6 +66,139 @@ void put(QVariantMap &table, const char *key, const std::optional<qint64> &value
 }
 } // namespace
 
+namespace
+{
+// One battery's table, as if it were the only one.
+QVariantMap tableOf(const PowerSupply &battery, bool external, qint64 watts)
+{
+    QVariantMap p;
+    const QByteArray status = battery.text("status").value_or(QByteArray());
+    const bool charging = status == "Charging";
+    std::optional<qint64> capacity = battery.number("capacity");
+    if (!capacity) { // some ACPI batteries give no capacity attribute
+        const auto now = battery.number("energy_now") ? battery.number("energy_now")
+                                                      : battery.number("charge_now");
+        const auto full = battery.number("energy_full") ? battery.number("energy_full")
+                                                        : battery.number("charge_full");
+        if (now && full && *full > 0)
+            capacity = static_cast<qint64>(std::llround(100.0 * *now / *full));
+    }
+    put(p, "CurrentCapacity", capacity);
+    p.insert(QStringLiteral("IsCharging"), charging);
+    p.insert(QStringLiteral("FullyCharged"), status == "Full");
+    // A charging battery has power from somewhere, whatever the adapters say.
+    p.insert(QStringLiteral("ExternalConnected"), external || charging);
+    const qint64 cycles = battery.number("cycle_count").value_or(0);
+    if (cycles > 0)
+        p.insert(QStringLiteral("CycleCount"), cycles);
+    put(p, "DesignCapacity", milliampHours(battery, "charge_full_design", "energy_full_design"));
+    put(p, "NominalChargeCapacity", milliampHours(battery, "charge_full", "energy_full"));
+    // Tenths of a degree. Beyond ±200 °C the sensor is broken: no reading
+    // (and no overflow when scaling a driver's garbage).
+    if (const auto temp = battery.number("temp"); temp && std::abs(*temp) <= 2000)
+        p.insert(QStringLiteral("Temperature"), *temp * 10);
+    if (watts > 0)
+        p.insert(QStringLiteral("AdapterDetails"), QVariantMap{{QStringLiteral("Watts"), watts}});
+    put(p, charging ? "AvgTimeToFull" : "AvgTimeToEmpty", minutes(battery, charging));
+    return p;
+}
+
+// What a battery holds, can hold and moves, in mAh and mA, so batteries
+// that report energy and batteries that report charge add up.
+struct Amounts {
+    double now = 0;
+    double full = 0;
+    double rate = 0;
+};
+
+std::optional<Amounts> amountsOf(const PowerSupply &battery)
+{
+    const auto now = milliampHours(battery, "charge_now", "energy_now");
+    const auto full = milliampHours(battery, "charge_full", "energy_full");
+    if (!now || !full || *full <= 0 || *now < 0 || *now > 2 * *full)
+        return std::nullopt;
+    Amounts a{static_cast<double>(*now), static_cast<double>(*full), 0};
+    if (const auto uA = battery.number("current_now"))
+        a.rate = std::fabs(static_cast<double>(*uA)) / 1000.0;
+    else if (const auto uW = battery.number("power_now"))
+        a.rate =
+            std::fabs(static_cast<double>(*uW)) / static_cast<double>(microvolts(battery)) * 1000.0;
+    return a;
+}
+
+// Two batteries as the desktop shows them: one percentage over both, the
+// capacities summed, the worse cycle count and temperature, one estimate.
+QVariantMap combined(const QList<QVariantMap> &tables, const QList<std::optional<Amounts>> &amounts)
+{
+    QVariantMap p = tables.first();
+    const auto any = [&](const char *key) {
+        return std::any_of(tables.begin(), tables.end(), [&](const QVariantMap &t) {
+            return t.value(QLatin1String(key)).toBool();
+        });
+    };
+    const auto sum = [&](const char *key) {
+        std::optional<qint64> total;
+        for (const QVariantMap &t : tables)
+            if (t.contains(QLatin1String(key)))
+                total = total.value_or(0) + t.value(QLatin1String(key)).toLongLong();
+        return total;
+    };
+    const auto highest = [&](const char *key) {
+        std::optional<qint64> top;
+        for (const QVariantMap &t : tables)
+            if (t.contains(QLatin1String(key)))
+                top = std::max(top.value_or(std::numeric_limits<qint64>::min()),
+                               t.value(QLatin1String(key)).toLongLong());
+        return top;
+    };
+    const bool charging = any("IsCharging");
+    p.insert(QStringLiteral("IsCharging"), charging);
+    p.insert(QStringLiteral("ExternalConnected"), any("ExternalConnected"));
+    p.insert(QStringLiteral("FullyCharged"),
+             std::all_of(tables.begin(), tables.end(), [](const QVariantMap &t) {
+                 return t.value(QStringLiteral("FullyCharged")).toBool();
+             }));
+    for (const char *key : {"CycleCount", "Temperature", "DesignCapacity", "NominalChargeCapacity",
+                            "CurrentCapacity", "AvgTimeToFull", "AvgTimeToEmpty"})
+        p.remove(QLatin1String(key));
+    put(p, "CycleCount", highest("CycleCount"));
+    put(p, "Temperature", highest("Temperature"));
+    put(p, "DesignCapacity", sum("DesignCapacity"));
+    put(p, "NominalChargeCapacity", sum("NominalChargeCapacity"));
+
+    const bool measured =
+        std::all_of(amounts.begin(), amounts.end(),
+                    [](const std::optional<Amounts> &a) { return a.has_value(); });
+    if (measured) {
+        Amounts total;
+        for (const auto &a : amounts) {
+            total.now += a->now;
+            total.full += a->full;
+            total.rate += a->rate;
+        }
+        p.insert(QStringLiteral("CurrentCapacity"),
+                 static_cast<qint64>(std::llround(100.0 * total.now / total.full)));
+        const double left = charging ? total.full - total.now : total.now;
+        if (total.rate > 0 && left >= 0)
+            p.insert(QLatin1String(charging ? "AvgTimeToFull" : "AvgTimeToEmpty"),
+                     static_cast<qint64>(std::llround(left / total.rate * 60.0)));
+    } else {
+        // Without amounts, the mean of the percentages.
+        qint64 percent = 0;
+        int counted = 0;
+        for (const QVariantMap &t : tables)
+            if (t.contains(QStringLiteral("CurrentCapacity"))) {
+                percent += t.value(QStringLiteral("CurrentCapacity")).toLongLong();
+                ++counted;
+            }
+        if (counted > 0)
+            p.insert(QStringLiteral("CurrentCapacity"),
+                     static_cast<qint64>(std::llround(static_cast<double>(percent) / counted)));
+    }
+    return p;
+}
+} // namespace
+
 SysfsBatteryRegistry::SysfsBatteryRegistry(QString sysfsRoot)
     : m_dir(SysfsPaths::powerSupplyDir(sysfsRoot))
 {
@@ -69,13 +207,14 @@ SysfsBatteryRegistry::SysfsBatteryRegistry(QString sysfsRoot)
 std::optional<QVariantMap> SysfsBatteryRegistry::copyProperties() const
 {
     const QList<PowerSupply> supplies = PowerSupply::enumerate(m_dir);
-    const PowerSupply *battery = nullptr;
+    QList<const PowerSupply *> batteries;
     bool external = false;
     qint64 watts = 0;
     for (const PowerSupply &supply : supplies) {
         const QByteArray type = supply.type();
-        if (!battery && supply.isSystemBattery() && supply.text("present").value_or("1") != "0") {
-            battery = &supply;
+        if (supply.isSystemBattery()) {
+            if (supply.text("present").value_or("1") != "0")
+                batteries.append(&supply);
             continue;
         }
         if (supply.isDeviceScope() || !supply.isOnline())
@@ -89,37 +228,16 @@ std::optional<QVariantMap> SysfsBatteryRegistry::copyProperties() const
             watts = std::max<qint64>(watts, static_cast<qint64>(std::llround(w)));
         }
     }
-    if (!battery)
+    if (batteries.isEmpty())
         return std::nullopt;
+    if (batteries.size() == 1)
+        return tableOf(*batteries.first(), external, watts);
 
-    QVariantMap p;
-    const QByteArray status = battery->text("status").value_or(QByteArray());
-    const bool charging = status == "Charging";
-    std::optional<qint64> capacity = battery->number("capacity");
-    if (!capacity) { // some ACPI batteries give no capacity attribute
-        const auto now = battery->number("energy_now") ? battery->number("energy_now")
-                                                       : battery->number("charge_now");
-        const auto full = battery->number("energy_full") ? battery->number("energy_full")
-                                                         : battery->number("charge_full");
-        if (now && full && *full > 0)
-            capacity = static_cast<qint64>(std::llround(100.0 * *now / *full));
+    QList<QVariantMap> tables;
+    QList<std::optional<Amounts>> amounts;
+    for (const PowerSupply *battery : batteries) {
+        tables << tableOf(*battery, external, watts);
+        amounts << amountsOf(*battery);
     }
-    put(p, "CurrentCapacity", capacity);
-    p.insert(QStringLiteral("IsCharging"), charging);
-    p.insert(QStringLiteral("FullyCharged"), status == "Full");
-    // A charging battery has power from somewhere, whatever the adapters say.
-    p.insert(QStringLiteral("ExternalConnected"), external || charging);
-    const qint64 cycles = battery->number("cycle_count").value_or(0);
-    if (cycles > 0)
-        p.insert(QStringLiteral("CycleCount"), cycles);
-    put(p, "DesignCapacity", milliampHours(*battery, "charge_full_design", "energy_full_design"));
-    put(p, "NominalChargeCapacity", milliampHours(*battery, "charge_full", "energy_full"));
-    // Tenths of a degree. Beyond ±200 °C the sensor is broken: no reading
-    // (and no overflow when scaling a driver's garbage).
-    if (const auto temp = battery->number("temp"); temp && std::abs(*temp) <= 2000)
-        p.insert(QStringLiteral("Temperature"), *temp * 10);
-    if (watts > 0)
-        p.insert(QStringLiteral("AdapterDetails"), QVariantMap{{QStringLiteral("Watts"), watts}});
-    put(p, charging ? "AvgTimeToFull" : "AvgTimeToEmpty", minutes(*battery, charging));
-    return p;
+    return combined(tables, amounts);
 }

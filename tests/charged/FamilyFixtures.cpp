@@ -8,10 +8,8 @@ using Attributes = QMap<QByteArray, QByteArray>;
 
 Attributes battery(Attributes extra = {})
 {
-    Attributes attributes{{"type", "Battery"},
-                          {"present", "1"},
-                          {"status", "Charging"},
-                          {"capacity", "60"}};
+    Attributes attributes{
+        {"type", "Battery"}, {"present", "1"}, {"status", "Charging"}, {"capacity", "60"}};
     attributes.insert(extra);
     return attributes;
 }
@@ -19,9 +17,9 @@ Attributes battery(Attributes extra = {})
 
 QStringList FamilyFixtures::families()
 {
-    return {"thinkpad", "dell",      "wilco", "asus",     "huawei", "lg",
-            "toshiba",  "galaxybook", "msi",   "system76", "framework", "apple",
-            "sony",     "generic",   "legacy"};
+    return {"thinkpad",  "dell",    "wilco",      "asus",    "huawei",
+            "lg",        "toshiba", "galaxybook", "msi",     "system76",
+            "framework", "apple",   "sony",       "generic", "legacy"};
 }
 
 void FamilyFixtures::lay(FakeSysfs &sysfs, const QString &family)
@@ -41,9 +39,10 @@ void FamilyFixtures::lay(FakeSysfs &sysfs, const QString &family)
         // sysfs-class-power: charge_types lists the modes, the active one in
         // brackets; the driver registers BAT0 only.
         module("dell_laptop");
-        sysfs.addSupply("BAT0", battery({{"charge_types", "Trickle Fast [Standard] Adaptive Custom"},
-                                         {"charge_control_start_threshold", "50"},
-                                         {"charge_control_end_threshold", "100"}}));
+        sysfs.addSupply("BAT0",
+                        battery({{"charge_types", "Trickle Fast [Standard] Adaptive Custom"},
+                                 {"charge_control_start_threshold", "50"},
+                                 {"charge_control_end_threshold", "100"}}));
     } else if (family == u"wilco") {
         // sysfs-class-power-wilco: the charger supply holds charge_type and
         // the thresholds; the battery is the ACPI one.
@@ -95,8 +94,8 @@ void FamilyFixtures::lay(FakeSysfs &sysfs, const QString &family)
     } else if (family == u"generic") {
         sysfs.addSupply("BAT0", battery(endOnly));
     } else if (family == u"legacy") {
-        sysfs.addSupply("BAT0", battery({{"charge_start_threshold", "96"},
-                                         {"charge_stop_threshold", "100"}}));
+        sysfs.addSupply(
+            "BAT0", battery({{"charge_start_threshold", "96"}, {"charge_stop_threshold", "100"}}));
     }
 }
 

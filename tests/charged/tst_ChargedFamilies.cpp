@@ -126,11 +126,12 @@ void TestChargedFamilies::offeredAndWritten_data()
     QTest::addColumn<QString>("name"); // what --check calls it
     QTest::addColumn<QList<int>>("offered");
     QTest::addColumn<int>("limit");
-    QTest::addColumn<QStringList>("limited"); // the attributes holding `limit`
+    QTest::addColumn<QStringList>("limited");   // the attributes holding `limit`
     QTest::addColumn<QStringList>("unlimited"); // after SetLimit(100)
 
     QTest::newRow("thinkpad: both batteries, start brought below the end")
-        << "thinkpad" << "ThinkPad (thinkpad_acpi)" << Default << 80
+        << "thinkpad"
+        << "ThinkPad (thinkpad_acpi)" << Default << 80
         << QStringList{"BAT0/charge_control_start_threshold=75",
                        "BAT0/charge_control_end_threshold=80",
                        "BAT1/charge_control_start_threshold=75",
@@ -139,68 +140,81 @@ void TestChargedFamilies::offeredAndWritten_data()
                        "BAT1/charge_control_end_threshold=100",
                        "BAT0/charge_control_start_threshold=75"};
     QTest::newRow("dell: Custom switched on, Standard back")
-        << "dell" << "Dell (dell-laptop)" << Default << 80
+        << "dell"
+        << "Dell (dell-laptop)" << Default << 80
         << QStringList{"BAT0/charge_types=Custom", "BAT0/charge_control_start_threshold=50",
                        "BAT0/charge_control_end_threshold=80"}
         << QStringList{"BAT0/charge_types=Standard", "BAT0/charge_control_end_threshold=100"};
     QTest::newRow("wilco: charge_type on the charger supply")
-        << "wilco" << "Chromebook mit Wilco-EC (wilco_charger)" << Default << 80
+        << "wilco"
+        << "Chromebook mit Wilco-EC (wilco_charger)" << Default << 80
         << QStringList{"wilco-charger/charge_type=Custom",
                        "wilco-charger/charge_control_start_threshold=75",
                        "wilco-charger/charge_control_end_threshold=80"}
         << QStringList{"wilco-charger/charge_type=Standard",
                        "wilco-charger/charge_control_end_threshold=100"};
     QTest::newRow("asus: end only, the values firmware keeps")
-        << "asus" << "ASUS (asus-wmi)" << QList<int>{60, 80, 100} << 60
+        << "asus"
+        << "ASUS (asus-wmi)" << QList<int>{60, 80, 100} << 60
         << QStringList{"BAT0/charge_control_end_threshold=60"}
         << QStringList{"BAT0/charge_control_end_threshold=100"};
     QTest::newRow("huawei: start 0 may stay")
-        << "huawei" << "Huawei MateBook (huawei-wmi)" << Default << 70
+        << "huawei"
+        << "Huawei MateBook (huawei-wmi)" << Default << 70
         << QStringList{"BAT0/charge_control_start_threshold=0",
                        "BAT0/charge_control_end_threshold=70"}
         << QStringList{"BAT0/charge_control_end_threshold=100"};
-    QTest::newRow("lg: 80 or 100") << "lg" << "LG gram (lg-laptop)" << QList<int>{80, 100} << 80
+    QTest::newRow("lg: 80 or 100") << "lg"
+                                   << "LG gram (lg-laptop)" << QList<int>{80, 100} << 80
                                    << QStringList{"BAT0/charge_control_end_threshold=80"}
                                    << QStringList{"BAT0/charge_control_end_threshold=100"};
     QTest::newRow("toshiba: 80 or 100, on BAT1")
-        << "toshiba" << "Toshiba/Dynabook (toshiba_acpi)" << QList<int>{80, 100} << 80
+        << "toshiba"
+        << "Toshiba/Dynabook (toshiba_acpi)" << QList<int>{80, 100} << 80
         << QStringList{"BAT1/charge_control_end_threshold=80"}
         << QStringList{"BAT1/charge_control_end_threshold=100"};
     QTest::newRow("galaxybook: end only")
-        << "galaxybook" << "Samsung Galaxy Book (samsung-galaxybook)" << Default << 85
+        << "galaxybook"
+        << "Samsung Galaxy Book (samsung-galaxybook)" << Default << 85
         << QStringList{"BAT1/charge_control_end_threshold=85"}
         << QStringList{"BAT1/charge_control_end_threshold=100"};
     QTest::newRow("msi: the firmware's start is left alone")
-        << "msi" << "MSI (msi-ec)" << Default << 80
+        << "msi"
+        << "MSI (msi-ec)" << Default << 80
         << QStringList{"BAT1/charge_control_end_threshold=80",
                        "BAT1/charge_control_start_threshold=90"}
         << QStringList{"BAT1/charge_control_end_threshold=100"};
-    QTest::newRow("system76") << "system76" << "System76 (system76_acpi)" << Default << 80
+    QTest::newRow("system76") << "system76"
+                              << "System76 (system76_acpi)" << Default << 80
                               << QStringList{"BAT0/charge_control_start_threshold=75",
                                              "BAT0/charge_control_end_threshold=80"}
                               << QStringList{"BAT0/charge_control_end_threshold=100"};
-    QTest::newRow("framework") << "framework" << "Framework/ChromeOS-EC (cros_charge-control)"
-                               << Default << 80
+    QTest::newRow("framework") << "framework"
+                               << "Framework/ChromeOS-EC (cros_charge-control)" << Default << 80
                                << QStringList{"BAT1/charge_control_start_threshold=0",
                                               "BAT1/charge_control_end_threshold=80"}
                                << QStringList{"BAT1/charge_control_end_threshold=100"};
     QTest::newRow("apple: 80 or 100, start the firmware's")
-        << "apple" << "Apple silicon (macsmc_power)" << QList<int>{80, 100} << 80
+        << "apple"
+        << "Apple silicon (macsmc_power)" << QList<int>{80, 100} << 80
         << QStringList{"macsmc-battery/charge_control_end_threshold=80",
                        "macsmc-battery/charge_control_start_threshold=95"}
         << QStringList{"macsmc-battery/charge_control_end_threshold=100"};
     QTest::newRow("sony: care limiter, 0 for none")
-        << "sony" << "Sony VAIO (sony-laptop)" << QList<int>{50, 80, 100} << 50
+        << "sony"
+        << "Sony VAIO (sony-laptop)" << QList<int>{50, 80, 100} << 50
         << QStringList{"/devices/platform/sony-laptop/battery_care_limiter=50"}
         << QStringList{"/devices/platform/sony-laptop/battery_care_limiter=0"};
-    QTest::newRow("generic driver") << "generic" << "Treiber mit charge_control_end_threshold"
-                                    << Default << 80
+    QTest::newRow("generic driver") << "generic"
+                                    << "Treiber mit charge_control_end_threshold" << Default << 80
                                     << QStringList{"BAT0/charge_control_end_threshold=80"}
                                     << QStringList{"BAT0/charge_control_end_threshold=100"};
-    QTest::newRow("legacy names")
-        << "legacy" << "Treiber mit charge_stop_threshold (ältere Namen)" << Default << 60
-        << QStringList{"BAT0/charge_start_threshold=55", "BAT0/charge_stop_threshold=60"}
-        << QStringList{"BAT0/charge_stop_threshold=100"};
+    QTest::newRow("legacy names") << "legacy"
+                                  << "Treiber mit charge_stop_threshold (ältere Namen)" << Default
+                                  << 60
+                                  << QStringList{"BAT0/charge_start_threshold=55",
+                                                 "BAT0/charge_stop_threshold=60"}
+                                  << QStringList{"BAT0/charge_stop_threshold=100"};
 }
 
 void TestChargedFamilies::offeredAndWritten()
@@ -230,8 +244,7 @@ void TestChargedFamilies::offeredAndWritten()
     QCOMPARE(m_sysfs->snapshot(), before);
 
     QVERIFY(m_service->start());
-    QCOMPARE(m_service->call("AvailableLimits").arguments().value(0).toByteArray(),
-             bytes(offered));
+    QCOMPARE(m_service->call("AvailableLimits").arguments().value(0).toByteArray(), bytes(offered));
 
     QDBusMessage reply = m_service->call("SetLimit", {QVariant::fromValue(uchar(limit))});
     QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
@@ -267,9 +280,11 @@ void TestChargedFamilies::refusalShowsInGerman_data()
                               << "BAT0 hat charge_control_start_threshold = 75 abgelehnt.";
     QTest::newRow("framework") << "framework" << end.arg("BAT1");
     QTest::newRow("apple") << "apple" << end.arg("macsmc-battery");
-    QTest::newRow("sony") << "sony" << "sony-laptop hat battery_care_limiter = 80 abgelehnt.";
+    QTest::newRow("sony") << "sony"
+                          << "sony-laptop hat battery_care_limiter = 80 abgelehnt.";
     QTest::newRow("generic") << "generic" << end.arg("BAT0");
-    QTest::newRow("legacy") << "legacy" << "BAT0 hat charge_start_threshold = 75 abgelehnt.";
+    QTest::newRow("legacy") << "legacy"
+                            << "BAT0 hat charge_start_threshold = 75 abgelehnt.";
 }
 
 void TestChargedFamilies::refusalShowsInGerman()
@@ -310,9 +325,8 @@ void TestChargedFamilies::checkNamesWhatStandsInTheWay_data()
         << "Familie:";
     QTest::newRow("no threshold attribute")
         << "bare" << QByteArray() << QByteArray() << 1
-        << QStringList{"Akkus: BAT0",
-                       "Grund: Der Akku BAT0 bietet keine Ladeschwelle "
-                       "(charge_control_end_threshold fehlt)"}
+        << QStringList{"Akkus: BAT0", "Grund: Der Akku BAT0 bietet keine Ladeschwelle "
+                                      "(charge_control_end_threshold fehlt)"}
         << "Familie:";
     QTest::newRow("driver too old")
         << "old dell" << QByteArray() << QByteArray() << 1
@@ -328,8 +342,7 @@ void TestChargedFamilies::checkNamesWhatStandsInTheWay_data()
         << "Grund:";
     QTest::newRow("TLP drop-in") << "dell" << QByteArray()
                                  << QByteArray("START_CHARGE_THRESH_BAT0=\"60\"\n") << 0
-                                 << QStringList{tlp + "START_CHARGE_THRESH_BAT0 in "}
-                                 << "Grund:";
+                                 << QStringList{tlp + "START_CHARGE_THRESH_BAT0 in "} << "Grund:";
     QTest::newRow("TLP, thresholds commented out or empty")
         << "thinkpad"
         << QByteArray("#STOP_CHARGE_THRESH_BAT0=80\n  # START_CHARGE_THRESH_BAT0=75\n"

@@ -176,6 +176,42 @@ private Q_SLOTS:
         QCOMPARE(readTree(tree).percent, 64);
     }
 
+    void twoBatteriesAreShownAsOne()
+    {
+        // A ThinkPad with its internal and its swappable battery: one reports
+        // energy, the other charge; the desktop shows one percentage.
+        SysfsTree tree;
+        tree.add("AC", mainsOffline);
+        tree.add("BAT0", acpiEnergy); // 2880 of 4500 mAh at 900 mA
+        A second = acpiCharge;        // 2350 of 4123 mAh at 1400 mA
+        second["status"] = "Discharging";
+        second["cycle_count"] = "40";
+        tree.add("BAT1", second);
+        A absent = acpiCharge;
+        absent["present"] = "0"; // an empty bay counts for nothing
+        tree.add("BAT2", absent);
+
+        BatteryInfo b = readTree(tree);
+        QCOMPARE(b.percent, 61);                // 5230 of 8623 mAh
+        QCOMPARE(b.designCapacity, 9382);       // 5000 + 4382
+        QCOMPARE(b.nominalCapacity, 8623);      // 4500 + 4123
+        QCOMPARE(b.healthPercent, 92);          // 8623 of 9382: of the sums
+        QCOMPARE(b.cycles, 312);                // the more worn one
+        QCOMPARE(b.minutesRemaining, std::optional<qint64>(136)); // 5230 mAh at 2300 mA
+        QVERIFY(!b.isCharging);
+
+        // One charges, the other waits: charging, and the time to fill both.
+        tree.set("AC", "online", "1");
+        tree.set("BAT1", "status", "Charging");
+        tree.set("BAT0", "status", "Not charging");
+        tree.set("BAT0", "power_now", "0");
+        b = readTree(tree);
+        QVERIFY(b.isCharging);
+        QVERIFY(b.pluggedIn);
+        QVERIFY(!b.fullyCharged);
+        QCOMPARE(b.minutesRemaining, std::optional<qint64>(145)); // 3393 mAh at 1400 mA
+    }
+
     void batteryVanishing()
     {
         SysfsTree tree;
