@@ -15,6 +15,7 @@
 #include "platform/StatusNotifierHost.h"
 #include "platform/SysfsBatteryRegistry.h"
 #include "platform/SysfsPaths.h"
+#include "platform/ThresholdWriters.h"
 #include "policy/History.h"
 #include "policy/Notifier.h"
 #include "settings/ConfigPaths.h"
@@ -79,7 +80,9 @@ int main(int argc, char *argv[])
              [&delegateRef] {
                  if (delegateRef)
                      delegateRef->quit();
-             }});
+             },
+         .otherThresholdWriters =
+             [sysfsRoot] { return ThresholdWriters::onThisMachine(sysfsRoot); }});
     statusItem.setWindow(&window);
 
     AppDelegate delegate({.state = state,

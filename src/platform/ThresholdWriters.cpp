@@ -1,5 +1,8 @@
 #include "platform/ThresholdWriters.h"
 
+#include "platform/PowerSupply.h"
+#include "platform/SysfsPaths.h"
+
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVariant>
@@ -103,4 +106,13 @@ QStringList ThresholdWriters::find(const QString &configRoot, const QStringList 
                                 "denselben Wert: schalte ihn dort aus oder setze hier kein "
                                 "Limit.");
     return notes;
+}
+
+QStringList ThresholdWriters::onThisMachine(const QString &sysfsRoot)
+{
+    QStringList batteries;
+    for (const PowerSupply &supply : PowerSupply::enumerate(SysfsPaths::powerSupplyDir(sysfsRoot)))
+        if (supply.isSystemBattery())
+            batteries << supply.name();
+    return find(configRoot(), batteries, QDBusConnection::systemBus());
 }

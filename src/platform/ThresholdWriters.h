@@ -17,6 +17,9 @@ public:
     // UPower is not asked.
     static QStringList find(const QString &configRoot, const QStringList &batteries,
                             const QDBusConnection &bus);
+    // find() for this machine: its batteries under `sysfsRoot`, /etc (or
+    // the moved root) and the system bus.
+    static QStringList onThisMachine(const QString &sysfsRoot);
 
     // The TLP settings that set a threshold, with the file that sets them
     // last ("STOP_CHARGE_THRESH_BAT0 in /etc/tlp.conf").

@@ -13,9 +13,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-ChargeTab::ChargeTab(AppState &state, QWidget *parent)
+ChargeTab::ChargeTab(AppState &state, std::function<QStringList()> otherWriters, QWidget *parent)
     : QWidget(parent), m_state(state), m_status(new QLabel(this)),
       m_selector(new SegmentedControl(this)), m_limitLine(new QLabel(this)),
+      m_otherWriters(std::move(otherWriters)), m_writerNote(Style::text({}, this)),
       m_scheduleNote(new QWidget(this)), m_scheduleText(Style::text({}, m_scheduleNote)),
       m_fullOnce(new QPushButton(L("Einmal voll laden (bis zum Abstecken)"), this)),
       m_reEnable(new QPushButton(L("Limit wieder einschalten"), this)), m_facts(new QGridLayout),
@@ -43,6 +44,12 @@ ChargeTab::ChargeTab(AppState &state, QWidget *parent)
     m_limitLine->setWordWrap(true);
     Style::secondary(m_limitLine);
     column->addWidget(m_limitLine);
+
+    // Another program writing the threshold would undo the limit unseen.
+    m_writerNote->setObjectName(QStringLiteral("otherWriters"));
+    Style::callout(m_writerNote);
+    m_writerNote->hide();
+    column->addWidget(m_writerNote);
 
     m_scheduleNote->setObjectName(QStringLiteral("scheduleNote"));
     auto *note = new QHBoxLayout(m_scheduleNote);
@@ -115,6 +122,9 @@ void ChargeTab::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     m_state.refresh();
+    const QStringList writers = m_otherWriters ? m_otherWriters() : QStringList();
+    m_writerNote->setText(writers.join(QLatin1Char('\n')));
+    m_writerNote->setVisible(!writers.isEmpty());
 }
 
 void ChargeTab::redraw()

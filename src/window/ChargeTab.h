@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
+#include <functional>
 
 class AppState;
 class QLabel;
@@ -14,7 +16,9 @@ class ChargeTab : public QWidget
 {
     Q_OBJECT
 public:
-    explicit ChargeTab(AppState &state, QWidget *parent = nullptr);
+    // otherWriters: who else writes the threshold (see WindowParts).
+    explicit ChargeTab(AppState &state, std::function<QStringList()> otherWriters = {},
+                       QWidget *parent = nullptr);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -27,6 +31,8 @@ private:
     QLabel *m_status;
     SegmentedControl *m_selector;
     QLabel *m_limitLine;
+    std::function<QStringList()> m_otherWriters;
+    QLabel *m_writerNote;
     QWidget *m_scheduleNote;
     QLabel *m_scheduleText;
     QPushButton *m_fullOnce;

@@ -24,7 +24,7 @@ SettingsView::SettingsView(const WindowParts &parts, int tab, QWidget *parent)
     m_tabs->setObjectName(QStringLiteral("tabs"));
     m_tabs->setDocumentMode(false);
 
-    m_tabs->addTab(new ChargeTab(parts.state), themeIcon({"battery-good", "battery"}), L("Laden"));
+    m_tabs->addTab(new ChargeTab(parts.state, parts.otherThresholdWriters), themeIcon({"battery-good", "battery"}), L("Laden"));
     m_tabs->addTab(new ScheduleTab(parts.state),
                    themeIcon({"x-office-calendar", "appointment-new"}), L("Zeitplan"));
     m_tabs->addTab(new NotifyTab(parts.notifier, parts.notificationsDenied, parts.panes),

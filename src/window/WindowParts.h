@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <functional>
 
 class AppState;
@@ -21,4 +22,7 @@ struct WindowParts {
     // After an icon setting changed: redraw the status item.
     std::function<void()> onIconChange;
     std::function<void()> quit;
+    // Other programs that also write the charge threshold, one German
+    // sentence each; asked when the Charge tab is shown. None: nobody.
+    std::function<QStringList()> otherThresholdWriters;
 };

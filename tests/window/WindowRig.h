@@ -253,7 +253,8 @@ struct WindowRig {
                         .loginItem = &login,
                         .panes = &panes,
                         .onIconChange = [this] { ++iconChanges; },
-                        .quit = [this] { ++quits; }});
+                        .quit = [this] { ++quits; },
+                        .otherThresholdWriters = [this] { return otherWriters; }});
     }
 
     // Opens the window (as the menu would) and shows the tab.
@@ -279,5 +280,6 @@ struct WindowRig {
     FakePanes panes;
     int iconChanges = 0;
     int quits = 0;
+    QStringList otherWriters; // what the Charge tab is told about other writers
     std::unique_ptr<SettingsWindow> window;
 };

@@ -212,6 +212,25 @@ private Q_SLOTS:
         QVERIFY(rig.client->limitReads > reads);
     }
 
+    void otherWritersAreNamedBelowTheLimit()
+    {
+        WindowRig rig;
+        rig.otherWriters = {QStringLiteral("TLP schreibt ebenfalls Ladeschwellen "
+                                           "(STOP_CHARGE_THRESH_BAT0 in /etc/tlp.conf).")};
+        auto *tab = rig.open<ChargeTab>(SettingsView::Charge);
+        auto *note = tab->findChild<QLabel *>(QStringLiteral("otherWriters"));
+        QVERIFY(note->isVisible());
+        QCOMPARE(note->text(), rig.otherWriters.first());
+        const auto *limitLine = tab->findChild<QLabel *>(QStringLiteral("limitLine"));
+        QVERIFY(note->geometry().top() > limitLine->geometry().bottom());
+
+        // Asked again at the next showing: the other program was switched off.
+        rig.otherWriters.clear();
+        rig.window->view()->tabs()->setCurrentIndex(SettingsView::General);
+        rig.window->view()->tabs()->setCurrentIndex(SettingsView::Charge);
+        QVERIFY(!note->isVisible());
+    }
+
     void footnoteUsesTheLinuxWording()
     {
         WindowRig rig;
