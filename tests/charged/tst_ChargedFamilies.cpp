@@ -6,13 +6,37 @@
 #include "PrivateBus.h"
 #include "ServiceProcess.h"
 
+#include <QDBusArgument>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+
+// One entry of python3-dbusmock's AddObject method list, a(ssss).
+struct MockMethod {
+    QString name, inSignature, outSignature, code;
+};
+Q_DECLARE_METATYPE(MockMethod)
+
+QDBusArgument &operator<<(QDBusArgument &argument, const MockMethod &method)
+{
+    argument.beginStructure();
+    argument << method.name << method.inSignature << method.outSignature << method.code;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument &operator>>(const QDBusArgument &argument, MockMethod &method)
+{
+    argument.beginStructure();
+    argument >> method.name >> method.inSignature >> method.outSignature >> method.code;
+    argument.endStructure();
+    return argument;
+}
 
 namespace
 {
@@ -41,6 +65,8 @@ private Q_SLOTS:
     void refusalShowsInGerman();
     void checkNamesWhatStandsInTheWay_data();
     void checkNamesWhatStandsInTheWay();
+    void upowerThresholdSwitch_data();
+    void upowerThresholdSwitch();
     void modeFoundSurvivesRestart();
     void stateFileWithoutModesStillLoads();
 
@@ -49,8 +75,9 @@ private:
     // the root).
     QByteArray value(const QString &attribute) const;
     void expect(const QStringList &assignments) const;
-    // voltquill-charged --check on the fake tree, without any bus.
-    QString check(int *exitCode) const;
+    // voltquill-charged --check on the fake tree, without any bus (or with
+    // the private one as the system bus).
+    QString check(int *exitCode, bool withBus = false) const;
     uchar answer(const QString &method) const
     {
         return m_service->call(method).arguments().value(0).value<uchar>();
@@ -65,6 +92,8 @@ private:
 
 void TestChargedFamilies::initTestCase()
 {
+    qDBusRegisterMetaType<MockMethod>();
+    qDBusRegisterMetaType<QList<MockMethod>>();
     m_bus = std::make_unique<PrivateBus>();
     QVERIFY2(m_bus->start(), "dbus-daemon did not start");
 }
@@ -104,14 +133,17 @@ void TestChargedFamilies::expect(const QStringList &assignments) const
     }
 }
 
-QString TestChargedFamilies::check(int *exitCode) const
+QString TestChargedFamilies::check(int *exitCode, bool withBus) const
 {
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment =
+        withBus ? m_bus->environment() : QProcessEnvironment::systemEnvironment();
     environment.insert("VOLTQUILL_SYSFS_ROOT", m_sysfs->root());
     environment.insert("VOLTQUILL_ETC_ROOT", m_etc->path());
-    environment.insert("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/voltquill-no-bus");
-    environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/voltquill-no-bus");
+    if (!withBus) {
+        environment.insert("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/voltquill-no-bus");
+        environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/voltquill-no-bus");
+    }
     process.setProcessEnvironment(environment);
     process.start(ServiceProcess::binary(), {QStringLiteral("--check")});
     if (!process.waitForFinished(10000))
@@ -401,6 +433,48 @@ void TestChargedFamilies::checkNamesWhatStandsInTheWay()
     }
     for (const QString &line : reported)
         QVERIFY2(!line.startsWith(absent), qPrintable(report));
+}
+
+void TestChargedFamilies::upowerThresholdSwitch_data()
+{
+    QTest::addColumn<bool>("enabled");
+
+    QTest::newRow("switched on") << true;
+    QTest::newRow("switched off") << false;
+}
+
+void TestChargedFamilies::upowerThresholdSwitch()
+{
+    QFETCH(bool, enabled);
+
+    FamilyFixtures::lay(*m_sysfs, "thinkpad");
+    // UPower's battery objects, played by python3-dbusmock on the private bus.
+    QProcess upower;
+    upower.setProcessEnvironment(m_bus->environment());
+    upower.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    upower.start("/usr/bin/python3", {"-m", "dbusmock", "--system", "org.freedesktop.UPower",
+                                      "/org/freedesktop/UPower", "org.freedesktop.UPower"});
+    QVERIFY(m_bus->waitForName("org.freedesktop.UPower"));
+    for (const QString battery : {"BAT0", "BAT1"}) {
+        QDBusMessage add =
+            QDBusMessage::createMethodCall("org.freedesktop.UPower", "/org/freedesktop/UPower",
+                                           "org.freedesktop.DBus.Mock", "AddObject");
+        // The switch is on for the second battery only: any one counts.
+        add << "/org/freedesktop/UPower/devices/battery_" + battery
+            << QStringLiteral("org.freedesktop.UPower.Device")
+            << QVariantMap{{"NativePath", battery},
+                           {"ChargeThresholdEnabled", enabled && battery == u"BAT1"}}
+            << QVariant::fromValue(QList<MockMethod>());
+        const QDBusMessage reply = m_bus->connection().call(add);
+        QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
+    }
+
+    int code = -1;
+    const QString report = check(&code, true);
+    upower.terminate();
+    upower.waitForFinished(5000);
+    QCOMPARE(code, 0);
+    QCOMPARE(report.contains("Achtung: UPower hält ebenfalls eine Ladeschwelle"), enabled);
 }
 
 void TestChargedFamilies::modeFoundSurvivesRestart()
