@@ -69,6 +69,8 @@ private Q_SLOTS:
     void upowerThresholdSwitch();
     void modeFoundSurvivesRestart();
     void stateFileWithoutModesStillLoads();
+    void tamperedModeIsNotWritten_data();
+    void tamperedModeIsNotWritten();
 
 private:
     // "BAT0/charge_types" (below class/power_supply) or "/devices/…" (below
@@ -516,6 +518,37 @@ void TestChargedFamilies::stateFileWithoutModesStillLoads()
     QCOMPARE(m_service->call("SetLimit", {QVariant::fromValue(uchar(100))}).type(),
              QDBusMessage::ReplyMessage);
     expect({"BAT0/charge_types=Standard"});
+}
+
+void TestChargedFamilies::tamperedModeIsNotWritten_data()
+{
+    QTest::addColumn<QByteArray>("modes");
+
+    QTest::newRow("two lines") << QByteArray(R"({"BAT0": "Standard\nFast"})");
+    QTest::newRow("a path") << QByteArray(R"({"BAT0": "../../module/x"})");
+    QTest::newRow("very long") << QByteArray(R"({"BAT0": ")" + QByteArray(300, 'A') + "\"}");
+    QTest::newRow("a number") << QByteArray(R"({"BAT0": 5})");
+    QTest::newRow("not an object") << QByteArray(R"(["Standard"])");
+}
+
+void TestChargedFamilies::tamperedModeIsNotWritten()
+{
+    QFETCH(QByteArray, modes);
+
+    // A limit in force, and a hand-edited state file naming the mode found.
+    FamilyFixtures::lay(*m_sysfs, "dell");
+    m_sysfs->write("BAT0", "charge_types", "Trickle Fast Standard Adaptive [Custom]");
+    m_sysfs->write("BAT0", "charge_control_end_threshold", "80");
+    FakeSysfs::writeFile(m_state->filePath("state.json"),
+                         R"({"limit":80,"suspended":false,"modes":)" + modes + "}");
+    QVERIFY(m_service->start());
+    QCOMPARE(answer("Limit"), uchar(80));
+
+    const QDBusMessage reply = m_service->call("SetLimit", {QVariant::fromValue(uchar(100))});
+    QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
+    // The limit is gone; the mode stays as it is rather than take a stranger.
+    expect({"BAT0/charge_control_end_threshold=100",
+            "BAT0/charge_types=Trickle Fast Standard Adaptive [Custom]"});
 }
 
 QTEST_GUILESS_MAIN(TestChargedFamilies)
