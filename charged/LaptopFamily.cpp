@@ -90,8 +90,11 @@ QList<LaptopFamily> table()
     msi.sinceKernel = "6.3";
     t << msi;
 
-    // system76_acpi: start and end, on BAT0.
-    t << family("system76", "System76 (system76_acpi)", "system76_acpi");
+    // system76_acpi: start and end, on BAT0; the embedded controller loses
+    // them when it resets (power removed).
+    auto system76 = family("system76", "System76 (system76_acpi)", "system76_acpi");
+    system76.forgetsAtBoot = true;
+    t << system76;
 
     // cros_charge-control (Framework and other Chromebook ECs): start and
     // end, start not above the end; set back to 0/100 whenever it probes.
