@@ -24,5 +24,5 @@ struct WindowParts {
     std::function<void()> quit;
     // Other programs that also write the charge threshold, one German
     // sentence each; asked when the Charge tab is shown. None: nobody.
-    std::function<QStringList()> otherThresholdWriters;
+    std::function<QStringList()> otherThresholdWriters = {};
 };
