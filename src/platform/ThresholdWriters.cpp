@@ -3,6 +3,7 @@
 #include "platform/PowerSupply.h"
 #include "platform/SysfsPaths.h"
 
+#include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVariant>
@@ -96,15 +97,16 @@ QStringList ThresholdWriters::find(const QString &configRoot, const QStringList 
     QStringList notes;
     const QStringList tlp = tlpSettings(configRoot);
     if (!tlp.isEmpty())
-        notes << QStringLiteral("TLP schreibt ebenfalls Ladeschwellen (%1). Zwei Programme "
-                                "ändern dann denselben Wert: nimm die Schwellen aus TLPs "
-                                "Einstellungen oder setze hier kein Limit.")
+        notes << QCoreApplication::translate(
+                     "Voltquill", "TLP schreibt ebenfalls Ladeschwellen (%1). Zwei Programme "
+                                  "ändern dann denselben Wert: nimm die Schwellen aus TLPs "
+                                  "Einstellungen oder setze hier kein Limit.")
                      .arg(tlp.join(QStringLiteral(", ")));
     if (upowerKeepsThreshold(bus, batteries))
-        notes << QStringLiteral("UPower hält ebenfalls eine Ladeschwelle (der Akkuschutz in den "
-                                "Energieeinstellungen ist an). Zwei Programme ändern dann "
-                                "denselben Wert: schalte ihn dort aus oder setze hier kein "
-                                "Limit.");
+        notes << QCoreApplication::translate(
+            "Voltquill", "UPower hält ebenfalls eine Ladeschwelle (der Akkuschutz in den "
+                         "Energieeinstellungen ist an). Zwei Programme ändern dann denselben "
+                         "Wert: schalte ihn dort aus oder setze hier kein Limit.");
     return notes;
 }
 
