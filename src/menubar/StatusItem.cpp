@@ -294,12 +294,17 @@ void StatusItem::menuNeedsUpdate(QMenu &menu)
 {
     m_state.refresh();
     refreshButton();
+    // An XEmbed icon knows its place on screen and its menu is Qt's own; a
+    // StatusNotifierItem's menu goes to the panel over D-Bus.
+    const bool overDBus = m_item && !m_item->geometry().isValid() &&
+                          m_options.statusNotifierHost && m_options.statusNotifierHost();
     StatusMenu::fill(menu, m_state,
                      {.pickLimit = [this](qint64 limit) { pickLimit(limit); },
                       .fullOnce = [this] { fullOnce(); },
                       .reEnable = [this] { reEnable(); },
                       .openSettings = [this] { openSettings(); },
-                      .quit = [this] { quit(); }});
+                      .quit = [this] { quit(); }},
+                     overDBus ? StatusMenu::Host::dbusMenu : StatusMenu::Host::qt);
 }
 
 void StatusItem::pickLimit(qint64 limit)

@@ -13,6 +13,9 @@
 #include "settings/Prefs.h"
 
 #include <QAction>
+#include <QActionGroup>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QDir>
 #include <QFile>
 #include <QPainter>
@@ -137,6 +140,7 @@ private Q_SLOTS:
     void init();
     void menuRows_data();
     void menuRows();
+    void germanShortcutNames();
     void menuRebuiltOnEveryOpening();
     void warningAfterFailedPick();
     void menuActions_data();
@@ -244,10 +248,42 @@ void TestStatusItem::menuRows()
     QCOMPARE(w.state->engaged(), !suspended);
     if (!scheduleOn)
         QVERIFY(!w.state->scheduleLine());
-    // The status line is set in bold at 13 points.
-    const QFont first = w.item->menu()->actions().constFirst()->font();
+    // The status line is bold at the menu's own size, not a headline.
+    QMenu *menu = w.item->menu();
+    const QFont first = menu->actions().constFirst()->font();
     QVERIFY(first.bold());
-    QCOMPARE(first.pointSizeF(), 13.0);
+    QCOMPARE(first.pointSizeF(), menu->font().pointSizeF());
+    // The limit rows are one choice; the information rows, though disabled,
+    // are drawn in the menu's text colour.
+    QActionGroup *group = nullptr;
+    for (QAction *a : menu->actions()) {
+        if (!a->isCheckable())
+            continue;
+        QVERIFY(a->actionGroup());
+        QVERIFY(!group || group == a->actionGroup());
+        group = a->actionGroup();
+    }
+    QVERIFY(group && group->isExclusive());
+    QCOMPARE(menu->palette().color(QPalette::Disabled, QPalette::Text),
+             menu->palette().color(QPalette::Active, QPalette::Text));
+}
+
+void TestStatusItem::germanShortcutNames()
+{
+    // Qt's own German texts, as the agent loads them.
+    QTranslator qtbase;
+    if (!qtbase.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QSKIP("Qt's German translation is not installed (qt6-translations-l10n)");
+    QCoreApplication::installTranslator(&qtbase);
+    World w;
+    w.item->updateStatusItem();
+    w.openMenu();
+    QCOMPARE(w.row(QStringLiteral("Voltquill beenden"))->shortcut().toString(QKeySequence::NativeText),
+             QStringLiteral("Strg+Q"));
+    QCOMPARE(w.row(QStringLiteral("Einstellungen …"))->shortcut().toString(QKeySequence::NativeText),
+             QStringLiteral("Strg+,"));
+    QCoreApplication::removeTranslator(&qtbase);
 }
 
 void TestStatusItem::menuRebuiltOnEveryOpening()
