@@ -1,8 +1,15 @@
 #include "window/Style.h"
 
 #include <QIcon>
+#include <QSize>
 #include <QLabel>
 #include <QPalette>
+
+// Outside any namespace, as the resource's initialiser is.
+static void initSymbols()
+{
+    Q_INIT_RESOURCE(symbols);
+}
 
 namespace
 {
@@ -56,12 +63,22 @@ QLabel *Style::text(const QString &text, QWidget *parent)
     return label;
 }
 
-QIcon Style::themeIcon(std::initializer_list<const char *> names)
+QIcon Style::themeIcon(const char *shipped, std::initializer_list<const char *> names)
 {
     for (const char *name : names)
         for (const QString &candidate :
              {QString::fromLatin1(name), QString::fromLatin1(name) + QStringLiteral("-symbolic")})
             if (QIcon::hasThemeIcon(candidate))
                 return QIcon::fromTheme(candidate);
-    return QIcon::fromTheme(QLatin1String(*names.begin()));
+    return ownSymbol(shipped);
+}
+
+QIcon Style::ownSymbol(const char *name)
+{
+    initSymbols();
+    QIcon icon;
+    for (const int side : {16, 24, 32, 48})
+        icon.addFile(QStringLiteral(":/symbols/%1-%2.png").arg(QLatin1String(name)).arg(side),
+                     QSize(side, side));
+    return icon;
 }
