@@ -4,6 +4,7 @@
 
 #include <QCategoryAxis>
 #include <QDateTime>
+#include <QFontMetrics>
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <QTimeZone>
@@ -129,7 +130,14 @@ void HistoryChart::setSamples(const QList<HealthSample> &samples)
     for (const QString &label : m_x->categoriesLabels())
         m_x->remove(label);
     m_x->setStartValue(lower);
-    const qint64 n = stride(samples.size(), upper - lower);
+    // As many marks as their labels fit side by side under the plot (the
+    // charting toolkit shortens labels that would touch).
+    const QFontMetrics fm(m_x->labelsFont());
+    const int labelWidth = fm.horizontalAdvance(QStringLiteral("Dez. 00")) + 14;
+    const int plotWidth = std::max(width(), 488) - 70;
+    const int fit = std::clamp(plotWidth / std::max(labelWidth, 1), 2, maxMarks);
+    const qint64 n = std::max(stride(samples.size(), upper - lower),
+                              static_cast<qint64>(std::ceil((upper - lower) / fit)));
     int marks = 0;
     for (qint64 month = static_cast<qint64>(std::ceil(lower)); month <= upper && marks <= maxMarks;
          month += n, ++marks) {

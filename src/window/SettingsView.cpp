@@ -7,6 +7,7 @@
 #include "window/NotifyTab.h"
 #include "window/ScheduleTab.h"
 #include "window/Style.h"
+#include "window/TabView.h"
 
 #include <QIcon>
 #include <QTabWidget>
@@ -15,7 +16,7 @@
 using Style::themeIcon;
 
 SettingsView::SettingsView(const WindowParts &parts, int tab, QWidget *parent)
-    : QWidget(parent), m_tabs(new QTabWidget(this))
+    : QWidget(parent), m_tabs(new TabView(this))
 {
     setFixedSize(520, 600);
     auto *padding = new QVBoxLayout(this);

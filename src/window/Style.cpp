@@ -65,11 +65,13 @@ QLabel *Style::text(const QString &text, QWidget *parent)
 
 QIcon Style::themeIcon(const char *shipped, std::initializer_list<const char *> names)
 {
-    for (const char *name : names)
-        for (const QString &candidate :
-             {QString::fromLatin1(name), QString::fromLatin1(name) + QStringLiteral("-symbolic")})
-            if (QIcon::hasThemeIcon(candidate))
-                return QIcon::fromTheme(candidate);
+    // Only the theme's monochrome forms: its full-colour ones are drawn for
+    // other sizes and sit oddly beside text.
+    for (const char *name : names) {
+        const QString candidate = QString::fromLatin1(name) + QStringLiteral("-symbolic");
+        if (QIcon::hasThemeIcon(candidate))
+            return QIcon::fromTheme(candidate);
+    }
     return ownSymbol(shipped);
 }
 
