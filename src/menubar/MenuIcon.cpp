@@ -153,9 +153,8 @@ void MenuIcon::draw(QPainter &p, const MenuIconFrame &f) const
     frame(p, dimColour(m_showNumber));
     if (m_showNumber && m_level > 0) {
         // The level shows on the outline itself: opaque left of it, dim beyond.
-        const qreal clipWidth = m_level >= 1.0
-                                    ? f.width
-                                    : f.body.left() - lw + m_level * (2 * lw + f.body.width());
+        const qreal clipWidth =
+            m_level >= 1.0 ? f.width : f.body.left() - lw + m_level * (2 * lw + f.body.width());
         drawClipped(p, QRectF(0, 0, clipWidth, f.height), QPainter::CompositionMode_SourceOver,
                     [&](QPainter &q) { frame(q, Qt::black); });
     }
@@ -240,8 +239,7 @@ void MenuIcon::drawBar(QPainter &p, const MenuIconFrame &f) const
         p.fillPath(path, Qt::black);
     }
 
-    const QSizeF symbol =
-        Glyph::size(m_badge, f.fitted ? inner.height() * 0.95 / 1.1 : 8.5);
+    const QSizeF symbol = Glyph::size(m_badge, f.fitted ? inner.height() * 0.95 / 1.1 : 8.5);
     if (symbol.isEmpty())
         return;
     const QRectF box(f.body.center().x() - symbol.width() * 0.5,

@@ -71,6 +71,6 @@ private:
     bool m_showNumber;
     Badge m_badge;
     qint64 m_limit;
-    qreal m_level;     // f, 0…1
+    qreal m_level; // f, 0…1
     GlyphCache *m_glyphs;
 };

@@ -22,8 +22,7 @@ double luminance(const QColor &c)
     const auto channel = [](double v) {
         return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
     };
-    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
-           0.0722 * channel(c.blueF());
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
 }
 } // namespace
 
@@ -96,7 +95,7 @@ QColor PanelColour::textFor(Choice choice, Scheme scheme, const QPalette &palett
     // The panel said nothing: it most likely draws its text as the
     // application's colour scheme does.
     return luminance(palette.color(QPalette::Active, QPalette::WindowText)) > 0.5 ? light()
-                                                                                   : dark();
+                                                                                  : dark();
 }
 
 PanelColour::Scheme PanelColour::xfcePanel(const QStringList &configDirs)

@@ -138,8 +138,8 @@ void StatusItem::panelChanged()
 
 QColor StatusItem::tint() const
 {
-    const auto choice = PanelColour::choice(
-        Prefs::d().integer(Key::iconColour, Defaults::iconColour));
+    const auto choice =
+        PanelColour::choice(Prefs::d().integer(Key::iconColour, Defaults::iconColour));
     return PanelColour::textFor(choice, m_scheme, QGuiApplication::palette());
 }
 
@@ -168,10 +168,12 @@ void StatusItem::popUpAtIcon()
     const QScreen *screen = QGuiApplication::screenAt(icon.center());
     const QRect room = screen ? screen->geometry() : QRect(icon.topLeft(), QSize(4096, 4096));
     const QSize size = m_menu->sizeHint();
-    const int x = std::clamp(icon.left(), room.left(), std::max(room.left(), room.right() + 1 - size.width()));
+    const int x = std::clamp(icon.left(), room.left(),
+                             std::max(room.left(), room.right() + 1 - size.width()));
     // Below the icon on a panel at the top, above it on one at the bottom.
-    const int y = icon.bottom() + 1 + size.height() <= room.bottom() + 1 ? icon.bottom() + 1
-                                                                          : icon.top() - size.height();
+    const int y = icon.bottom() + 1 + size.height() <= room.bottom() + 1
+                      ? icon.bottom() + 1
+                      : icon.top() - size.height();
     if (m_menu->isVisible())
         m_menu->move(x, y);
     else
@@ -296,8 +298,8 @@ void StatusItem::menuNeedsUpdate(QMenu &menu)
     refreshButton();
     // An XEmbed icon knows its place on screen and its menu is Qt's own; a
     // StatusNotifierItem's menu goes to the panel over D-Bus.
-    const bool overDBus = m_item && !m_item->geometry().isValid() &&
-                          m_options.statusNotifierHost && m_options.statusNotifierHost();
+    const bool overDBus = m_item && !m_item->geometry().isValid() && m_options.statusNotifierHost &&
+                          m_options.statusNotifierHost();
     StatusMenu::fill(menu, m_state,
                      {.pickLimit = [this](qint64 limit) { pickLimit(limit); },
                       .fullOnce = [this] { fullOnce(); },

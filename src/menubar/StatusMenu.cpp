@@ -22,8 +22,8 @@ QAction *addInfo(QMenu &menu, const QString &title, bool enabled)
 void readableDisabledRows(QMenu &menu)
 {
     QPalette palette = menu.palette();
-    for (const QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText,
-                                           QPalette::ButtonText}) {
+    for (const QPalette::ColorRole role :
+         {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}) {
         QColor text = palette.color(QPalette::Active, role);
         palette.setColor(QPalette::Disabled, role, text);
     }

@@ -167,8 +167,7 @@ void GeneralTab::sync()
     {
         // A stored value of no choice shows as the automatic one it acts as.
         const QSignalBlocker blocker(m_colour);
-        const int index =
-            m_colour->findData(store.integer(Key::iconColour, Defaults::iconColour));
+        const int index = m_colour->findData(store.integer(Key::iconColour, Defaults::iconColour));
         m_colour->setCurrentIndex(index < 0 ? 0 : index);
     }
     m_colour->setEnabled(m_showIcon);

@@ -25,17 +25,18 @@ SettingsView::SettingsView(const WindowParts &parts, int tab, QWidget *parent)
     m_tabs->setObjectName(QStringLiteral("tabs"));
     m_tabs->setDocumentMode(false);
 
-    m_tabs->addTab(new ChargeTab(parts.state), themeIcon("battery", {"battery-good", "battery"}), L("Laden"));
+    m_tabs->addTab(new ChargeTab(parts.state), themeIcon("battery", {"battery-good", "battery"}),
+                   L("Laden"));
     m_tabs->addTab(new ScheduleTab(parts.state),
                    themeIcon("calendar", {"x-office-calendar", "appointment-new"}), L("Zeitplan"));
     m_tabs->addTab(new NotifyTab(parts.notifier, parts.notificationsDenied, parts.panes),
                    themeIcon("bell", {"preferences-system-notifications",
-                              "preferences-desktop-notification", "dialog-information"}),
+                                      "preferences-desktop-notification", "dialog-information"}),
                    L("Mitteilungen"));
-    m_tabs->addTab(
-        new HistoryTab(parts.history, parts.state),
-        themeIcon("chart", {"office-chart-line", "utilities-system-monitor", "x-office-spreadsheet"}),
-        L("Verlauf"));
+    m_tabs->addTab(new HistoryTab(parts.history, parts.state),
+                   themeIcon("chart", {"office-chart-line", "utilities-system-monitor",
+                                       "x-office-spreadsheet"}),
+                   L("Verlauf"));
     m_tabs->addTab(new GeneralTab(parts.onIconChange, parts.loginItem, parts.panes, parts.quit),
                    themeIcon("gear", {"preferences-system", "emblem-system"}), L("Allgemein"));
     const char *names[] = {"chargeTab", "scheduleTab", "notifyTab", "historyTab", "generalTab"};

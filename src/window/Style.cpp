@@ -1,9 +1,9 @@
 #include "window/Style.h"
 
 #include <QIcon>
-#include <QSize>
 #include <QLabel>
 #include <QPalette>
+#include <QSize>
 
 // Outside any namespace, as the resource's initialiser is.
 static void initSymbols()

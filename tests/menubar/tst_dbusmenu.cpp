@@ -107,8 +107,8 @@ QString TestDBusMenu::itemService() const
     const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 5000);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return {};
-    const QStringList items = reply.arguments().constFirst().value<QDBusVariant>().variant()
-                                  .toStringList();
+    const QStringList items =
+        reply.arguments().constFirst().value<QDBusVariant>().variant().toStringList();
     return items.isEmpty() ? QString() : items.constFirst();
 }
 
@@ -131,9 +131,9 @@ MenuNode TestDBusMenu::openMenu(const QString &service)
 
 bool TestDBusMenu::click(const QString &service, int id)
 {
-    QDBusMessage event = QDBusMessage::createMethodCall(
-        service, QStringLiteral("/MenuBar"), QStringLiteral("com.canonical.dbusmenu"),
-        QStringLiteral("Event"));
+    QDBusMessage event = QDBusMessage::createMethodCall(service, QStringLiteral("/MenuBar"),
+                                                        QStringLiteral("com.canonical.dbusmenu"),
+                                                        QStringLiteral("Event"));
     event << id << QStringLiteral("clicked") << QVariant::fromValue(QDBusVariant(0)) << 0u;
     return callAndWait(event).type() == QDBusMessage::ReplyMessage;
 }
@@ -151,9 +151,9 @@ void TestDBusMenu::limitRowsAreOneRadioGroup()
     ChargeLimit chargeLimit(std::move(client));
     AppState state(chargeLimit, battery, clock);
     FakeWindow window;
-    StatusItem item(state, &window,
-                    {.trayAvailable = [] { return true; },
-                     .statusNotifierHost = [] { return true; }});
+    StatusItem item(
+        state, &window,
+        {.trayAvailable = [] { return true; }, .statusNotifierHost = [] { return true; }});
     state.refresh();
     item.updateStatusItem();
     QVERIFY(item.item());

@@ -7,11 +7,10 @@
 #include "menubar/PortalColorScheme.h"
 
 #include <QDBusVariant>
-#include <QFileInfo>
-#include <QTemporaryDir>
-
 #include <QDir>
+#include <QFileInfo>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace
@@ -459,9 +458,10 @@ void TestMenuIcon::panelScheme_data()
         return QByteArray("[General]\nColorScheme=X\n\n[Colors:Window]\nBackgroundNormal=") + rgb +
                "\nForegroundNormal=1,2,3\n";
     };
-    QTest::newRow("GNOME: always dark") << "GNOME" << "" << QByteArray() << S::light << S::dark;
-    QTest::newRow("Ubuntu's GNOME") << "ubuntu:GNOME" << "" << QByteArray() << S::unknown
-                                    << S::dark;
+    QTest::newRow("GNOME: always dark") << "GNOME"
+                                        << "" << QByteArray() << S::light << S::dark;
+    QTest::newRow("Ubuntu's GNOME") << "ubuntu:GNOME"
+                                    << "" << QByteArray() << S::unknown << S::dark;
     QTest::newRow("Xfce dark panel") << "XFCE" << xfce << panel("true") << S::light << S::dark;
     QTest::newRow("Xfce light panel") << "XFCE" << xfce << panel("false") << S::dark << S::light;
     QTest::newRow("no desktop named, Xfce panel")
@@ -471,14 +471,17 @@ void TestMenuIcon::panelScheme_data()
     QTest::newRow("broken Xfce file: portal")
         << "XFCE" << xfce << QByteArray("<channel><property name=") << S::light << S::light;
     QTest::newRow("Plasma, Breeze Dark")
-        << "KDE" << "kdeglobals" << kde("32,35,38") << S::unknown << S::dark;
-    QTest::newRow("Plasma, Breeze") << "KDE" << "kdeglobals" << kde("239,240,241") << S::dark
-                                    << S::light;
+        << "KDE"
+        << "kdeglobals" << kde("32,35,38") << S::unknown << S::dark;
+    QTest::newRow("Plasma, Breeze") << "KDE"
+                                    << "kdeglobals" << kde("239,240,241") << S::dark << S::light;
     QTest::newRow("Plasma, no colours: portal")
-        << "KDE" << "kdeglobals" << QByteArray("[General]\n") << S::dark << S::dark;
-    QTest::newRow("other desktop: portal") << "LXQt" << xfce << panel("true") << S::light
-                                           << S::light;
-    QTest::newRow("nothing known") << "LXQt" << "" << QByteArray() << S::unknown << S::unknown;
+        << "KDE"
+        << "kdeglobals" << QByteArray("[General]\n") << S::dark << S::dark;
+    QTest::newRow("other desktop: portal")
+        << "LXQt" << xfce << panel("true") << S::light << S::light;
+    QTest::newRow("nothing known") << "LXQt"
+                                   << "" << QByteArray() << S::unknown << S::unknown;
 }
 
 void TestMenuIcon::panelScheme()
@@ -513,10 +516,10 @@ void TestMenuIcon::iconColour_data()
     const QColor darkText(0x23, 0x26, 0x27), lightText(0xfc, 0xfc, 0xfc);
     QTest::newRow("automatic, dark panel") << qint64(0) << S::dark << darkText << true;
     QTest::newRow("automatic, light panel") << qint64(0) << S::light << lightText << false;
-    QTest::newRow("automatic, unknown, dark palette") << qint64(0) << S::unknown << lightText
-                                                      << true;
-    QTest::newRow("automatic, unknown, light palette") << qint64(0) << S::unknown << darkText
-                                                       << false;
+    QTest::newRow("automatic, unknown, dark palette")
+        << qint64(0) << S::unknown << lightText << true;
+    QTest::newRow("automatic, unknown, light palette")
+        << qint64(0) << S::unknown << darkText << false;
     QTest::newRow("light chosen") << qint64(1) << S::light << darkText << true;
     QTest::newRow("dark chosen") << qint64(2) << S::dark << lightText << false;
     QTest::newRow("stored 9: automatic") << qint64(9) << S::dark << darkText << true;
@@ -579,9 +582,9 @@ void TestMenuIcon::writeRenderings()
         qint64 percent;
     };
     const QList<Case> cases{
-        {"style0-none", 0, Badge::none, 57},         {"style0-charging", 0, Badge::charging, 45},
-        {"style0-plugged", 0, Badge::plugged, 100},  {"style0-plugged80", 0, Badge::plugged, 80},
-        {"style1-none", 1, Badge::none, 57},         {"style1-charging", 1, Badge::charging, 45},
+        {"style0-none", 0, Badge::none, 57},        {"style0-charging", 0, Badge::charging, 45},
+        {"style0-plugged", 0, Badge::plugged, 100}, {"style0-plugged80", 0, Badge::plugged, 80},
+        {"style1-none", 1, Badge::none, 57},        {"style1-charging", 1, Badge::charging, 45},
         {"style1-plugged", 1, Badge::plugged, 80},
     };
     const QList<int> &sides = ButtonImage::slotPixels();
@@ -600,12 +603,13 @@ void TestMenuIcon::writeRenderings()
         int x = 8;
         for (const int side : sides) {
             const QImage image = icon.renderSlot(side);
-            QVERIFY(image.save(QStringLiteral("%1/%2-%3.png").arg(out, QLatin1String(c.name))
-                                   .arg(side)));
-            for (const auto &[offset, tint] : {std::pair{0, PanelColour::dark()},
-                                               std::pair{width, PanelColour::light()}}) {
-                const QImage big = MenuIcon::tinted(image, tint).scaled(
-                    image.size() * scale, Qt::KeepAspectRatio, Qt::FastTransformation);
+            QVERIFY(image.save(
+                QStringLiteral("%1/%2-%3.png").arg(out, QLatin1String(c.name)).arg(side)));
+            for (const auto &[offset, tint] :
+                 {std::pair{0, PanelColour::dark()}, std::pair{width, PanelColour::light()}}) {
+                const QImage big =
+                    MenuIcon::tinted(image, tint)
+                        .scaled(image.size() * scale, Qt::KeepAspectRatio, Qt::FastTransformation);
                 painter.drawImage(offset + x, i * rowHeight + 6, big);
             }
             x += side * scale + 8;

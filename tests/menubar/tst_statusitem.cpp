@@ -14,18 +14,18 @@
 
 #include <QAction>
 #include <QActionGroup>
-#include <QLibraryInfo>
-#include <QTranslator>
 #include <QDir>
 #include <QFile>
-#include <QPainter>
-#include <cmath>
+#include <QLibraryInfo>
 #include <QLoggingCategory>
 #include <QMenu>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
+#include <cmath>
 #include <memory>
 
 namespace
@@ -117,8 +117,7 @@ double luminance(const QColor &c)
     const auto channel = [](double v) {
         return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
     };
-    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
-           0.0722 * channel(c.blueF());
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
 }
 
 double contrast(const QColor &a, const QColor &b)
@@ -279,10 +278,12 @@ void TestStatusItem::germanShortcutNames()
     World w;
     w.item->updateStatusItem();
     w.openMenu();
-    QCOMPARE(w.row(QStringLiteral("Voltquill beenden"))->shortcut().toString(QKeySequence::NativeText),
-             QStringLiteral("Strg+Q"));
-    QCOMPARE(w.row(QStringLiteral("Einstellungen …"))->shortcut().toString(QKeySequence::NativeText),
-             QStringLiteral("Strg+,"));
+    QCOMPARE(
+        w.row(QStringLiteral("Voltquill beenden"))->shortcut().toString(QKeySequence::NativeText),
+        QStringLiteral("Strg+Q"));
+    QCOMPARE(
+        w.row(QStringLiteral("Einstellungen …"))->shortcut().toString(QKeySequence::NativeText),
+        QStringLiteral("Strg+,"));
     QCoreApplication::removeTranslator(&qtbase);
 }
 
@@ -437,10 +438,10 @@ void TestStatusItem::contrastOnPanel_data()
     using S = PanelColour::Scheme;
     const QColor dark(0x33, 0x33, 0x33), light(0xf0, 0xf0, 0xf0), black(0x1e, 0x1e, 0x1e);
     QTest::newRow("GNOME's top bar") << "GNOME" << QByteArray() << S::light << qint64(0) << black;
-    QTest::newRow("Xfce dark panel") << "XFCE" << QByteArray("true") << S::unknown << qint64(0)
-                                     << dark;
-    QTest::newRow("Xfce light panel") << "XFCE" << QByteArray("false") << S::dark << qint64(0)
-                                      << light;
+    QTest::newRow("Xfce dark panel")
+        << "XFCE" << QByteArray("true") << S::unknown << qint64(0) << dark;
+    QTest::newRow("Xfce light panel")
+        << "XFCE" << QByteArray("false") << S::dark << qint64(0) << light;
     QTest::newRow("portal: dark") << "LXQt" << QByteArray() << S::dark << qint64(0) << dark;
     QTest::newRow("portal: light") << "LXQt" << QByteArray() << S::light << qint64(0) << light;
     QTest::newRow("chosen light") << "LXQt" << QByteArray() << S::unknown << qint64(1) << dark;
@@ -469,13 +470,14 @@ void TestStatusItem::contrastOnPanel()
     Prefs::d().setInteger(Key::iconColour, choice);
     // The application palette is light: a panel said dark must still win.
     World w({}, {.trayAvailable = [] { return true; },
-                 .session = [&] {
-                     PanelColour::Session s;
-                     s.currentDesktop = desktop;
-                     s.configDirs = {home.path()};
-                     s.portal = portal;
-                     return s;
-                 }});
+                 .session =
+                     [&] {
+                         PanelColour::Session s;
+                         s.currentDesktop = desktop;
+                         s.configDirs = {home.path()};
+                         s.portal = portal;
+                         return s;
+                     }});
     w.battery.percent = 80;
     w.state->refresh();
     w.item->updateStatusItem();

@@ -6,12 +6,12 @@
 #include <QCategoryAxis>
 #include <QCheckBox>
 #include <QFileInfo>
-#include <cmath>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QValueAxis>
+#include <cmath>
 
 // The History tab: built on first view, chart scales, list order, and the
 // confirmed delete.

@@ -153,8 +153,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("control");
         QTest::addColumn<qint64>("stored"); // -1: nothing stored, the default shows
-        QTest::newRow("evening hour at its default") << QStringLiteral("scheduleEveHour")
-                                                     << qint64(-1);
+        QTest::newRow("evening hour at its default")
+            << QStringLiteral("scheduleEveHour") << qint64(-1);
         QTest::newRow("evening hour stored") << QStringLiteral("scheduleEveHour") << qint64(22);
         QTest::newRow("Tuesday's limit at its default") << Key::scheduleDay(3) << qint64(-1);
         QTest::newRow("Tuesday's limit stored") << Key::scheduleDay(3) << qint64(90);

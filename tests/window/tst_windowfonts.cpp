@@ -124,8 +124,8 @@ private Q_SLOTS:
         QFont font(QStringLiteral("DejaVu Sans"));
         font.setPointSizeF(points);
         QApplication::setFont(font);
-        WindowRig rig({.battery = batteryTable(72, true, true, 1187, 4382, 4123, 3014, 96),
-                       .limit = 80});
+        WindowRig rig(
+            {.battery = batteryTable(72, true, true, 1187, 4382, 4123, 3014, 96), .limit = 80});
         rig.clock.at = QDateTime(QDate(2026, 1, 12), QTime(18, 30));
         for (int index = 0; index < 5; ++index) {
             QWidget *tab = rig.open<QWidget>(index);
@@ -142,8 +142,9 @@ private Q_SLOTS:
             }
             QStringList cut = cutTexts(tab);
             cut << cutTexts(tabs->tabBar());
-            QVERIFY2(cut.isEmpty(), qPrintable(QStringLiteral("tab %1: %2")
-                                                   .arg(tabs->tabText(index), cut.join(u", "))));
+            QVERIFY2(cut.isEmpty(),
+                     qPrintable(
+                         QStringLiteral("tab %1: %2").arg(tabs->tabText(index), cut.join(u", "))));
         }
     }
 
