@@ -1,10 +1,11 @@
 // Prints the median cost of refreshing the status button (unchanged: nothing
-// drawn; a new level: icon rendered at 1× and 2× and handed to the tray) and
+// drawn; a new level: icon rendered for every slot size and handed to the tray) and
 // of building the status menu, over a fake battery and client.
 #include "FakeBattery.h"
 #include "FakeChargeClient.h"
 #include "app/AppState.h"
 #include "app/ChargeLimit.h"
+#include "menubar/ButtonImage.h"
 #include "menubar/MenuIcon.h"
 #include "menubar/StatusItem.h"
 #include "menubar/StatusMenu.h"
@@ -79,6 +80,9 @@ int main(int argc, char *argv[])
                 }));
     std::printf("MenuIcon render 2x, bar and bolt:    %8.1f\n", medianMicros(rounds, [] {
                     MenuIcon::image(57, false, Badge::charging, 80).render(2.0);
+                }));
+    std::printf("every slot picture, number and bolt: %8.1f\n", medianMicros(rounds, [] {
+                    ButtonImage::render(MenuIcon::image(57, true, Badge::charging, 80), Qt::white);
                 }));
     QMenu menu;
     const StatusMenu::Actions none;

@@ -1,25 +1,17 @@
 #include "menubar/ButtonImage.h"
 
 #include "menubar/MenuIcon.h"
-#include "menubar/MenuIconFont.h"
 
 #include <QPainter>
 #include <QPixmap>
-#include <cmath>
 
 namespace
 {
-// About the size of the panel's own text.
-constexpr qreal titlePoints = 13.0;
-// The battery body's vertical middle, from the top of the 18-point image.
-constexpr qreal bodyMiddleFromTop = 18.0 - 10.5;
-
 QImage faded(const QImage &image, qreal opacity)
 {
     if (opacity >= 1.0)
         return image;
     QImage out(image.size(), QImage::Format_ARGB32_Premultiplied);
-    out.setDevicePixelRatio(image.devicePixelRatio());
     out.fill(Qt::transparent);
     QPainter painter(&out);
     painter.setOpacity(opacity);
@@ -28,34 +20,24 @@ QImage faded(const QImage &image, qreal opacity)
 }
 } // namespace
 
-QImage ButtonImage::render(const MenuIcon &icon, const QString &title, qreal devicePixelRatio)
+const QList<int> &ButtonImage::slotPixels()
 {
-    if (title.isEmpty())
-        return icon.render(devicePixelRatio);
-    const QFont font = MenuIconFont::regular(titlePoints);
-    const qreal titleWidth = icon.textAdvance(font, title);
-    const QSizeF iconSize = icon.size();
-    QImage image(static_cast<int>(std::ceil((titleWidth + iconSize.width()) * devicePixelRatio)),
-                 static_cast<int>(std::ceil(iconSize.height() * devicePixelRatio - 1e-6)),
-                 QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(devicePixelRatio);
-    image.fill(Qt::transparent);
-
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    // The digits are centred on the battery's middle.
-    const QPainterPath digits = icon.textPath(font, title.trimmed());
-    const qreal baseline = bodyMiddleFromTop - digits.boundingRect().center().y();
-    painter.fillPath(icon.textPath(font, title).translated(0, baseline), Qt::black);
-    painter.translate(titleWidth, 0);
-    icon.draw(painter);
-    return image;
+    static const QList<int> sides{16, 22, 24, 32, 44, 48, 64};
+    return sides;
 }
 
-QIcon ButtonImage::icon(const QImage &at1x, const QImage &at2x, qreal opacity)
+QList<QImage> ButtonImage::render(const MenuIcon &icon, const QColor &tint)
+{
+    QList<QImage> pictures;
+    for (const int side : slotPixels())
+        pictures.append(icon.renderSlot(side, tint));
+    return pictures;
+}
+
+QIcon ButtonImage::icon(const QList<QImage> &pictures, qreal opacity)
 {
     QIcon result;
-    result.addPixmap(QPixmap::fromImage(faded(at1x, opacity)));
-    result.addPixmap(QPixmap::fromImage(faded(at2x, opacity)));
+    for (const QImage &picture : pictures)
+        result.addPixmap(QPixmap::fromImage(faded(picture, opacity)));
     return result;
 }

@@ -4,6 +4,7 @@
 #include "menubar/Glyph.h"
 #include "menubar/GlyphCache.h"
 #include "menubar/MenuIconFont.h"
+#include "menubar/MenuIconFrame.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -14,10 +15,6 @@
 
 namespace
 {
-constexpr qreal imageHeight = 18.0;
-constexpr qreal bodyHeight = 14.0;
-constexpr qreal tipWidth = 1.6;
-
 // Clips with soft edges: QPainter's raster clip snaps to whole pixels, which
 // would move the level by up to half a pixel at 1×. The drawing goes into a
 // layer of the target's size, everything outside `clip` is erased with
@@ -59,7 +56,6 @@ QColor dimColour(bool showNumber)
 
 MenuIcon::MenuIcon(qint64 percent, bool showNumber, Badge badge, qint64 limit, GlyphCache *glyphs)
     : m_percent(percent), m_showNumber(showNumber), m_badge(badge), m_limit(limit),
-      m_bodyWidth(showNumber ? 32.0 : 23.0),
       m_level(static_cast<qreal>(std::clamp<qint64>(percent, 0, 100)) / 100.0), m_glyphs(glyphs)
 {
 }
@@ -82,7 +78,8 @@ qreal MenuIcon::textAdvance(const QFont &font, const QString &text) const
 
 QSizeF MenuIcon::size() const
 {
-    return {m_bodyWidth + tipWidth + 2.5, imageHeight};
+    const MenuIconFrame f = MenuIconFrame::design(m_showNumber);
+    return {f.width, f.height};
 }
 
 QString MenuIcon::accessibilityDescription() const
@@ -119,18 +116,35 @@ QImage MenuIcon::tinted(QImage image, const QColor &tint)
 
 void MenuIcon::draw(QPainter &p) const
 {
+    draw(p, MenuIconFrame::design(m_showNumber));
+}
+
+QImage MenuIcon::renderSlot(int pixels) const
+{
+    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    draw(painter, MenuIconFrame::slot(m_showNumber, pixels));
+    return image;
+}
+
+QImage MenuIcon::renderSlot(int pixels, const QColor &tint) const
+{
+    return tinted(renderSlot(pixels), tint);
+}
+
+void MenuIcon::draw(QPainter &p, const MenuIconFrame &f) const
+{
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    p.translate(0, imageHeight);
+    p.translate(0, f.height);
     p.scale(1, -1);
 
-    const QRectF body(0.5, 3.5, m_bodyWidth, bodyHeight);
-    const qreal lw = m_showNumber ? 1.8 : 1.0;
-    const QRectF tip(body.right() + lw * 0.5 + 0.6, body.center().y() - 2.3, tipWidth, 4.6);
+    const qreal lw = f.lineWidth;
     QPainterPath outline;
-    outline.addRoundedRect(body, 3.8, 3.8);
+    outline.addRoundedRect(f.body, f.radius, f.radius);
     QPainterPath tipPath;
-    tipPath.addRoundedRect(tip, 0.8, 0.8);
+    tipPath.addRoundedRect(f.tip, f.tipRadius, f.tipRadius);
     const auto frame = [&](QPainter &q, const QColor &colour) {
         q.strokePath(outline, QPen(colour, lw, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
         q.fillPath(tipPath, colour);
@@ -140,28 +154,31 @@ void MenuIcon::draw(QPainter &p) const
     if (m_showNumber && m_level > 0) {
         // The level shows on the outline itself: opaque left of it, dim beyond.
         const qreal clipWidth =
-            m_level >= 1.0 ? size().width() : body.left() - lw + m_level * (2 * lw + m_bodyWidth);
-        drawClipped(p, QRectF(0, 0, clipWidth, imageHeight), QPainter::CompositionMode_SourceOver,
+            m_level >= 1.0 ? f.width : f.body.left() - lw + m_level * (2 * lw + f.body.width());
+        drawClipped(p, QRectF(0, 0, clipWidth, f.height), QPainter::CompositionMode_SourceOver,
                     [&](QPainter &q) { frame(q, Qt::black); });
     }
 
     if (m_showNumber)
-        drawNumber(p);
+        drawNumber(p, f);
     else
-        drawBar(p);
-    drawMarker(p);
+        drawBar(p, f);
+    drawMarker(p, f);
     p.restore();
 }
 
-void MenuIcon::drawNumber(QPainter &p) const
+void MenuIcon::drawNumber(QPainter &p, const MenuIconFrame &f) const
 {
-    const QRectF body(0.5, 3.5, m_bodyWidth, bodyHeight);
     const QString text = QString::number(m_percent);
     const QFont font = MenuIconFont::bold(m_percent <= 99 ? 11.5 : 9.3);
+    const QPainterPath glyphs = textPath(font, text); // y down
+    if (f.fitted) {
+        drawFittedNumber(p, f, glyphs);
+        return;
+    }
+    const QRectF &body = f.body;
     const QSizeF symbol = Glyph::size(m_badge, m_badge == Badge::plugged ? 6.0 : 7.0);
     const qreal gap = symbol.isEmpty() ? 0.0 : 1.0;
-
-    const QPainterPath glyphs = textPath(font, text); // y down
     const qreal tw = textAdvance(font, text);
     const qreal x0 = body.center().x() - (tw + gap + symbol.width()) * 0.5;
     // The glyphs' middle (y up: minus the y-down middle) sits on the body's middle.
@@ -178,23 +195,55 @@ void MenuIcon::drawNumber(QPainter &p) const
     }
 }
 
-void MenuIcon::drawBar(QPainter &p) const
+void MenuIcon::drawFittedNumber(QPainter &p, const MenuIconFrame &f,
+                                const QPainterPath &glyphs) const
 {
-    const QRectF body(0.5, 3.5, m_bodyWidth, bodyHeight);
-    const QRectF inner = body.adjusted(2.0, 2.0, -2.0, -2.0);
-    const qreal bw = m_level > 0 ? std::max(m_level * inner.width(), 1.5) : 0.0;
+    // The digits' ink as tall as the body allows, narrowed only by its width.
+    const qreal k = f.unit;
+    const QRectF room = f.body.adjusted(f.lineWidth + 0.35 * k, f.lineWidth + 0.7 * k,
+                                        -(f.lineWidth + 0.35 * k), -(f.lineWidth + 0.7 * k));
+    const QRectF ink = glyphs.boundingRect();
+    if (ink.isEmpty())
+        return;
+    const qreal scale = std::min(room.height() / ink.height(), room.width() / ink.width());
+    QTransform place;
+    place.translate(room.center().x(), room.center().y());
+    place.scale(scale, -scale);
+    place.translate(-ink.center().x(), -ink.center().y());
+    p.fillPath(place.map(glyphs), Qt::black);
+
+    if (m_badge == Badge::none)
+        return;
+    // The badge on the body's upper right corner, cut free by a clear ring.
+    const qreal height = 7.2 * k;
+    const QSizeF symbol = Glyph::size(m_badge, height / 1.1);
+    const QRectF box(f.width - 0.3 * k - symbol.width(), f.height - 0.2 * k - symbol.height(),
+                     symbol.width(), symbol.height());
+    const QPainterPath glyph = Glyph::path(m_badge, box);
+    p.save();
+    p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+    p.strokePath(glyph, QPen(Qt::black, 2.0 * k, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.fillPath(glyph, Qt::black);
+    p.restore();
+    p.fillPath(glyph, Qt::black);
+}
+
+void MenuIcon::drawBar(QPainter &p, const MenuIconFrame &f) const
+{
+    const QRectF inner = f.inner();
+    const qreal bw = m_level > 0 ? std::max(m_level * inner.width(), f.barMinimum) : 0.0;
     const QRectF bar(inner.left(), inner.top(), bw, inner.height());
     if (bw > 0) {
         QPainterPath path;
-        path.addRoundedRect(bar, 1.6, 1.6);
+        path.addRoundedRect(bar, f.barRadius, f.barRadius);
         p.fillPath(path, Qt::black);
     }
 
-    const QSizeF symbol = Glyph::size(m_badge, 8.5);
+    const QSizeF symbol = Glyph::size(m_badge, f.fitted ? inner.height() * 0.95 / 1.1 : 8.5);
     if (symbol.isEmpty())
         return;
-    const QRectF box(body.center().x() - symbol.width() * 0.5,
-                     body.center().y() - symbol.height() * 0.5, symbol.width(), symbol.height());
+    const QRectF box(f.body.center().x() - symbol.width() * 0.5,
+                     f.body.center().y() - symbol.height() * 0.5, symbol.width(), symbol.height());
     const QPainterPath glyph = Glyph::path(m_badge, box);
     const auto fill = [&](QPainter &q) { q.fillPath(glyph, Qt::black); };
     // A hole in the filled part, a solid shape in the empty part.
@@ -203,18 +252,20 @@ void MenuIcon::drawBar(QPainter &p) const
                 QPainter::CompositionMode_SourceOver, fill);
 }
 
-void MenuIcon::drawMarker(QPainter &p) const
+void MenuIcon::drawMarker(QPainter &p, const MenuIconFrame &f) const
 {
     if (m_limit > 99)
         return;
-    const QRectF body(0.5, 3.5, m_bodyWidth, bodyHeight);
-    const QRectF r = m_showNumber ? body : body.adjusted(2.0, 2.0, -2.0, -2.0);
-    const qreal lw = m_showNumber ? 1.8 : 1.0;
+    const QRectF &body = f.body;
+    const QRectF r = m_showNumber ? body : f.inner();
+    const qreal lw = f.lineWidth;
     const qreal x = r.left() + r.width() * static_cast<qreal>(m_limit) / 100.0;
+    const qreal half = f.markerHalfWidth;
+    const qreal base = body.top() - f.markerDepth;
     QPainterPath triangle;
-    triangle.addPolygon(QPolygonF({{x - 2.2, body.top() - 3.3},
-                                   {x + 2.2, body.top() - 3.3},
-                                   {x, body.top() - lw * 0.5 - 0.3},
-                                   {x - 2.2, body.top() - 3.3}}));
+    triangle.addPolygon(QPolygonF({{x - half, base},
+                                   {x + half, base},
+                                   {x, body.top() - lw * 0.5 - 0.3 * f.unit},
+                                   {x - half, base}}));
     p.fillPath(triangle, Qt::black);
 }

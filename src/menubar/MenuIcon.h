@@ -11,6 +11,7 @@ class QColor;
 class QFont;
 class QPainter;
 class QPainterPath;
+struct MenuIconFrame;
 
 // The battery symbol for the panel: an outline with a terminal tip, the charge
 // level, an optional bolt or plug, an optional number and a marker under the
@@ -43,6 +44,12 @@ public:
     // based point grid (as on a fresh QImage with a device pixel ratio).
     void draw(QPainter &painter) const;
 
+    // The picture for a square panel slot of `pixels` × `pixels` (device pixel
+    // ratio 1): the design fitted to the slot, the battery across its width and
+    // the digits as tall as the body allows.
+    QImage renderSlot(int pixels) const;
+    QImage renderSlot(int pixels, const QColor &tint) const;
+
     static QImage tinted(QImage image, const QColor &tint);
 
     // The outlines of `text` (baseline at y = 0, y down) and its advance, from
@@ -53,15 +60,17 @@ public:
 private:
     MenuIcon(qint64 percent, bool showNumber, Badge badge, qint64 limit, GlyphCache *glyphs);
 
-    void drawNumber(QPainter &p) const;
-    void drawBar(QPainter &p) const;
-    void drawMarker(QPainter &p) const;
+    void draw(QPainter &p, const MenuIconFrame &frame) const;
+    void drawNumber(QPainter &p, const MenuIconFrame &frame) const;
+    void drawFittedNumber(QPainter &p, const MenuIconFrame &frame,
+                          const QPainterPath &glyphs) const;
+    void drawBar(QPainter &p, const MenuIconFrame &frame) const;
+    void drawMarker(QPainter &p, const MenuIconFrame &frame) const;
 
     qint64 m_percent;
     bool m_showNumber;
     Badge m_badge;
     qint64 m_limit;
-    qreal m_bodyWidth; // B
-    qreal m_level;     // f, 0…1
+    qreal m_level; // f, 0…1
     GlyphCache *m_glyphs;
 };

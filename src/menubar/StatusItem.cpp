@@ -15,8 +15,10 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimeLine>
+#include <QTimer>
 
 namespace
 {
@@ -51,6 +53,9 @@ StatusItem::StatusItem(AppState &state, WindowView *window, Options options, QOb
             return QSystemTrayIcon::isSystemTrayAvailable();
         };
     }
+    if (!m_options.session)
+        m_options.session = [] { return PanelColour::Session::current(); };
+    connect(&m_portal, &PortalColorScheme::changed, this, &StatusItem::panelChanged);
     m_trayWait.setInterval(m_options.retryIntervalMs);
     connect(&m_trayWait, &QTimer::timeout, this, &StatusItem::waitForTray);
     if (QCoreApplication *app = QCoreApplication::instance())
@@ -85,7 +90,12 @@ void StatusItem::updateStatusItem()
 void StatusItem::createItem()
 {
     m_menu = std::make_unique<QMenu>();
-    connect(m_menu.get(), &QMenu::aboutToShow, this, [this] { menuNeedsUpdate(*m_menu); });
+    connect(m_menu.get(), &QMenu::aboutToShow, this, [this] {
+        if (m_menuFilled)
+            m_menuFilled = false;
+        else
+            menuNeedsUpdate(*m_menu);
+    });
     m_item = std::make_unique<QSystemTrayIcon>();
     m_item->setContextMenu(m_menu.get());
     // A plain click opens the menu too, as on a panel button. Only on X11: a
@@ -93,10 +103,12 @@ void StatusItem::createItem()
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {
         connect(m_item.get(), &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason reason) {
-                    if (reason == QSystemTrayIcon::Trigger && m_menu)
-                        m_menu->popup(QCursor::pos());
+                    if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context)
+                        popUpAtIcon();
                 });
     }
+    if (!m_schemeRead)
+        readPanel();
     // A new button starts at full opacity; a running blink picks it up at its next step.
     if (m_fade)
         m_fade->stop();
@@ -104,6 +116,69 @@ void StatusItem::createItem()
     m_drawn.reset();
     refreshButton();
     m_item->show();
+    // The portal answers later; the icon does not wait for it.
+    QTimer::singleShot(0, &m_portal, &PortalColorScheme::start);
+}
+
+void StatusItem::readPanel()
+{
+    PanelColour::Session session = m_options.session();
+    if (m_portal.scheme() != PanelColour::Scheme::unknown)
+        session.portal = m_portal.scheme();
+    m_scheme = PanelColour::schemeFor(session);
+    m_schemeRead = true;
+}
+
+void StatusItem::panelChanged()
+{
+    readPanel();
+    m_drawn.reset();
+    refreshButton();
+}
+
+QColor StatusItem::tint() const
+{
+    const auto choice =
+        PanelColour::choice(Prefs::d().integer(Key::iconColour, Defaults::iconColour));
+    return PanelColour::textFor(choice, m_scheme, QGuiApplication::palette());
+}
+
+QImage StatusItem::buttonImage(int pixels) const
+{
+    const qsizetype i = ButtonImage::slotPixels().indexOf(pixels);
+    return i < 0 || i >= m_pictures.size() ? QImage() : m_pictures.at(i);
+}
+
+void StatusItem::popUpAtIcon()
+{
+    if (!m_item || !m_menu)
+        return;
+    // An XEmbed icon knows where it is; a StatusNotifierItem's host places
+    // the menu itself and never gets here with a geometry.
+    const QRect icon = m_item->geometry();
+    if (!icon.isValid()) {
+        if (!m_menu->isVisible())
+            m_menu->popup(QCursor::pos());
+        return;
+    }
+    if (!m_menu->isVisible()) {
+        menuNeedsUpdate(*m_menu);
+        m_menuFilled = true;
+    }
+    const QScreen *screen = QGuiApplication::screenAt(icon.center());
+    const QRect room = screen ? screen->geometry() : QRect(icon.topLeft(), QSize(4096, 4096));
+    const QSize size = m_menu->sizeHint();
+    const int x = std::clamp(icon.left(), room.left(),
+                             std::max(room.left(), room.right() + 1 - size.width()));
+    // Below the icon on a panel at the top, above it on one at the bottom.
+    const int y = icon.bottom() + 1 + size.height() <= room.bottom() + 1
+                      ? icon.bottom() + 1
+                      : icon.top() - size.height();
+    if (m_menu->isVisible())
+        m_menu->move(x, y);
+    else
+        m_menu->popup(QPoint(x, y));
+    m_menuFilled = false;
 }
 
 void StatusItem::removeItem()
@@ -142,15 +217,13 @@ void StatusItem::refreshButton()
     const BatteryInfo &b = m_state.battery();
     const qint64 style = Prefs::iconStyle();
     const qint64 markerLimit = m_state.engaged() ? m_state.limit() : 100;
-    const QColor tint = PanelColour::text();
-    const Drawn drawn{b.percent, style, badgeFor(b), markerLimit, tint.rgba()};
+    const QColor colour = tint();
+    const Drawn drawn{b.percent, style, badgeFor(b), markerLimit, colour.rgba()};
     if (drawn != m_drawn) {
+        // Style 2's title does not fit a square slot; the tooltip carries it.
         const MenuIcon icon =
             MenuIcon::image(b.percent, style == 0, drawn.badge, markerLimit, &m_glyphs);
-        const QString title =
-            style == 2 ? QString::number(b.percent) + QStringLiteral(" % ") : QString();
-        m_image1x = MenuIcon::tinted(ButtonImage::render(icon, title, 1.0), tint);
-        m_image2x = MenuIcon::tinted(ButtonImage::render(icon, title, 2.0), tint);
+        m_pictures = ButtonImage::render(icon, colour);
         m_drawn = drawn;
         showOpacity(m_opacity);
     }
@@ -216,19 +289,24 @@ void StatusItem::showOpacity(qreal opacity)
 {
     m_opacity = opacity;
     if (m_item)
-        m_item->setIcon(ButtonImage::icon(m_image1x, m_image2x, opacity));
+        m_item->setIcon(ButtonImage::icon(m_pictures, opacity));
 }
 
 void StatusItem::menuNeedsUpdate(QMenu &menu)
 {
     m_state.refresh();
     refreshButton();
+    // An XEmbed icon knows its place on screen and its menu is Qt's own; a
+    // StatusNotifierItem's menu goes to the panel over D-Bus.
+    const bool overDBus = m_item && !m_item->geometry().isValid() && m_options.statusNotifierHost &&
+                          m_options.statusNotifierHost();
     StatusMenu::fill(menu, m_state,
                      {.pickLimit = [this](qint64 limit) { pickLimit(limit); },
                       .fullOnce = [this] { fullOnce(); },
                       .reEnable = [this] { reEnable(); },
                       .openSettings = [this] { openSettings(); },
-                      .quit = [this] { quit(); }});
+                      .quit = [this] { quit(); }},
+                     overDBus ? StatusMenu::Host::dbusMenu : StatusMenu::Host::qt);
 }
 
 void StatusItem::pickLimit(qint64 limit)
@@ -265,8 +343,7 @@ bool StatusItem::eventFilter(QObject *watched, QEvent *event)
     // A new colour scheme may change the panel's text colour.
     if (event->type() == QEvent::ApplicationPaletteChange &&
         watched == QCoreApplication::instance()) {
-        m_drawn.reset();
-        refreshButton();
+        panelChanged();
     }
     return QObject::eventFilter(watched, event);
 }

@@ -3,6 +3,8 @@
 #include "app/StatusItemView.h"
 #include "menubar/Badge.h"
 #include "menubar/GlyphCache.h"
+#include "menubar/PanelColour.h"
+#include "menubar/PortalColorScheme.h"
 
 #include <QImage>
 #include <QObject>
@@ -41,6 +43,9 @@ public:
         // for this run only), and the font setup they were taken under.
         QString glyphCacheFile = {};
         QString fontSetup = {};
+        // The desktop whose panel the icon's colour follows; by default the
+        // running session's. The portal's answer is added as it comes.
+        std::function<PanelColour::Session()> session = {};
     };
 
     // `window` may be null until the window exists (see setWindow).
@@ -70,8 +75,10 @@ public:
     const QTimer *blinkTimer() const { return m_blinkTimer.get(); }
     bool blinkDim() const { return m_blinkDim; }
     qreal opacity() const { return m_opacity; }
-    // The button's picture at 2×, tinted, at full opacity.
-    const QImage &buttonImage() const { return m_image2x; }
+    // The button's picture for a square slot of `pixels` device pixels,
+    // tinted, at full opacity.
+    QImage buttonImage(int pixels) const;
+    QColor tint() const;
 
 Q_SIGNALS:
     // The quit row was chosen.
@@ -88,6 +95,10 @@ private:
     void fadeTo(qreal opacity);
     void stopBlinking();
     void showOpacity(qreal opacity);
+    void panelChanged();
+    void readPanel();
+    // Opens the menu at the icon, as panels open their own buttons' menus.
+    void popUpAtIcon();
 
     AppState &m_state;
     WindowView *m_window;
@@ -101,8 +112,12 @@ private:
     std::unique_ptr<QTimeLine> m_fade;
     QTimer m_trayWait;
     int m_trayAttempts = 0;
-    QImage m_image1x;
-    QImage m_image2x;
+    QList<QImage> m_pictures; // one per ButtonImage::slotPixels()
+    PortalColorScheme m_portal;
+    PanelColour::Scheme m_scheme = PanelColour::Scheme::unknown;
+    bool m_schemeRead = false;
+    // The menu was filled before it was put up at the icon.
+    bool m_menuFilled = false;
     // What the button shows was drawn from; an equal picture is not drawn and
     // handed to the tray again (each hand-over is a round of panel traffic).
     struct Drawn {

@@ -4,15 +4,32 @@
 #include "app/L.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 
 namespace
 {
-QAction *addInfo(QMenu &menu, const QString &title)
+// Information rows do nothing when chosen. In Qt's own menu they stay disabled
+// but are drawn in the text colour, not greyed out; a host drawing the menu
+// from D-Bus greys disabled rows in its own way, so there they are enabled.
+QAction *addInfo(QMenu &menu, const QString &title, bool enabled)
 {
     QAction *action = menu.addAction(title);
-    action->setEnabled(false);
+    action->setEnabled(enabled);
     return action;
+}
+
+void readableDisabledRows(QMenu &menu)
+{
+    QPalette palette = menu.palette();
+    for (const QPalette::ColorRole role :
+         {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}) {
+        QColor text = palette.color(QPalette::Active, role);
+        palette.setColor(QPalette::Disabled, role, text);
+    }
+    // Without the etched shadow some styles draw under disabled text.
+    palette.setColor(QPalette::Disabled, QPalette::Light, Qt::transparent);
+    menu.setPalette(palette);
 }
 
 QAction *addCommand(QMenu &menu, const QString &title, const std::function<void()> &run)
@@ -26,26 +43,34 @@ QAction *addCommand(QMenu &menu, const QString &title, const std::function<void(
 }
 } // namespace
 
-void StatusMenu::fill(QMenu &menu, const AppState &state, const Actions &actions)
+void StatusMenu::fill(QMenu &menu, const AppState &state, const Actions &actions, Host host)
 {
     menu.clear();
+    // The previous opening's limit group goes with its rows.
+    qDeleteAll(menu.findChildren<QActionGroup *>(QString(), Qt::FindDirectChildrenOnly));
+    readableDisabledRows(menu);
+    const bool infoEnabled = host == Host::dbusMenu;
     const BatteryInfo &b = state.battery();
 
-    QAction *status = addInfo(menu, state.statusLine());
-    QFont bold = status->font();
+    // Bold at the menu's own size: a title, not a headline above the rest.
+    QAction *status = addInfo(menu, state.statusLine(), infoEnabled);
+    QFont bold = menu.font();
     bold.setBold(true);
-    bold.setPointSizeF(13.0);
     status->setFont(bold);
-    addInfo(menu, state.limitLine());
+    addInfo(menu, state.limitLine(), infoEnabled);
     if (const auto schedule = state.scheduleLine())
-        addInfo(menu, *schedule);
+        addInfo(menu, *schedule, infoEnabled);
     menu.addSeparator();
 
-    addInfo(menu, L("Laden bis"));
+    addInfo(menu, L("Laden bis"), infoEnabled);
+    // One choice: radio marks in Qt's own menu and over D-Bus alike.
+    auto *group = new QActionGroup(&menu);
+    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
     for (const qint64 value : state.options()) {
         QAction *option = menu.addAction(QString::number(value) + QStringLiteral(" %"));
         option->setData(value);
         option->setCheckable(true);
+        option->setActionGroup(group);
         option->setChecked(value == state.limit());
         QObject::connect(option, &QAction::triggered, &menu, [pick = actions.pickLimit, value] {
             if (pick)
@@ -60,11 +85,11 @@ void StatusMenu::fill(QMenu &menu, const AppState &state, const Actions &actions
     }
     menu.addSeparator();
 
-    addInfo(menu, L("Zustand %d %%  ·  %d Zyklen", b.healthPercent, b.cycles));
+    addInfo(menu, L("Zustand %d %%  ·  %d Zyklen", b.healthPercent, b.cycles), infoEnabled);
     if (b.pluggedIn && b.adapterWatts > 0)
-        addInfo(menu, L("Netzteil %d W", b.adapterWatts));
+        addInfo(menu, L("Netzteil %d W", b.adapterWatts), infoEnabled);
     if (const auto &error = state.error())
-        addInfo(menu, QStringLiteral(u"\u26A0\uFE0E ") + *error);
+        addInfo(menu, QStringLiteral(u"\u26A0\uFE0E ") + *error, infoEnabled);
     menu.addSeparator();
 
     addCommand(menu, L("Einstellungen …"), actions.openSettings)

@@ -18,6 +18,10 @@ public:
         std::function<void()> quit;
     };
 
+    // Who draws the menu: Qt itself, or a panel from its D-Bus description.
+    enum class Host { qt, dbusMenu };
+
     // Replaces every row of `menu` with rows for the state as it is now.
-    static void fill(QMenu &menu, const AppState &state, const Actions &actions);
+    static void fill(QMenu &menu, const AppState &state, const Actions &actions,
+                     Host host = Host::qt);
 };

@@ -55,5 +55,8 @@ std::optional<HealthSample> HealthSample::fromJson(const QJsonObject &object)
     const auto capacity = exactInteger(object.value(QLatin1String("capacity")));
     if (!month.isDouble() || !health || !cycles || !capacity)
         return std::nullopt;
+    const double m = month.toDouble();
+    if (!(m >= earliestMonth && m < monthsEnd))
+        return std::nullopt;
     return HealthSample{month.toDouble(), *health, *cycles, *capacity};
 }

@@ -22,7 +22,12 @@ struct HealthSample {
     // The compact JSON object with its keys in the order month, health,
     // cycles, capacity; whole-second months are written without a fraction.
     QByteArray toJson() const;
-    // Needs all four keys: "month" a number, the others integers in the 64-bit
-    // range; other keys are ignored.
+    // Months a battery can have been measured in: 1970 up to the end of 2100.
+    // A month beyond them is a damaged or hand-made record, not a date.
+    static constexpr double earliestMonth = -978307200.0;
+    static constexpr double monthsEnd = 3155673600.0;
+
+    // Needs all four keys: "month" a number within the months above, the
+    // others integers in the 64-bit range; other keys are ignored.
     static std::optional<HealthSample> fromJson(const QJsonObject &object);
 };

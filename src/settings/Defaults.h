@@ -15,4 +15,5 @@ inline constexpr qint64 scheduleLimit = 80;
 inline constexpr bool historyOn = true;
 inline constexpr bool blinkLow = true;
 inline constexpr qint64 blinkThreshold = 10;
+inline constexpr qint64 iconColour = 0;
 } // namespace Defaults

@@ -16,6 +16,8 @@ inline const QString scheduleApplied = QStringLiteral("scheduleApplied");
 inline const QString historyOn = QStringLiteral("historyOn");
 inline const QString blinkLow = QStringLiteral("blinkLow");
 inline const QString blinkThreshold = QStringLiteral("blinkThreshold");
+// The tray icon's colour: 0 follows the panel, 1 light, 2 dark.
+inline const QString iconColour = QStringLiteral("iconColour");
 
 // "schedule_" followed by the weekday number (1 Sunday … 7 Saturday).
 inline QString scheduleDay(qint64 n) { return QStringLiteral("schedule_") + QString::number(n); }

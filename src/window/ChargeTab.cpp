@@ -55,7 +55,7 @@ ChargeTab::ChargeTab(AppState &state, std::function<QStringList()> otherWriters,
     auto *note = new QHBoxLayout(m_scheduleNote);
     note->setContentsMargins(0, 0, 0, 0);
     auto *calendar = new QLabel(m_scheduleNote);
-    calendar->setPixmap(Style::themeIcon({"x-office-calendar"}).pixmap(16, 16));
+    calendar->setPixmap(Style::themeIcon("calendar", {"x-office-calendar"}).pixmap(16, 16));
     note->addWidget(calendar, 0, Qt::AlignTop);
     note->addWidget(m_scheduleText, 1);
     Style::callout(m_scheduleText);

@@ -43,6 +43,14 @@ GeneralTab::GeneralTab(std::function<void()> onIconChange, LoginItem *loginItem,
     m_style->setCurrentIndex(m_style->findData(Prefs::iconStyle()));
     barForm->addRow(L("Anzeige"), m_style);
 
+    // For panels that do not say whether they are dark.
+    m_colour = new QComboBox(bar);
+    m_colour->setObjectName(Key::iconColour);
+    m_colour->addItem(L("Automatisch"), 0);
+    m_colour->addItem(L("Hell"), 1);
+    m_colour->addItem(L("Dunkel"), 2);
+    barForm->addRow(L("Symbolfarbe"), m_colour);
+
     m_blink = new QCheckBox(L("Bei sehr niedrigem Akku blinken"), bar);
     m_blink->setObjectName(Key::blinkLow);
     barForm->addRow(m_blink);
@@ -118,6 +126,14 @@ GeneralTab::GeneralTab(std::function<void()> onIconChange, LoginItem *loginItem,
         if (m_onIconChange)
             m_onIconChange();
     });
+    connect(m_colour, &QComboBox::activated, this, [this](int index) {
+        const qint64 choice = m_colour->itemData(index).toLongLong();
+        if (choice == Prefs::d().integer(Key::iconColour, Defaults::iconColour))
+            return;
+        Prefs::d().setInteger(Key::iconColour, choice);
+        if (m_onIconChange)
+            m_onIconChange();
+    });
     connect(m_blink, &QCheckBox::clicked, this, [this](bool on) {
         Prefs::d().setBool(Key::blinkLow, on);
         if (m_onIconChange)
@@ -148,6 +164,13 @@ void GeneralTab::sync()
     m_blink->setChecked(blink);
     m_blinkAt->setValue(store.integer(Key::blinkThreshold, Defaults::blinkThreshold));
     m_style->setEnabled(m_showIcon);
+    {
+        // A stored value of no choice shows as the automatic one it acts as.
+        const QSignalBlocker blocker(m_colour);
+        const int index = m_colour->findData(store.integer(Key::iconColour, Defaults::iconColour));
+        m_colour->setCurrentIndex(index < 0 ? 0 : index);
+    }
+    m_colour->setEnabled(m_showIcon);
     m_blink->setEnabled(m_showIcon);
     m_blinkAt->setEnabled(m_showIcon && blink);
     m_panelRow->setVisible(m_showIcon);

@@ -28,6 +28,7 @@ private:
     LoginItem *m_loginItem;
     bool m_showIcon;
     QCheckBox *m_showIconBox;
+    QComboBox *m_colour = nullptr;
     QComboBox *m_style;
     QCheckBox *m_blink;
     Stepper *m_blinkAt;

@@ -4,12 +4,14 @@
 
 #include <QCategoryAxis>
 #include <QDateTime>
+#include <QFontMetrics>
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <QTimeZone>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace
 {
@@ -32,7 +34,9 @@ HistoryChart::HistoryChart(QWidget *parent)
     QChart *c = chart();
     c->legend()->hide();
     c->setBackgroundVisible(false);
-    c->setMargins(QMargins(0, 0, 0, 0));
+    // Room at the right for the last month's label, centred on the domain's end,
+    // and at the top for the points of a battery at 100 %.
+    c->setMargins(QMargins(0, 6, 24, 0));
     m_line->setName(QStringLiteral("Zustand"));
     m_points->setName(QStringLiteral("Zustand"));
     m_points->setMarkerSize(7);
@@ -61,9 +65,14 @@ HistoryChart::HistoryChart(QWidget *parent)
 
 double HistoryChart::monthValue(double secondsSinceReference)
 {
-    const QDateTime at = QDateTime::fromMSecsSinceEpoch(
-        static_cast<qint64>(std::llround((secondsSinceReference + referenceEpoch) * 1000.0)));
+    // Beyond the calendar's range a month has no place on the axis.
+    const double msecs = (secondsSinceReference + referenceEpoch) * 1000.0;
+    if (!(std::abs(msecs) < 1e17))
+        return std::numeric_limits<double>::quiet_NaN();
+    const QDateTime at = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(msecs)));
     const QDate day = at.date();
+    if (!day.isValid())
+        return std::numeric_limits<double>::quiet_NaN();
     const QDateTime start(QDate(day.year(), day.month(), 1), QTime(0, 0));
     const QDateTime next = start.addMonths(1);
     const double part = static_cast<double>(start.msecsTo(at)) / start.msecsTo(next);
@@ -83,12 +92,24 @@ QPair<qint64, qint64> HistoryChart::healthRange(const QList<HealthSample> &sampl
     return {lower, std::max(high->health, lower) + 10};
 }
 
+qint64 HistoryChart::stride(qsizetype count, double span)
+{
+    const qint64 byCount = stride(count);
+    if (!std::isfinite(span) || span <= 0)
+        return byCount;
+    const double bySpan = std::ceil(span / maxMarks);
+    if (bySpan >= 1e12)
+        return std::numeric_limits<qint64>::max() / 2;
+    return std::max(byCount, static_cast<qint64>(bySpan));
+}
+
 void HistoryChart::setSamples(const QList<HealthSample> &samples)
 {
     QList<QPointF> points;
     points.reserve(samples.size());
     for (const HealthSample &s : samples)
-        points.append({monthValue(s.month), static_cast<double>(s.health)});
+        if (const double x = monthValue(s.month); std::isfinite(x))
+            points.append({x, static_cast<double>(s.health)});
     m_line->replace(points);
     m_points->replace(points);
 
@@ -101,16 +122,25 @@ void HistoryChart::setSamples(const QList<HealthSample> &samples)
     // The domain reaches one calendar month beyond the first and last sample;
     // with no sample it sits around the present moment.
     const double now = QDateTime::currentSecsSinceEpoch() - referenceEpoch;
-    const double first = samples.isEmpty() ? monthValue(now) : points.first().x();
-    const double last = samples.isEmpty() ? monthValue(now) : points.last().x();
+    const double first = points.isEmpty() ? monthValue(now) : points.first().x();
+    const double last = points.isEmpty() ? monthValue(now) : points.last().x();
     const double lower = first - 1;
     const double upper = last + 1;
 
     for (const QString &label : m_x->categoriesLabels())
         m_x->remove(label);
     m_x->setStartValue(lower);
-    const qint64 n = stride(samples.size());
-    for (qint64 month = static_cast<qint64>(std::ceil(lower)); month <= upper; month += n) {
+    // As many marks as their labels fit side by side under the plot (the
+    // charting toolkit shortens labels that would touch).
+    const QFontMetrics fm(m_x->labelsFont());
+    const int labelWidth = fm.horizontalAdvance(QStringLiteral("Dez. 00")) + 14;
+    const int plotWidth = std::max(width(), 488) - 70;
+    const int fit = std::clamp(plotWidth / std::max(labelWidth, 1), 2, maxMarks);
+    const qint64 n = std::max(stride(samples.size(), upper - lower),
+                              static_cast<qint64>(std::ceil((upper - lower) / fit)));
+    int marks = 0;
+    for (qint64 month = static_cast<qint64>(std::ceil(lower)); month <= upper && marks <= maxMarks;
+         month += n, ++marks) {
         if (month < 0)
             continue;
         m_x->append(appLocale().toString(monthStart(month), QStringLiteral("MMM yy")),

@@ -35,6 +35,11 @@ public:
     static QPair<qint64, qint64> healthRange(const QList<HealthSample> &samples);
     // A mark every n-th month: 1 below 6 samples, else a sixth of their number.
     static qint64 stride(qsizetype count) { return count < 6 ? 1 : count / 6; }
+    // The same, widened so that the `span` of months shown gets no more marks
+    // than fit under the chart: a few samples years apart are not hundreds of
+    // labels on top of each other (nor hours of work).
+    static qint64 stride(qsizetype count, double span);
+    static constexpr int maxMarks = 8;
 
 private:
     QLineSeries *m_line;

@@ -138,6 +138,12 @@ void HistoryTab::redraw()
         rows.append(item);
     }
     m_list->addTopLevelItems(rows);
+    // A 90-point box, wider where the desktop's font needs it for the count.
+    int cycles = 90;
+    const QFontMetrics fm = m_list->fontMetrics();
+    for (const QTreeWidgetItem *item : std::as_const(rows))
+        cycles = std::max(cycles, fm.horizontalAdvance(item->text(CyclesColumn)) + 8);
+    m_list->header()->resizeSection(CyclesColumn, cycles);
 }
 
 void HistoryTab::askToClear()

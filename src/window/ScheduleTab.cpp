@@ -47,7 +47,12 @@ ScheduleTab::ScheduleTab(AppState &state, QWidget *parent)
         days->addRow(name, picker);
         m_dayPickers.append({n, picker});
         connect(picker, &QComboBox::activated, this, [this, n, picker](int index) {
-            Prefs::d().setInteger(Key::scheduleDay(n), picker->itemData(index).toLongLong());
+            // Choosing the limit already set is no change: it must not take
+            // back a limit picked in the menu meanwhile.
+            const qint64 value = picker->itemData(index).toLongLong();
+            if (value == Prefs::d().integer(Key::scheduleDay(n), Defaults::scheduleLimit))
+                return;
+            Prefs::d().setInteger(Key::scheduleDay(n), value);
             changed();
         });
     }
@@ -75,15 +80,22 @@ ScheduleTab::ScheduleTab(AppState &state, QWidget *parent)
     column->addStretch(1);
 
     connect(m_on, &QCheckBox::clicked, this, [this](bool on) {
+        if (on == Prefs::d().boolean(Key::scheduleOn, Defaults::scheduleOn))
+            return;
         Prefs::d().setBool(Key::scheduleOn, on);
         changed();
     });
     connect(m_eve, &QCheckBox::clicked, this, [this](bool on) {
+        if (on == Prefs::d().boolean(Key::scheduleEve, Defaults::scheduleEve))
+            return;
         Prefs::d().setBool(Key::scheduleEve, on);
         changed();
     });
     connect(m_eveHour, &QComboBox::activated, this, [this](int index) {
-        Prefs::d().setInteger(Key::scheduleEveHour, m_eveHour->itemData(index).toLongLong());
+        const qint64 hour = m_eveHour->itemData(index).toLongLong();
+        if (hour == Prefs::d().integer(Key::scheduleEveHour, Defaults::scheduleEveHour))
+            return;
+        Prefs::d().setInteger(Key::scheduleEveHour, hour);
         changed();
     });
     connect(&Prefs::d(), &SettingsStore::changed, this, &ScheduleTab::sync);

@@ -56,6 +56,19 @@ QAbstractButton *SegmentedControl::segment(qint64 value) const
 
 void SegmentedControl::showSelection()
 {
-    for (qsizetype i = 0; i < m_buttons.size(); ++i)
-        m_buttons.at(i)->setChecked(m_selected == m_values.at(i));
+    for (qsizetype i = 0; i < m_buttons.size(); ++i) {
+        QAbstractButton *button = m_buttons.at(i);
+        const bool selected = m_selected == m_values.at(i);
+        button->setChecked(selected);
+        // The selected segment in the palette's highlight, as a selection is;
+        // a style's pressed shade alone barely stands out.
+        QPalette p = palette();
+        if (selected) {
+            for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+                p.setColor(group, QPalette::Button, p.color(group, QPalette::Highlight));
+                p.setColor(group, QPalette::ButtonText, p.color(group, QPalette::HighlightedText));
+            }
+        }
+        button->setPalette(p);
+    }
 }

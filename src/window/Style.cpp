@@ -3,6 +3,13 @@
 #include <QIcon>
 #include <QLabel>
 #include <QPalette>
+#include <QSize>
+
+// Outside any namespace, as the resource's initialiser is.
+static void initSymbols()
+{
+    Q_INIT_RESOURCE(symbols);
+}
 
 namespace
 {
@@ -56,12 +63,24 @@ QLabel *Style::text(const QString &text, QWidget *parent)
     return label;
 }
 
-QIcon Style::themeIcon(std::initializer_list<const char *> names)
+QIcon Style::themeIcon(const char *shipped, std::initializer_list<const char *> names)
 {
-    for (const char *name : names)
-        for (const QString &candidate :
-             {QString::fromLatin1(name), QString::fromLatin1(name) + QStringLiteral("-symbolic")})
-            if (QIcon::hasThemeIcon(candidate))
-                return QIcon::fromTheme(candidate);
-    return QIcon::fromTheme(QLatin1String(*names.begin()));
+    // Only the theme's monochrome forms: its full-colour ones are drawn for
+    // other sizes and sit oddly beside text.
+    for (const char *name : names) {
+        const QString candidate = QString::fromLatin1(name) + QStringLiteral("-symbolic");
+        if (QIcon::hasThemeIcon(candidate))
+            return QIcon::fromTheme(candidate);
+    }
+    return ownSymbol(shipped);
+}
+
+QIcon Style::ownSymbol(const char *name)
+{
+    initSymbols();
+    QIcon icon;
+    for (const int side : {16, 24, 32, 48})
+        icon.addFile(QStringLiteral(":/symbols/%1-%2.png").arg(QLatin1String(name)).arg(side),
+                     QSize(side, side));
+    return icon;
 }

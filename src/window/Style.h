@@ -19,7 +19,10 @@ void secondary(QWidget *w);
 void red(QWidget *w);
 // A label that wraps and can be selected nowhere: the window's running text.
 QLabel *text(const QString &text, QWidget *parent = nullptr);
-// The first of the freedesktop icon names the theme knows, from the most to
-// the least fitting; each also in its symbolic form, as newer themes ship it.
-QIcon themeIcon(std::initializer_list<const char *> names);
+// The symbolic form of the first of the freedesktop icon names the theme
+// knows, from the most to the least fitting; without any of them (or without
+// a theme) the symbol `shipped` of our own: battery, calendar, bell, chart or
+// gear.
+QIcon themeIcon(const char *shipped, std::initializer_list<const char *> names);
+QIcon ownSymbol(const char *name);
 } // namespace Style

@@ -2,10 +2,15 @@
 #include "IconPixels.h"
 #include "menubar/ButtonImage.h"
 #include "menubar/MenuIcon.h"
+#include "menubar/MenuIconFrame.h"
 #include "menubar/PanelColour.h"
+#include "menubar/PortalColorScheme.h"
 
+#include <QDBusVariant>
 #include <QDir>
+#include <QFileInfo>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace
@@ -49,8 +54,16 @@ private Q_SLOTS:
     void glyphBesideDigits();
     void tint_data();
     void tint();
-    void panelColour_data();
-    void panelColour();
+    void slotPicture_data();
+    void slotPicture();
+    void slotDigits_data();
+    void slotDigits();
+    void panelScheme_data();
+    void panelScheme();
+    void iconColour_data();
+    void iconColour();
+    void portalValue_data();
+    void portalValue();
     void accessibilityDescription();
     void writeRenderings();
 };
@@ -354,27 +367,195 @@ void TestMenuIcon::tint()
     QCOMPARE(mismatches, 0);
 }
 
-void TestMenuIcon::panelColour_data()
+void TestMenuIcon::slotPicture_data()
 {
-    QTest::addColumn<QString>("desktop");
-    QTest::addColumn<QColor>("paletteText");
-    QTest::addColumn<QColor>("expected");
-    const QColor dark(0x23, 0x26, 0x27), light(0xfc, 0xfc, 0xfc);
-    QTest::newRow("GNOME: always white") << "GNOME" << dark << QColor(Qt::white);
-    QTest::newRow("Ubuntu's GNOME") << "ubuntu:GNOME" << dark << QColor(Qt::white);
-    QTest::newRow("Plasma light") << "KDE" << dark << dark;
-    QTest::newRow("Plasma dark") << "KDE" << light << light;
-    QTest::newRow("unknown") << "" << dark << dark;
+    QTest::addColumn<int>("side");
+    QTest::addColumn<bool>("number");
+    for (const int side : ButtonImage::slotPixels())
+        for (const bool number : {true, false})
+            QTest::addRow("%d px %s", side, number ? "number" : "bar") << side << number;
 }
 
-void TestMenuIcon::panelColour()
+// Each slot gets a square picture whose battery spans its width.
+void TestMenuIcon::slotPicture()
+{
+    QFETCH(int, side);
+    QFETCH(bool, number);
+    const MenuIcon icon = MenuIcon::image(57, number, Badge::none, 80);
+    const QImage image = icon.renderSlot(side);
+    QCOMPARE(image.size(), QSize(side, side));
+    const IconPixels px(image);
+    const QRectF ink = px.inkBox(QRectF(0, 0, side, side), 0.2);
+    QVERIFY2(ink.width() >= side * 0.9, qPrintable(QString::number(ink.width())));
+    // Nothing is cut at the edges: the outermost rows and columns stay empty
+    // but for antialiasing.
+    QVERIFY(px.maxAlpha(QRectF(0, side - 0.5, side, 0.5)) < 0.5);
+    QVERIFY(px.maxAlpha(QRectF(0, 0, side, 0.5)) < 0.5);
+}
+
+void TestMenuIcon::slotDigits_data()
+{
+    QTest::addColumn<int>("side");
+    QTest::addColumn<qint64>("percent");
+    QTest::addColumn<Badge>("badge");
+    QTest::addColumn<qreal>("minimum"); // digit height in pixels
+    for (const Badge badge : {Badge::none, Badge::charging, Badge::plugged}) {
+        const char *name = badge == Badge::none       ? "alone"
+                           : badge == Badge::charging ? "charging"
+                                                      : "plugged";
+        QTest::addRow("22 px 80 %s", name) << 22 << qint64(80) << badge << 8.0;
+        QTest::addRow("44 px 80 %s", name) << 44 << qint64(80) << badge << 16.0;
+        QTest::addRow("16 px 80 %s", name) << 16 << qint64(80) << badge << 5.5;
+        QTest::addRow("32 px 45 %s", name) << 32 << qint64(45) << badge << 11.5;
+    }
+    QTest::addRow("22 px 100") << 22 << qint64(100) << Badge::plugged << 5.0;
+}
+
+// The digits are as tall as the body allows, with or without a badge.
+void TestMenuIcon::slotDigits()
+{
+    QFETCH(int, side);
+    QFETCH(qint64, percent);
+    QFETCH(Badge, badge);
+    QFETCH(qreal, minimum);
+    const MenuIconFrame f = MenuIconFrame::slot(true, side);
+    const IconPixels px(MenuIcon::image(percent, true, badge, 100).renderSlot(side));
+    // Inside the outline, left of where a badge may sit.
+    const QRectF inside = f.body.adjusted(f.lineWidth + 0.3, f.lineWidth + 0.3,
+                                          -(f.body.width() * 0.3), -(f.lineWidth + 0.3));
+    const QRectF ink = px.inkBox(inside);
+    QVERIFY2(ink.height() >= minimum, qPrintable(QString::number(ink.height())));
+    if (badge != Badge::none) {
+        // The badge is drawn whole, above the tip, apart from the digits.
+        const QRectF corner(f.body.right() - 3.0 * f.unit, f.body.top() - 1.0 * f.unit,
+                            side - f.body.right() + 3.0 * f.unit, side - f.body.top() + f.unit);
+        QVERIFY(px.coverage(corner) > 6.0 * f.unit * f.unit);
+    }
+}
+
+void TestMenuIcon::panelScheme_data()
+{
+    QTest::addColumn<QString>("desktop");
+    QTest::addColumn<QString>("file"); // below the config folder
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<PanelColour::Scheme>("portal");
+    QTest::addColumn<PanelColour::Scheme>("expected");
+    using S = PanelColour::Scheme;
+    const QString xfce = QStringLiteral("xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml");
+    const auto panel = [](const char *dark) {
+        return QByteArray(R"(<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-panel" version="1.0">
+  <property name="panels" type="array">
+    <value type="int" value="1"/>
+    <property name="dark-mode" type="bool" value=")") +
+               dark + R"("/>
+    <property name="panel-1" type="empty"><property name="size" type="uint" value="28"/></property>
+  </property>
+</channel>
+)";
+    };
+    const auto kde = [](const char *rgb) {
+        return QByteArray("[General]\nColorScheme=X\n\n[Colors:Window]\nBackgroundNormal=") + rgb +
+               "\nForegroundNormal=1,2,3\n";
+    };
+    QTest::newRow("GNOME: always dark") << "GNOME"
+                                        << "" << QByteArray() << S::light << S::dark;
+    QTest::newRow("Ubuntu's GNOME") << "ubuntu:GNOME"
+                                    << "" << QByteArray() << S::unknown << S::dark;
+    QTest::newRow("Xfce dark panel") << "XFCE" << xfce << panel("true") << S::light << S::dark;
+    QTest::newRow("Xfce light panel") << "XFCE" << xfce << panel("false") << S::dark << S::light;
+    QTest::newRow("no desktop named, Xfce panel")
+        << "" << xfce << panel("false") << S::unknown << S::light;
+    QTest::newRow("Xfce without the setting: portal")
+        << "XFCE" << xfce << QByteArray("<channel/>") << S::dark << S::dark;
+    QTest::newRow("broken Xfce file: portal")
+        << "XFCE" << xfce << QByteArray("<channel><property name=") << S::light << S::light;
+    QTest::newRow("Plasma, Breeze Dark")
+        << "KDE"
+        << "kdeglobals" << kde("32,35,38") << S::unknown << S::dark;
+    QTest::newRow("Plasma, Breeze") << "KDE"
+                                    << "kdeglobals" << kde("239,240,241") << S::dark << S::light;
+    QTest::newRow("Plasma, no colours: portal")
+        << "KDE"
+        << "kdeglobals" << QByteArray("[General]\n") << S::dark << S::dark;
+    QTest::newRow("other desktop: portal")
+        << "LXQt" << xfce << panel("true") << S::light << S::light;
+    QTest::newRow("nothing known") << "LXQt"
+                                   << "" << QByteArray() << S::unknown << S::unknown;
+}
+
+void TestMenuIcon::panelScheme()
 {
     QFETCH(QString, desktop);
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(PanelColour::Scheme, portal);
+    QFETCH(PanelColour::Scheme, expected);
+    QTemporaryDir home;
+    if (!file.isEmpty()) {
+        const QString path = home.filePath(file);
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    PanelColour::Session session;
+    session.currentDesktop = desktop;
+    session.configDirs = {home.path(), home.filePath(QStringLiteral("nowhere"))};
+    session.portal = portal;
+    QCOMPARE(PanelColour::schemeFor(session), expected);
+}
+
+void TestMenuIcon::iconColour_data()
+{
+    QTest::addColumn<qint64>("stored");
+    QTest::addColumn<PanelColour::Scheme>("scheme");
+    QTest::addColumn<QColor>("paletteText");
+    QTest::addColumn<bool>("light");
+    using S = PanelColour::Scheme;
+    const QColor darkText(0x23, 0x26, 0x27), lightText(0xfc, 0xfc, 0xfc);
+    QTest::newRow("automatic, dark panel") << qint64(0) << S::dark << darkText << true;
+    QTest::newRow("automatic, light panel") << qint64(0) << S::light << lightText << false;
+    QTest::newRow("automatic, unknown, dark palette")
+        << qint64(0) << S::unknown << lightText << true;
+    QTest::newRow("automatic, unknown, light palette")
+        << qint64(0) << S::unknown << darkText << false;
+    QTest::newRow("light chosen") << qint64(1) << S::light << darkText << true;
+    QTest::newRow("dark chosen") << qint64(2) << S::dark << lightText << false;
+    QTest::newRow("stored 9: automatic") << qint64(9) << S::dark << darkText << true;
+}
+
+void TestMenuIcon::iconColour()
+{
+    QFETCH(qint64, stored);
+    QFETCH(PanelColour::Scheme, scheme);
     QFETCH(QColor, paletteText);
-    QFETCH(QColor, expected);
+    QFETCH(bool, light);
     QPalette palette;
     palette.setColor(QPalette::Active, QPalette::WindowText, paletteText);
-    QCOMPARE(PanelColour::textFor(desktop, palette), expected);
+    QCOMPARE(PanelColour::textFor(PanelColour::choice(stored), scheme, palette),
+             light ? PanelColour::light() : PanelColour::dark());
+}
+
+void TestMenuIcon::portalValue_data()
+{
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<PanelColour::Scheme>("expected");
+    using S = PanelColour::Scheme;
+    const auto wrapped = [](const QVariant &v) { return QVariant::fromValue(QDBusVariant(v)); };
+    QTest::newRow("1 prefers dark") << QVariant(1u) << S::dark;
+    QTest::newRow("2 prefers light") << QVariant(2u) << S::light;
+    QTest::newRow("0 no preference") << QVariant(0u) << S::unknown;
+    QTest::newRow("variant in a variant") << wrapped(wrapped(QVariant(1u))) << S::dark;
+    QTest::newRow("a text") << QVariant(QStringLiteral("dark")) << S::unknown;
+    QTest::newRow("7") << QVariant(7u) << S::unknown;
+}
+
+void TestMenuIcon::portalValue()
+{
+    QFETCH(QVariant, value);
+    QFETCH(PanelColour::Scheme, expected);
+    QCOMPARE(PortalColorScheme::fromValue(value), expected);
 }
 
 void TestMenuIcon::accessibilityDescription()
@@ -385,8 +566,9 @@ void TestMenuIcon::accessibilityDescription()
              QStringLiteral("Akku 7 %"));
 }
 
-// Renderings at 2× of each style and badge, for a person to look at: one PNG
-// each (transparent, black template) and a sheet on a light and a dark panel.
+// Renderings at every slot size of each style and badge, for a person to look
+// at: one PNG each (transparent, black template) and a sheet on a light and a
+// dark panel, enlarged without smoothing so single pixels show.
 void TestMenuIcon::writeRenderings()
 {
     const QString out = qEnvironmentVariable("VOLTQUILL_ICON_OUT");
@@ -400,33 +582,37 @@ void TestMenuIcon::writeRenderings()
         qint64 percent;
     };
     const QList<Case> cases{
-        {"style0-none", 0, Badge::none, 57},         {"style0-charging", 0, Badge::charging, 45},
-        {"style0-plugged", 0, Badge::plugged, 100},  {"style1-none", 1, Badge::none, 57},
-        {"style1-charging", 1, Badge::charging, 45}, {"style1-plugged", 1, Badge::plugged, 80},
-        {"style2-none", 2, Badge::none, 9},          {"style2-charging", 2, Badge::charging, 45},
-        {"style2-plugged", 2, Badge::plugged, 80},
+        {"style0-none", 0, Badge::none, 57},        {"style0-charging", 0, Badge::charging, 45},
+        {"style0-plugged", 0, Badge::plugged, 100}, {"style0-plugged80", 0, Badge::plugged, 80},
+        {"style1-none", 1, Badge::none, 57},        {"style1-charging", 1, Badge::charging, 45},
+        {"style1-plugged", 1, Badge::plugged, 80},
     };
-    const int scale = 3, rowHeight = 36 * scale + 12, width = 480;
+    const QList<int> &sides = ButtonImage::slotPixels();
+    const int scale = 3, rowHeight = 64 * scale + 12;
+    int width = 8;
+    for (const int side : sides)
+        width += side * scale + 8;
     QImage sheet(2 * width, cases.size() * rowHeight, QImage::Format_ARGB32_Premultiplied);
     sheet.fill(Qt::transparent);
     QPainter painter(&sheet);
     painter.fillRect(0, 0, width, sheet.height(), QColor(0xf0, 0xf0, 0xf0));
-    painter.fillRect(width, 0, width, sheet.height(), QColor(0x1e, 0x1e, 0x1e));
+    painter.fillRect(width, 0, width, sheet.height(), QColor(0x33, 0x33, 0x33));
     for (int i = 0; i < cases.size(); ++i) {
         const Case &c = cases[i];
         const MenuIcon icon = MenuIcon::image(c.percent, c.style == 0, c.badge, 80);
-        const QString title =
-            c.style == 2 ? QString::number(c.percent) + QStringLiteral(" % ") : QString();
-        const QImage image = ButtonImage::render(icon, title, 2.0);
-        QVERIFY(
-            image.save(out + QLatin1Char('/') + QLatin1String(c.name) + QStringLiteral(".png")));
-        for (const auto &[x, tint] :
-             {std::pair{0, QColor(Qt::black)}, std::pair{width, QColor(Qt::white)}}) {
-            QImage big = MenuIcon::tinted(image, tint);
-            big.setDevicePixelRatio(1.0);
-            big =
-                big.scaled(big.size() * scale / 2 * 2, Qt::KeepAspectRatio, Qt::FastTransformation);
-            painter.drawImage(x + 8, i * rowHeight + 6, big);
+        int x = 8;
+        for (const int side : sides) {
+            const QImage image = icon.renderSlot(side);
+            QVERIFY(image.save(
+                QStringLiteral("%1/%2-%3.png").arg(out, QLatin1String(c.name)).arg(side)));
+            for (const auto &[offset, tint] :
+                 {std::pair{0, PanelColour::dark()}, std::pair{width, PanelColour::light()}}) {
+                const QImage big =
+                    MenuIcon::tinted(image, tint)
+                        .scaled(image.size() * scale, Qt::KeepAspectRatio, Qt::FastTransformation);
+                painter.drawImage(offset + x, i * rowHeight + 6, big);
+            }
+            x += side * scale + 8;
         }
     }
     painter.end();

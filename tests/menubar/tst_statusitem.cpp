@@ -5,18 +5,27 @@
 #include "IconPixels.h"
 #include "app/AppState.h"
 #include "app/ChargeLimit.h"
+#include "menubar/ButtonImage.h"
+#include "menubar/MenuIcon.h"
 #include "menubar/StatusItem.h"
 #include "settings/Defaults.h"
 #include "settings/Key.h"
 #include "settings/Prefs.h"
 
 #include <QAction>
+#include <QActionGroup>
+#include <QDir>
+#include <QFile>
+#include <QLibraryInfo>
 #include <QLoggingCategory>
 #include <QMenu>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
+#include <cmath>
 #include <memory>
 
 namespace
@@ -103,6 +112,20 @@ QStringList expand(QStringList rows, const AppState &state)
     return out;
 }
 
+double luminance(const QColor &c)
+{
+    const auto channel = [](double v) {
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 const QString health = QStringLiteral("Zustand 92 %  ·  123 Zyklen (off)");
 const QString settingsRow = QStringLiteral("Einstellungen … Ctrl+,");
 const QString quitRow = QStringLiteral("Voltquill beenden Ctrl+Q");
@@ -116,12 +139,15 @@ private Q_SLOTS:
     void init();
     void menuRows_data();
     void menuRows();
+    void germanShortcutNames();
     void menuRebuiltOnEveryOpening();
     void warningAfterFailedPick();
     void menuActions_data();
     void menuActions();
     void button_data();
     void button();
+    void contrastOnPanel_data();
+    void contrastOnPanel();
     void blinkConditions_data();
     void blinkConditions();
     void blinkFadesAndStopsOnPlugging();
@@ -221,10 +247,44 @@ void TestStatusItem::menuRows()
     QCOMPARE(w.state->engaged(), !suspended);
     if (!scheduleOn)
         QVERIFY(!w.state->scheduleLine());
-    // The status line is set in bold at 13 points.
-    const QFont first = w.item->menu()->actions().constFirst()->font();
+    // The status line is bold at the menu's own size, not a headline.
+    QMenu *menu = w.item->menu();
+    const QFont first = menu->actions().constFirst()->font();
     QVERIFY(first.bold());
-    QCOMPARE(first.pointSizeF(), 13.0);
+    QCOMPARE(first.pointSizeF(), menu->font().pointSizeF());
+    // The limit rows are one choice; the information rows, though disabled,
+    // are drawn in the menu's text colour.
+    QActionGroup *group = nullptr;
+    for (QAction *a : menu->actions()) {
+        if (!a->isCheckable())
+            continue;
+        QVERIFY(a->actionGroup());
+        QVERIFY(!group || group == a->actionGroup());
+        group = a->actionGroup();
+    }
+    QVERIFY(group && group->isExclusive());
+    QCOMPARE(menu->palette().color(QPalette::Disabled, QPalette::Text),
+             menu->palette().color(QPalette::Active, QPalette::Text));
+}
+
+void TestStatusItem::germanShortcutNames()
+{
+    // Qt's own German texts, as the agent loads them.
+    QTranslator qtbase;
+    if (!qtbase.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QSKIP("Qt's German translation is not installed (qt6-translations-l10n)");
+    QCoreApplication::installTranslator(&qtbase);
+    World w;
+    w.item->updateStatusItem();
+    w.openMenu();
+    QCOMPARE(
+        w.row(QStringLiteral("Voltquill beenden"))->shortcut().toString(QKeySequence::NativeText),
+        QStringLiteral("Strg+Q"));
+    QCOMPARE(
+        w.row(QStringLiteral("Einstellungen …"))->shortcut().toString(QKeySequence::NativeText),
+        QStringLiteral("Strg+,"));
+    QCoreApplication::removeTranslator(&qtbase);
 }
 
 void TestStatusItem::menuRebuiltOnEveryOpening()
@@ -324,21 +384,21 @@ void TestStatusItem::button_data()
 {
     QTest::addColumn<qint64>("style");
     QTest::addColumn<bool>("suspended");
-    QTest::addColumn<int>("width"); // of the 2× picture, in pixels
+    QTest::addColumn<bool>("number");
     QTest::addColumn<bool>("marker");
-    // 36.1 and 27.1 points; style 2 puts "45 % " before the battery.
-    QTest::newRow("style 0") << qint64(0) << false << 73 << true;
-    QTest::newRow("style 1") << qint64(1) << false << 55 << true;
-    QTest::newRow("style 2") << qint64(2) << false << -1 << true;
-    QTest::newRow("style 7 as 1") << qint64(7) << false << 55 << true;
-    QTest::newRow("suspended: no marker") << qint64(1) << true << 55 << false;
+    QTest::newRow("style 0") << qint64(0) << false << true << true;
+    QTest::newRow("style 1") << qint64(1) << false << false << true;
+    // The title does not go into a square slot; the tooltip begins with it.
+    QTest::newRow("style 2 as 1") << qint64(2) << false << false << true;
+    QTest::newRow("style 7 as 1") << qint64(7) << false << false << true;
+    QTest::newRow("suspended: no marker") << qint64(1) << true << false << false;
 }
 
 void TestStatusItem::button()
 {
     QFETCH(qint64, style);
     QFETCH(bool, suspended);
-    QFETCH(int, width);
+    QFETCH(bool, number);
     QFETCH(bool, marker);
     Prefs::setIconStyle(style);
     Prefs::setChosenLimit(80);
@@ -352,16 +412,90 @@ void TestStatusItem::button()
     w.state->refresh();
     w.item->updateStatusItem();
 
-    const QImage image = w.item->buttonImage();
-    QCOMPARE(image.devicePixelRatio(), 2.0);
-    QCOMPARE(image.height(), 36);
-    if (width > 0)
-        QCOMPARE(image.width(), width);
-    else
-        QVERIFY(image.width() > 55 + 2 * 2 * 10); // the title "45 % " at 13 points
-    QCOMPARE(IconPixels(image).maxAlpha(QRectF(0, 0, image.width() / 2.0, 2.0)) > 0, marker);
+    // One square picture per slot size, each drawn for its size.
+    const QIcon icon = w.item->item()->icon();
+    for (const int side : ButtonImage::slotPixels()) {
+        const QImage image = w.item->buttonImage(side);
+        QCOMPARE(image.size(), QSize(side, side));
+        QVERIFY(icon.availableSizes().contains(QSize(side, side)));
+        QCOMPARE(icon.pixmap(QSize(side, side)).size(), QSize(side, side));
+    }
+    const QImage image = w.item->buttonImage(44);
+    const MenuIcon expected = MenuIcon::image(45, number, Badge::charging, suspended ? 100 : 80);
+    QCOMPARE(MenuIcon::tinted(image, Qt::black), expected.renderSlot(44, Qt::black));
+    QCOMPARE(IconPixels(image).maxAlpha(QRectF(0, 0, 44, 6.0)) > 0, marker);
     QCOMPARE(w.item->item()->toolTip(), w.state->statusLine() + "\n" + w.state->limitLine());
-    QVERIFY(!w.item->item()->icon().isNull());
+    QVERIFY(w.item->item()->toolTip().startsWith(QStringLiteral("Akku 45 %")));
+}
+
+void TestStatusItem::contrastOnPanel_data()
+{
+    QTest::addColumn<QString>("desktop");
+    QTest::addColumn<QByteArray>("xfceDarkMode"); // empty: no Xfce panel file
+    QTest::addColumn<PanelColour::Scheme>("portal");
+    QTest::addColumn<qint64>("choice");
+    QTest::addColumn<QColor>("panel");
+    using S = PanelColour::Scheme;
+    const QColor dark(0x33, 0x33, 0x33), light(0xf0, 0xf0, 0xf0), black(0x1e, 0x1e, 0x1e);
+    QTest::newRow("GNOME's top bar") << "GNOME" << QByteArray() << S::light << qint64(0) << black;
+    QTest::newRow("Xfce dark panel")
+        << "XFCE" << QByteArray("true") << S::unknown << qint64(0) << dark;
+    QTest::newRow("Xfce light panel")
+        << "XFCE" << QByteArray("false") << S::dark << qint64(0) << light;
+    QTest::newRow("portal: dark") << "LXQt" << QByteArray() << S::dark << qint64(0) << dark;
+    QTest::newRow("portal: light") << "LXQt" << QByteArray() << S::light << qint64(0) << light;
+    QTest::newRow("chosen light") << "LXQt" << QByteArray() << S::unknown << qint64(1) << dark;
+    QTest::newRow("chosen dark") << "GNOME" << QByteArray() << S::unknown << qint64(2) << light;
+}
+
+// On the panel the desktop describes, the icon stands out at least 3:1, the
+// least contrast for a graphic that carries meaning.
+void TestStatusItem::contrastOnPanel()
+{
+    QFETCH(QString, desktop);
+    QFETCH(QByteArray, xfceDarkMode);
+    QFETCH(PanelColour::Scheme, portal);
+    QFETCH(qint64, choice);
+    QFETCH(QColor, panel);
+    QTemporaryDir home;
+    if (!xfceDarkMode.isEmpty()) {
+        const QString dir = home.filePath(QStringLiteral("xfce4/xfconf/xfce-perchannel-xml"));
+        QVERIFY(QDir().mkpath(dir));
+        QFile f(dir + QStringLiteral("/xfce4-panel.xml"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(R"(<channel name="xfce4-panel"><property name="panels" type="array">)"
+                R"(<property name="dark-mode" type="bool" value=")" +
+                xfceDarkMode + R"("/></property></channel>)");
+    }
+    Prefs::d().setInteger(Key::iconColour, choice);
+    // The application palette is light: a panel said dark must still win.
+    World w({}, {.trayAvailable = [] { return true; },
+                 .session =
+                     [&] {
+                         PanelColour::Session s;
+                         s.currentDesktop = desktop;
+                         s.configDirs = {home.path()};
+                         s.portal = portal;
+                         return s;
+                     }});
+    w.battery.percent = 80;
+    w.state->refresh();
+    w.item->updateStatusItem();
+    QVERIFY(w.item->item());
+
+    for (const int side : {22, 44}) {
+        QImage onPanel(side, side, QImage::Format_RGB32);
+        onPanel.fill(panel);
+        QPainter(&onPanel).drawImage(0, 0, w.item->buttonImage(side));
+        // The digits' area: a good part of the picture must stand out.
+        qreal strong = 0;
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x)
+                if (contrast(onPanel.pixelColor(x, y), panel) >= 3.0)
+                    strong += 1.0;
+        strong /= (side / 22.0) * (side / 22.0);
+        QVERIFY2(strong >= 40.0, qPrintable(QStringLiteral("%1 px at 3:1").arg(strong)));
+    }
 }
 
 void TestStatusItem::blinkConditions_data()

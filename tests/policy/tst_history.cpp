@@ -151,6 +151,18 @@ private Q_SLOTS:
             << QByteArray(R"([{"month":0,"health":9007199254740993,"cycles":-9223372036854775808,"capacity":9223372036854775807}])")
             << QList<HealthSample>{{0, 9007199254740993LL, -9223372036854775807LL - 1, 9223372036854775807LL}} << false;
         QTest::newRow("empty array") << QByteArray("[]") << none << false;
+        QTest::newRow("months of 1970 and 2100")
+            << QByteArray(R"([{"month":-978307200,"health":1,"cycles":1,"capacity":1},{"month":3155673599,"health":2,"cycles":2,"capacity":2}])")
+            << QList<HealthSample>{{-978307200, 1, 1, 1}, {3155673599, 2, 2, 2}} << false;
+        // Far apart, these once kept the chart busy for hours.
+        QTest::newRow("months 0 and 9e15")
+            << QByteArray(R"([{"month":0,"health":90,"cycles":1,"capacity":1},{"month":9e15,"health":80,"cycles":2,"capacity":2}])") << none << true;
+        QTest::newRow("month in 2101")
+            << QByteArray(R"([{"month":3155673600,"health":1,"cycles":1,"capacity":1}])") << none << true;
+        QTest::newRow("month before 1970")
+            << QByteArray(R"([{"month":-978307201,"health":1,"cycles":1,"capacity":1}])") << none << true;
+        QTest::newRow("month beyond any double")
+            << QByteArray(R"([{"month":1e999,"health":1,"cycles":1,"capacity":1}])") << none << true;
         QTest::newRow("element without capacity")
             << QByteArray(R"([{"month":100,"health":1,"cycles":1,"capacity":1},{"month":200,"health":1,"cycles":1}])") << none << true;
         QTest::newRow("month as a string")

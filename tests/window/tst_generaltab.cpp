@@ -72,6 +72,43 @@ private Q_SLOTS:
         QCOMPARE(rig.iconChanges, 1);
     }
 
+    // "Symbolfarbe": the stored choice shows, a new one is stored and redraws
+    // the icon, the one already chosen changes nothing.
+    void choosingAColour_data()
+    {
+        QTest::addColumn<QVariant>("stored"); // invalid: nothing stored
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("pick");
+        QTest::addColumn<int>("iconChanges");
+        QTest::newRow("default, pick light") << QVariant() << "Automatisch" << 1 << 1;
+        QTest::newRow("light, pick dark") << QVariant(1) << "Hell" << 2 << 1;
+        QTest::newRow("dark, pick automatic") << QVariant(2) << "Dunkel" << 0 << 1;
+        QTest::newRow("dark, pick dark again") << QVariant(2) << "Dunkel" << 2 << 0;
+        QTest::newRow("stored 7 shows automatic") << QVariant(7) << "Automatisch" << 1 << 1;
+    }
+    void choosingAColour()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(QString, shown);
+        QFETCH(int, pick);
+        QFETCH(int, iconChanges);
+        if (stored.isValid())
+            Prefs::d().setInteger(Key::iconColour, stored.toLongLong());
+        WindowRig rig;
+        auto *tab = rig.open<GeneralTab>(SettingsView::General);
+        auto *colour = tab->findChild<QComboBox *>(Key::iconColour);
+        QVERIFY(colour);
+        QCOMPARE(colour->currentText(), shown);
+        colour->setCurrentIndex(pick);
+        Q_EMIT colour->activated(pick);
+        QCOMPARE(rig.iconChanges, iconChanges);
+        if (iconChanges > 0)
+            QCOMPARE(Prefs::d().integer(Key::iconColour, -1), qint64(pick));
+        // Disabled with the icon.
+        click(tab->findChild<QCheckBox *>(QStringLiteral("showIcon")));
+        QVERIFY(!colour->isEnabled());
+    }
+
     void iconSettingsAreReadWhenTheTabIsBuilt_data()
     {
         QTest::addColumn<bool>("showIcon");

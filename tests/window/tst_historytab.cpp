@@ -5,11 +5,13 @@
 
 #include <QCategoryAxis>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QValueAxis>
+#include <cmath>
 
 // The History tab: built on first view, chart scales, list order, and the
 // confirmed delete.
@@ -69,6 +71,69 @@ private Q_SLOTS:
         QFETCH(int, count);
         QFETCH(qint64, n);
         QCOMPARE(HistoryChart::stride(count), n);
+    }
+
+    void strideBySpan_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<double>("span"); // months shown
+        QTest::addColumn<qint64>("n");
+        QTest::newRow("a year of samples") << 12 << 13.0 << qint64(2);
+        QTest::newRow("3 samples in 4 months") << 3 << 5.0 << qint64(1);
+        QTest::newRow("2 samples a century apart") << 2 << 1200.0 << qint64(150);
+        QTest::newRow("36 samples in 3 years") << 36 << 37.0 << qint64(6);
+        QTest::newRow("span beyond any calendar") << 2 << 1e15 << qint64(125000000000000);
+        QTest::newRow("span not a number") << 7 << std::nan("") << qint64(1);
+    }
+    void strideBySpan()
+    {
+        QFETCH(int, count);
+        QFETCH(double, span);
+        QFETCH(qint64, n);
+        const qint64 stride = HistoryChart::stride(count, span);
+        if (span < 1e12)
+            QCOMPARE(stride, n);
+        else
+            QVERIFY(stride >= n);
+    }
+
+    // Far apart months: the file holding them is not read as a history, and
+    // the chart, given them anyway, draws a handful of marks. Each case is
+    // done in a moment; the test's time limit stands guard.
+    void farApartMonths_data()
+    {
+        QTest::addColumn<double>("first");
+        QTest::addColumn<double>("second");
+        QTest::newRow("0 and 9e15") << 0.0 << 9e15;
+        QTest::newRow("1970 and 2100") << -978307200.0 << 3155673599.0;
+        QTest::newRow("-9e15 and 0") << -9e15 << 0.0;
+    }
+    void farApartMonths()
+    {
+        QFETCH(double, first);
+        QFETCH(double, second);
+        const QByteArray json = "[{\"month\":" + QByteArray::number(first, 'g', 17) +
+                                ",\"health\":90,\"cycles\":10,\"capacity\":4000},{\"month\":" +
+                                QByteArray::number(second, 'g', 17) +
+                                ",\"health\":80,\"cycles\":20,\"capacity\":3600}]";
+        const QString path = dataHome() + QStringLiteral("/Voltquill/verlauf.json");
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(json);
+        }
+        WindowRig rig;
+        const bool sane = first >= HealthSample::earliestMonth && second < HealthSample::monthsEnd;
+        QCOMPARE(rig.history->samples().size(), sane ? 2 : 0);
+        auto *tab = rig.open<HistoryTab>(SettingsView::History);
+        QCOMPARE(tab->findChild<QLabel *>(QStringLiteral("emptyHistory"))->isVisible(), !sane);
+
+        HistoryChart chart;
+        chart.setSamples({{first, 90, 10, 4000}, {second, 80, 20, 3600}});
+        chart.resize(488, 170);
+        chart.grab();
+        QVERIFY(chart.monthAxis()->categoriesLabels().size() <= HistoryChart::maxMarks + 1);
     }
 
     void monthValueCountsCalendarMonths()

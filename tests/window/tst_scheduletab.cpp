@@ -147,6 +147,44 @@ private Q_SLOTS:
             QVERIFY(rig.client->setCalls.isEmpty());
     }
 
+    // Choosing again what a picker already shows is no change: the limit the
+    // user picked in the menu meanwhile stays.
+    void repickingKeepsALimitPickedInTheMenu_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<qint64>("stored"); // -1: nothing stored, the default shows
+        QTest::newRow("evening hour at its default")
+            << QStringLiteral("scheduleEveHour") << qint64(-1);
+        QTest::newRow("evening hour stored") << QStringLiteral("scheduleEveHour") << qint64(22);
+        QTest::newRow("Tuesday's limit at its default") << Key::scheduleDay(3) << qint64(-1);
+        QTest::newRow("Tuesday's limit stored") << Key::scheduleDay(3) << qint64(90);
+    }
+    void repickingKeepsALimitPickedInTheMenu()
+    {
+        QFETCH(QString, control);
+        QFETCH(qint64, stored);
+        Prefs::d().setBool(Key::scheduleOn, true);
+        if (stored >= 0)
+            Prefs::d().setInteger(control, stored);
+        WindowRig rig;
+        rig.clock.at = QDateTime(QDate(2026, 3, 9), QTime(21, 0)); // Monday evening
+        auto *tab = rig.open<ScheduleTab>(SettingsView::Schedule);
+        rig.state->setLimit(95); // from the menu
+        QCOMPARE(rig.state->limit(), 95);
+        const qint64 ticks = tab->tick();
+        rig.client->setCalls.clear();
+
+        auto *combo = tab->findChild<QComboBox *>(control);
+        QVERIFY(combo);
+        const int index = combo->currentIndex();
+        QVERIFY(index >= 0);
+        Q_EMIT combo->activated(index);
+
+        QCOMPARE(rig.state->limit(), 95);
+        QVERIFY(rig.client->setCalls.isEmpty());
+        QCOMPARE(tab->tick(), ticks);
+    }
+
     void followsAChangeMadeElsewhere()
     {
         WindowRig rig;

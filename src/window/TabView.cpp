@@ -1,0 +1,8 @@
+#include "window/TabView.h"
+
+#include "window/TabStrip.h"
+
+TabView::TabView(QWidget *parent) : QTabWidget(parent)
+{
+    setTabBar(new TabStrip(this));
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QTabWidget>
+
+// The window's tab view, with a TabStrip for its tabs.
+class TabView : public QTabWidget
+{
+    Q_OBJECT
+public:
+    explicit TabView(QWidget *parent = nullptr);
+};
