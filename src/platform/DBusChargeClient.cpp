@@ -121,9 +121,16 @@ std::optional<int> DBusChargeClient::threshold()
             return std::nullopt;
         return value;
     };
-    if (const auto value = read())
+    if (const auto value = read()) {
+        m_lastThreshold = value;
         return value;
+    }
+    // Caught between a writer's truncation and its write (a moved sysfs
+    // root): the write's own event follows.
+    if (m_lastThreshold && QFile::exists(m_thresholdFile))
+        return m_lastThreshold;
     // The service writes every system battery alike: the first one tells.
+    m_lastThreshold.reset();
     m_thresholdFile.clear();
     for (const PowerSupply &supply :
          PowerSupply::enumerate(SysfsPaths::powerSupplyDir(m_sysfsRoot))) {
@@ -132,7 +139,8 @@ std::optional<int> DBusChargeClient::threshold()
         for (const char *name : {"/charge_control_end_threshold", "/charge_stop_threshold"}) {
             if (QFile::exists(supply.path() + QLatin1String(name))) {
                 m_thresholdFile = supply.path() + QLatin1String(name);
-                return read();
+                m_lastThreshold = read();
+                return m_lastThreshold;
             }
         }
     }

@@ -58,4 +58,5 @@ private:
     std::unique_ptr<ChargePropertyCache> m_properties;
     QString m_sysfsRoot;
     QString m_thresholdFile; // found once, sought again when it cannot be read
+    std::optional<int> m_lastThreshold;
 };
