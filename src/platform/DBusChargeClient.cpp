@@ -64,7 +64,8 @@ QString describeName(const QString &name, bool serviceGone)
 DBusChargeClient::DBusChargeClient(QDBusConnection bus, QString sysfsRoot)
     : m_bus(std::move(bus)),
       m_proxy(std::make_unique<OrgVoltquillCharge1Interface>(ServiceName, ObjectPath, m_bus)),
-      m_properties(std::make_unique<ChargePropertyCache>(m_bus, ServiceName, ObjectPath, Interface)),
+      m_properties(
+          std::make_unique<ChargePropertyCache>(m_bus, ServiceName, ObjectPath, Interface)),
       m_sysfsRoot(std::move(sysfsRoot))
 {
     m_proxy->setTimeout(QueryTimeoutMs);

@@ -11,13 +11,13 @@
 #include <libudev.h>
 
 LinuxSystemEvents::LinuxSystemEvents(QString sysfsRoot, bool watchFiles, QObject *parent)
-    : LinuxSystemEvents(std::move(sysfsRoot), watchFiles,
-                        ChargeClientFactory::busFromEnvironment(), parent)
+    : LinuxSystemEvents(std::move(sysfsRoot), watchFiles, ChargeClientFactory::busFromEnvironment(),
+                        parent)
 {
 }
 
-LinuxSystemEvents::LinuxSystemEvents(QString sysfsRoot, bool watchFiles,
-                                     QDBusConnection chargeBus, QObject *parent)
+LinuxSystemEvents::LinuxSystemEvents(QString sysfsRoot, bool watchFiles, QDBusConnection chargeBus,
+                                     QObject *parent)
     : SystemEvents(parent), m_sysfsRoot(std::move(sysfsRoot)), m_watchFiles(watchFiles),
       m_chargeBus(std::move(chargeBus))
 {
@@ -46,16 +46,15 @@ bool LinuxSystemEvents::start()
     if (m_chargeBus.isConnected()) {
         // A service that starts puts back or ends what it must before it
         // takes its name, unheard: its arrival is news too.
-        auto *arrival = new QDBusServiceWatcher(QStringLiteral("org.voltquill.Charge1"),
-                                                m_chargeBus,
-                                                QDBusServiceWatcher::WatchForRegistration, this);
+        auto *arrival =
+            new QDBusServiceWatcher(QStringLiteral("org.voltquill.Charge1"), m_chargeBus,
+                                    QDBusServiceWatcher::WatchForRegistration, this);
         connect(arrival, &QDBusServiceWatcher::serviceRegistered, this,
                 &LinuxSystemEvents::chargePropertiesChanged);
-        m_chargeBus.connect(QStringLiteral("org.voltquill.Charge1"),
-                            QStringLiteral("/org/voltquill/Charge1"),
-                            QStringLiteral("org.freedesktop.DBus.Properties"),
-                            QStringLiteral("PropertiesChanged"), this,
-                            SLOT(chargePropertiesChanged()));
+        m_chargeBus.connect(
+            QStringLiteral("org.voltquill.Charge1"), QStringLiteral("/org/voltquill/Charge1"),
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"),
+            this, SLOT(chargePropertiesChanged()));
     }
     return m_watchFiles ? startFileWatch() : startUdev();
 }

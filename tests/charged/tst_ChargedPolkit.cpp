@@ -69,9 +69,9 @@ bool TestChargedPolkit::startPolkit(int delayMs)
 {
     m_polkit.setProcessEnvironment(m_bus->environment());
     m_polkit.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_polkit.start(QStringLiteral("/usr/bin/python3"),
-                   {QStringLiteral(HOLDING_POLKIT), QStringLiteral("--delay-ms"),
-                    QString::number(delayMs)});
+    m_polkit.start(
+        QStringLiteral("/usr/bin/python3"),
+        {QStringLiteral(HOLDING_POLKIT), QStringLiteral("--delay-ms"), QString::number(delayMs)});
     return m_bus->waitForName(QStringLiteral("org.freedesktop.PolicyKit1"));
 }
 
@@ -128,8 +128,8 @@ void TestChargedPolkit::heldChecksAreCapped()
         callers << QDBusConnection::connectToBus(m_bus->address(),
                                                  QStringLiteral("caller-%1").arg(i));
         for (int n = 0; n < CallsEach; ++n) {
-            QDBusMessage call = QDBusMessage::createMethodCall(
-                ServiceName, ObjectPath, ServiceName, QStringLiteral("SetLimit"));
+            QDBusMessage call = QDBusMessage::createMethodCall(ServiceName, ObjectPath, ServiceName,
+                                                               QStringLiteral("SetLimit"));
             call << QVariant::fromValue(uchar(75));
             call.setInteractiveAuthorizationAllowed(true);
             calls << callers.last().asyncCall(call, 60000);
