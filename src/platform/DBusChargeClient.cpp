@@ -177,7 +177,8 @@ std::optional<ChargeError> DBusChargeClient::setMCLLimit(quint8 limit)
                       ? L("Ladelimit %d %% gilt, wird nach einem Neustart aber nicht "
                           "wiederhergestellt.",
                           limit)
-                      : L("Ladelimit aus, wird nach einem Neustart aber nicht wiederhergestellt."));
+                      : L("Ladelimit aus; nach einem Neustart gilt aber wieder das bisherige "
+                          "Ladelimit."));
 }
 
 std::optional<ChargeError> DBusChargeClient::temporarilyDisableMCL()
@@ -191,8 +192,8 @@ std::optional<ChargeError> DBusChargeClient::temporarilyDisableMCL()
 std::optional<ChargeError> DBusChargeClient::enableMCL()
 {
     m_proxy->setTimeout(CommandTimeoutMs);
-    return finish(m_proxy->Enable(), L("Das Ladelimit gilt wieder, wird nach einem Neustart aber "
-                                       "nicht wiederhergestellt."));
+    return finish(m_proxy->Enable(), L("Das Ladelimit gilt wieder; nach einem Neustart lädt der "
+                                       "Akku aber erneut einmalig voll."));
 }
 
 template <typename Reply>
