@@ -206,14 +206,17 @@ class Machine:
                 return
         raise Failure(f"no row »{label}« in the menu: {[r[1] for r in rows]}")
 
+    def stop_service(self):
+        """Ends the service the bus started on demand, by its id."""
+        pid = self.bus.get_object("org.freedesktop.DBus", "/org/freedesktop/DBus") \
+            .GetConnectionUnixProcessID(CHARGE, dbus_interface="org.freedesktop.DBus")
+        os.kill(int(pid), signal.SIGTERM)
+        wait_until(lambda: not self.service_running(), 5, "the service stops")
+
     def stop(self):
-        # The service the bus started on demand, by its id.
         try:
             if self.bus and self.service_running():
-                pid = self.bus.get_object("org.freedesktop.DBus", "/org/freedesktop/DBus") \
-                    .GetConnectionUnixProcessID(CHARGE, dbus_interface="org.freedesktop.DBus")
-                os.kill(int(pid), signal.SIGTERM)
-                wait_until(lambda: not self.service_running(), 5, "the service stops")
+                self.stop_service()
         except (Failure, dbus.DBusException, ProcessLookupError):
             pass
         for proc in reversed(self.procs):
@@ -272,6 +275,22 @@ def case_unplug_ends_suspension(m):
     wait_until(lambda: "Ladelimit 80 % aktiv" in m.tooltip(), 1, "the tooltip shows 80 % again")
     wait_until(lambda: any(l == "Ladelimit 80 % aktiv" for _, l in m.menu()), 1,
                "the menu shows 80 % again")
+    if m.threshold() != "80":
+        raise Failure(f"the battery holds {m.threshold()} %")
+
+
+def case_unplug_while_the_service_is_away(m):
+    """Charged fully, the service gone (shut down, or ended), then unplugged."""
+    laptop(m)
+    m.boot()
+    m.click("80 %")
+    wait_until(lambda: m.threshold() == "80", 5, "the battery holds 80 %")
+    m.click("Einmal voll laden (bis zum Abstecken)")
+    wait_until(lambda: "Limit 80 % – lädt einmalig voll" in m.tooltip(), 2,
+               "the tooltip shows the suspension")
+    m.stop_service()
+    m.write("AC", "online", "0")
+    wait_until(lambda: "Ladelimit 80 % aktiv" in m.tooltip(), 1, "the tooltip shows 80 % again")
     if m.threshold() != "80":
         raise Failure(f"the battery holds {m.threshold()} %")
 
@@ -337,6 +356,7 @@ def case_usb_pd_programmable_is_plugged(m):
 # name: (case, how the machine is set up)
 CASES = {
     "unplug_ends_suspension": (case_unplug_ends_suspension, {}),
+    "unplug_while_the_service_is_away": (case_unplug_while_the_service_is_away, {}),
     "outside_change_while_idle": (case_outside_change_while_idle, {"idle_seconds": 1}),
     "driver_reset": (case_driver_reset, {}),
     "unsaved_limit_is_a_warning": (case_unsaved_limit_is_a_warning, {"state_writable": False}),
