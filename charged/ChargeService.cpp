@@ -15,6 +15,17 @@ ChargeService::ChargeService(BatteryControl &batteries, const StateStore &store,
     m_retry.setSingleShot(true);
     m_retry.setInterval(200);
     connect(&m_retry, &QTimer::timeout, this, [this] { enforce("erneuter Versuch"); });
+    // An adapter that reads offline only for a moment (a USB-PD source
+    // renegotiating, an attribute caught mid-write) was not unplugged.
+    m_unplugged.setSingleShot(true);
+    m_unplugged.setInterval(100);
+    connect(&m_unplugged, &QTimer::timeout, this, [this] {
+        if (!m_state.suspended || m_batteries.adapterOnline())
+            return;
+        // The one full charge is over.
+        if (const auto failure = commit({m_state.limit, false}))
+            qWarning("Aussetzen nicht beendet: %s", qPrintable(failure->message));
+    });
 }
 
 void ChargeService::start()
@@ -258,11 +269,8 @@ void ChargeService::suppliesChanged()
     const bool unplugged = m_adapterWasOnline && !online;
     m_adapterWasOnline = online;
     m_retries = 0;
-    if (m_state.suspended && unplugged) {
-        // The one full charge is over.
-        if (const auto failure = commit({m_state.limit, false}))
-            qWarning("Aussetzen nicht beendet: %s", qPrintable(failure->message));
-    }
+    if (m_state.suspended && unplugged)
+        m_unplugged.start();
     enforce("Stromversorgung geändert");
 }
 

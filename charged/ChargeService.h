@@ -109,4 +109,5 @@ private:
     QHash<QString, int> m_pendingByCaller;
     QTimer m_retry;
     int m_retries = 0;
+    QTimer m_unplugged; // confirms an unplug before a suspension ends
 };
