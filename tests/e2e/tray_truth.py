@@ -206,19 +206,27 @@ class Machine:
                 return
         raise Failure(f"no row »{label}« in the menu: {[r[1] for r in rows]}")
 
+    def service_pid(self):
+        try:
+            return int(self.bus.get_object("org.freedesktop.DBus", "/org/freedesktop/DBus")
+                       .GetConnectionUnixProcessID(CHARGE, dbus_interface="org.freedesktop.DBus"))
+        except dbus.DBusException:
+            return None
+
     def stop_service(self):
-        """Ends the service the bus started on demand, by its id."""
-        pid = self.bus.get_object("org.freedesktop.DBus", "/org/freedesktop/DBus") \
-            .GetConnectionUnixProcessID(CHARGE, dbus_interface="org.freedesktop.DBus")
-        os.kill(int(pid), signal.SIGTERM)
-        wait_until(lambda: not self.service_running(), 5, "the service stops")
+        """Ends the service the bus started on demand, by its id. (The agent
+        may have the bus start another one at once, to watch a suspension.)"""
+        pid = self.service_pid()
+        os.kill(pid, signal.SIGTERM)
+        wait_until(lambda: self.service_pid() != pid, 5, "the service stops")
 
     def stop(self):
-        try:
-            if self.bus and self.service_running():
-                self.stop_service()
-        except (Failure, dbus.DBusException, ProcessLookupError):
-            pass
+        for _ in range(3):
+            try:
+                if self.bus and self.service_running():
+                    self.stop_service()
+            except (Failure, dbus.DBusException, ProcessLookupError, TypeError):
+                pass
         for proc in reversed(self.procs):
             try:
                 os.killpg(proc.pid, signal.SIGTERM)
