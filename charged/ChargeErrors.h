@@ -11,6 +11,11 @@ inline const QString NoLimit = QStringLiteral("org.voltquill.Charge1.Error.NoLim
 inline const QString NotAuthorized = QStringLiteral("org.voltquill.Charge1.Error.NotAuthorized");
 inline const QString WriteFailed = QStringLiteral("org.voltquill.Charge1.Error.WriteFailed");
 inline const QString StateNotSaved = QStringLiteral("org.voltquill.Charge1.Error.StateNotSaved");
+// Too many checks of polkit in flight; nothing was asked or changed.
+inline const QString Busy = QStringLiteral("org.voltquill.Charge1.Error.Busy");
+// polkit did not answer in time; nothing was changed.
+inline const QString AuthorizationTimedOut =
+    QStringLiteral("org.voltquill.Charge1.Error.AuthorizationTimedOut");
 inline const QString InteractiveAuthorizationRequired =
     QStringLiteral("org.freedesktop.DBus.Error.InteractiveAuthorizationRequired");
 } // namespace ChargeErrors

@@ -12,20 +12,36 @@ ChargeService::ChargeService(BatteryControl &batteries, const StateStore &store,
     : QObject(parent), m_batteries(batteries), m_store(store), m_authority(authority),
       m_bus(std::move(bus))
 {
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(200);
+    connect(&m_retry, &QTimer::timeout, this, [this] { enforce("erneuter Versuch"); });
+    // An adapter that reads offline only for a moment (a USB-PD source
+    // renegotiating, an attribute caught mid-write) was not unplugged.
+    m_unplugged.setSingleShot(true);
+    m_unplugged.setInterval(100);
+    connect(&m_unplugged, &QTimer::timeout, this, [this] {
+        if (!m_state.suspended || m_batteries.adapterOnline())
+            return;
+        // The one full charge is over.
+        if (const auto failure = commit({m_state.limit, false}))
+            qWarning("Aussetzen nicht beendet: %s", qPrintable(failure->message));
+    });
 }
 
 void ChargeService::start()
 {
     const auto kept = m_store.load(m_batteries.availableLimits());
-    const auto hardware = m_batteries.endThreshold();
-    if (kept && kept->limit < 100)
-        m_state = *kept;
-    else if (hardware && isPlausible(*hardware))
-        m_state = {*hardware, false}; // set before us, or by another tool
-    else
-        m_state = {};
+    m_state = kept && kept->limit < 100 ? *kept : ChargeState{};
     m_adapterWasOnline = m_batteries.adapterOnline();
-    reapply("start");
+    if (m_state.suspended && !m_adapterWasOnline) {
+        // Unplugged while the service was not running (shut down when full,
+        // booted on battery): the one full charge is over.
+        m_state.suspended = false;
+        if (!m_store.save(m_state))
+            qWarning("Ende des Aussetzens nicht gespeichert (%s)", qPrintable(m_store.filePath()));
+    }
+    // What others did meanwhile counts as if the service had been running.
+    enforce("Start");
 }
 
 bool ChargeService::IsSupported()
@@ -72,7 +88,7 @@ void ChargeService::SetLimit(uchar limit)
                           .arg(limit)
                           .arg(names.join(QStringLiteral(", "))));
     }
-    if (m_state == ChargeState{limit, false})
+    if (m_state == ChargeState{limit, false} && batteriesAgree())
         return;
     authorizeThen([this, limit] { return commit({limit, false}); });
 }
@@ -87,7 +103,7 @@ void ChargeService::SuspendUntilUnplugged()
                                            "könnte.");
     if (m_state.limit >= 100)
         return refuse(ChargeErrors::NoLimit, noLimit);
-    if (m_state.suspended)
+    if (m_state.suspended && batteriesAgree())
         return;
     authorizeThen([this, noLimit]() -> std::optional<Failure> {
         // The limit may have gone while polkit was asked.
@@ -100,7 +116,7 @@ void ChargeService::SuspendUntilUnplugged()
 void ChargeService::Enable()
 {
     Q_EMIT called();
-    if (!m_state.suspended)
+    if (!m_state.suspended && (m_state.limit >= 100 || batteriesAgree()))
         return;
     authorizeThen([this] { return commit({m_state.limit, false}); });
 }
@@ -117,14 +133,26 @@ void ChargeService::authorizeThen(Action action)
             sendErrorReply(failure->name, failure->message);
         return;
     }
-    setDelayedReply(true);
     const QDBusMessage call = message();
+    const QString caller = call.service();
+    // Checks that wait for a password dialog can be held for minutes: each
+    // one costs a pending reply on the bus, of which a connection has few.
+    if (m_pendingTotal >= MaxChecks || m_pendingByCaller.value(caller) >= MaxChecksPerCaller)
+        return refuse(ChargeErrors::Busy,
+                      QStringLiteral("Zu viele Anfragen warten auf eine Berechtigung; das "
+                                     "Ladelimit bleibt unverändert. Bitte gleich noch einmal "
+                                     "versuchen."));
+    setDelayedReply(true);
     const bool interactive = call.isInteractiveAuthorizationAllowed();
-    ++m_pending;
+    ++m_pendingTotal;
+    ++m_pendingByCaller[caller];
     m_authority->check(
-        call.service(), ActionId, interactive,
-        [this, call, interactive, action = std::move(action)](PolkitAuthority::Verdict verdict) {
-            --m_pending;
+        caller, ActionId, interactive,
+        [this, call, caller, interactive,
+         action = std::move(action)](PolkitAuthority::Verdict verdict) {
+            --m_pendingTotal;
+            if (--m_pendingByCaller[caller] <= 0)
+                m_pendingByCaller.remove(caller);
             std::optional<Failure> failure;
             if (verdict == PolkitAuthority::Verdict::Allowed)
                 failure = action();
@@ -132,6 +160,10 @@ void ChargeService::authorizeThen(Action action)
                 failure = Failure{ChargeErrors::InteractiveAuthorizationRequired,
                                   QStringLiteral("Zum Ändern des Ladelimits ist eine Anmeldung "
                                                  "nötig.")};
+            else if (verdict == PolkitAuthority::Verdict::NoAnswer)
+                failure = Failure{ChargeErrors::AuthorizationTimedOut,
+                                  QStringLiteral("polkit hat nicht rechtzeitig geantwortet; das "
+                                                 "Ladelimit bleibt unverändert.")};
             else
                 failure = Failure{ChargeErrors::NotAuthorized,
                                   QStringLiteral("Keine Berechtigung, das Ladelimit zu ändern.")};
@@ -142,13 +174,25 @@ void ChargeService::authorizeThen(Action action)
 
 std::optional<ChargeService::Failure> ChargeService::commit(ChargeState wanted)
 {
-    const auto outcome = m_batteries.apply(wanted.target());
+    m_retries = 0;
+    const int target = wanted.target();
+    const auto outcome = m_batteries.apply(target);
+    const auto notTaken = [&](const QString &why) {
+        // Whatever the batteries hold now, the kept state is put back.
+        retryLater();
+        return Failure{ChargeErrors::WriteFailed, why};
+    };
     if (!outcome.ok)
-        return Failure{ChargeErrors::WriteFailed, outcome.failure};
-    // Drivers round: keep what the driver took, not what was asked.
-    if (!wanted.suspended)
+        return notTaken(outcome.failure);
+    // Drivers round: keep what the driver took, not what was asked, as long
+    // as it is a limit at all.
+    if (!wanted.suspended && outcome.accepted != target && isPlausible(outcome.accepted))
         wanted.limit = outcome.accepted;
-    else
+    if (m_batteries.differsFrom(wanted.target()))
+        return notTaken(QStringLiteral("Die Ladeschwelle ist nach dem Schreiben %1 % statt %2 %.")
+                            .arg(outcome.accepted)
+                            .arg(wanted.target()));
+    if (wanted.suspended)
         m_adapterWasOnline = m_batteries.adapterOnline();
     return adopt(wanted);
 }
@@ -167,18 +211,53 @@ std::optional<ChargeService::Failure> ChargeService::adopt(const ChargeState &st
     return std::nullopt;
 }
 
-void ChargeService::reapply(const char *why)
+bool ChargeService::batteriesAgree() const
 {
     // Without a kept limit the batteries are left as they are.
-    const int target = m_state.target();
-    if (m_state.limit >= 100 || !m_batteries.isSupported() || !m_batteries.differsFrom(target))
+    if (!m_state.suspended && m_state.limit >= 100)
+        return !m_batteries.differsFrom(100);
+    return !m_batteries.differsFrom(m_state.target());
+}
+
+void ChargeService::enforce(const char *why)
+{
+    if (!m_batteries.isSupported())
         return;
+    if (!m_state.suspended) {
+        const auto hardware = m_batteries.endThreshold();
+        if (hardware && isPlausible(*hardware) && *hardware != m_state.limit) {
+            // Set by another program, or rounded by the driver: it holds.
+            qInfo("Ladeschwelle %d %% übernommen (%s)", *hardware, why);
+            if (const auto failure = adopt({*hardware, false}))
+                qWarning("%s", qPrintable(failure->message));
+        }
+        if (m_state.limit >= 100)
+            return; // nothing kept: the batteries are left as they are
+    }
+    const int target = m_state.target();
+    if (!m_batteries.differsFrom(target)) {
+        m_retry.stop();
+        m_retries = 0;
+        return;
+    }
     const auto outcome = m_batteries.apply(target);
-    if (outcome.ok)
+    if (outcome.ok && !m_batteries.differsFrom(target)) {
         qInfo("Ladeschwelle %d %% wieder gesetzt (%s)", target, why);
-    else
-        qWarning("Ladeschwelle %d %% nicht gesetzt (%s): %s", target, why,
-                 qPrintable(outcome.failure));
+        m_retries = 0;
+        announce(m_state, true);
+        return;
+    }
+    qWarning("Ladeschwelle %d %% nicht gesetzt (%s): %s", target, why,
+             outcome.ok ? "der Treiber behält einen anderen Wert" : qPrintable(outcome.failure));
+    retryLater();
+}
+
+void ChargeService::retryLater()
+{
+    if (m_retries >= MaxRetries)
+        return; // the next power event, resume or command tries again
+    ++m_retries;
+    m_retry.start();
 }
 
 void ChargeService::suppliesChanged()
@@ -189,27 +268,10 @@ void ChargeService::suppliesChanged()
     const bool online = m_batteries.adapterOnline();
     const bool unplugged = m_adapterWasOnline && !online;
     m_adapterWasOnline = online;
-    if (m_state.suspended) {
-        if (unplugged) {
-            // The one full charge is over.
-            if (const auto failure = commit({m_state.limit, false}))
-                qWarning("Aussetzen nicht beendet: %s", qPrintable(failure->message));
-        }
-        return;
-    }
-
-    const auto hardware = m_batteries.endThreshold();
-    if (hardware && isPlausible(*hardware) && *hardware != m_state.limit) {
-        // Rounded by the driver, or set by someone else: show what holds.
-        adopt({*hardware, false});
-    } else if (m_state.limit < 100 && m_batteries.differsFrom(m_state.limit)) {
-        // A driver reset (many write 100 at load) or a new battery. Two
-        // within a second mean something fights us: do not join in.
-        if (m_lastReset.isValid() && m_lastReset.elapsed() < 1000)
-            return;
-        m_lastReset.start();
-        reapply("Treiber zurückgesetzt");
-    }
+    m_retries = 0;
+    if (m_state.suspended && unplugged)
+        m_unplugged.start();
+    enforce("Stromversorgung geändert");
 }
 
 void ChargeService::prepareForSleep(bool sleeping)
@@ -217,21 +279,23 @@ void ChargeService::prepareForSleep(bool sleeping)
     if (sleeping)
         return;
     m_batteries.rescan();
-    reapply("nach dem Aufwachen");
+    m_retries = 0;
+    enforce("nach dem Aufwachen");
 }
 
 bool ChargeService::isPlausible(int hardware) const
 {
-    // A driver's 0 (often "not set") or another tool's 4 % is no limit to keep:
-    // written back after a suspension it would stop the battery from charging.
-    const QList<int> &offered = m_batteries.availableLimits();
-    return hardware < 100 && !offered.isEmpty() && hardware >= offered.first();
+    // A driver's 0 (often "not set"), another tool's 4 % or any value the
+    // laptop does not offer is no limit to keep: written back after a
+    // suspension it could stop the battery from charging. Such a value is
+    // taken for a reset and written over.
+    return hardware < 100 && m_batteries.availableLimits().contains(hardware);
 }
 
-void ChargeService::announce(const ChargeState &before)
+void ChargeService::announce(const ChargeState &before, bool threshold)
 {
     QVariantMap changed;
-    if (before.target() != m_state.target())
+    if (threshold || before.target() != m_state.target())
         changed.insert(QStringLiteral("CurrentLimit"), QVariant::fromValue(currentLimit()));
     if (before.limit != m_state.limit)
         changed.insert(QStringLiteral("KeptLimit"), QVariant::fromValue(keptLimit()));

@@ -4,8 +4,9 @@
 
 #include <QDBusConnection>
 #include <QDBusContext>
-#include <QElapsedTimer>
+#include <QHash>
 #include <QObject>
+#include <QTimer>
 #include <functional>
 #include <optional>
 
@@ -15,8 +16,10 @@ class StateStore;
 
 // org.voltquill.Charge1: keeps one charge limit on every battery, across
 // restarts, resumes and driver resets, and suspends it for one full charge.
-// Every command: validate → answer at once if nothing changes → polkit
-// (delayed reply) → write → announce → reply.
+// Every command: validate → answer at once if nothing changes (and the
+// batteries agree) → polkit (delayed reply) → write → read back → announce →
+// reply. The batteries' threshold is the truth for the limit: one rule for
+// what others do to it, at start and while running (see enforce()).
 class ChargeService : public QObject, protected QDBusContext
 {
     Q_OBJECT
@@ -37,8 +40,20 @@ public:
     // Takes the kept state and puts it on the batteries (boot, restart).
     void start();
 
-    // Something must be watched even while nobody calls.
-    bool needsWatching() const { return m_state.suspended || m_pending > 0; }
+    // Something must be watched (or tried again) even while nobody calls.
+    bool needsWatching() const
+    {
+        return m_state.suspended || m_pendingTotal > 0 || m_retry.isActive();
+    }
+
+    // A command waits for polkit.
+    bool isChecking() const { return m_pendingTotal > 0; }
+
+    // polkit checks in flight: per caller (bus connection) and in total.
+    static constexpr int MaxChecksPerCaller = 2;
+    static constexpr int MaxChecks = 16;
+    // Tries after a write the batteries did not take, 200 ms apart.
+    static constexpr int MaxRetries = 5;
 
     uchar currentLimit() const { return static_cast<uchar>(m_state.target()); }
     uchar keptLimit() const { return static_cast<uchar>(m_state.limit); }
@@ -72,8 +87,15 @@ private:
     void authorizeThen(Action action);
     std::optional<Failure> commit(ChargeState wanted);
     std::optional<Failure> adopt(const ChargeState &state);
-    void reapply(const char *why);
-    void announce(const ChargeState &before);
+    // The rule for what others did to the threshold: a plausible value is
+    // adopted as the kept limit (outside a suspension); a driver reset (100,
+    // 0, a value not offered) is written over with the kept target.
+    void enforce(const char *why);
+    // Every battery holds what the state says.
+    bool batteriesAgree() const;
+    void retryLater();
+    // `threshold`: the batteries were written again; the agents re-read them.
+    void announce(const ChargeState &before, bool threshold = false);
     // A threshold found on the batteries that may become the kept limit.
     bool isPlausible(int hardware) const;
 
@@ -83,6 +105,9 @@ private:
     QDBusConnection m_bus;
     ChargeState m_state;
     bool m_adapterWasOnline = false;
-    int m_pending = 0;
-    QElapsedTimer m_lastReset;
+    int m_pendingTotal = 0;
+    QHash<QString, int> m_pendingByCaller;
+    QTimer m_retry;
+    int m_retries = 0;
+    QTimer m_unplugged; // confirms an unplug before a suspension ends
 };

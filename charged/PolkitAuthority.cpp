@@ -33,10 +33,6 @@ const QDBusArgument &operator>>(const QDBusArgument &argument, Subject &subject)
 using Details = QMap<QString, QString>;
 
 constexpr uint AllowUserInteraction = 1;
-// A person may take a while to type a password; without a dialog polkit
-// answers at once.
-constexpr int InteractiveTimeoutMs = 5 * 60 * 1000;
-constexpr int QuietTimeoutMs = 10 * 1000;
 } // namespace
 
 Q_DECLARE_METATYPE(Subject)
@@ -66,6 +62,12 @@ void PolkitAuthority::check(const QString &busName, const QString &actionId, boo
             [done = std::move(done)](QDBusPendingCallWatcher *finished) {
                 finished->deleteLater();
                 const QDBusMessage reply = finished->reply();
+                if (reply.type() == QDBusMessage::ErrorMessage &&
+                    (reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NoReply") ||
+                     reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.Timeout"))) {
+                    done(Verdict::NoAnswer);
+                    return;
+                }
                 if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty() ||
                     !reply.arguments().first().canConvert<QDBusArgument>()) {
                     done(Verdict::Denied);

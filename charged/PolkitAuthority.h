@@ -5,12 +5,20 @@
 #include <functional>
 
 // Asks polkit whether a caller on the bus may perform an action. Every
-// failure to get an answer (no polkit, an error, a timeout) means denied.
+// failure to get an answer (no polkit, an error) means denied; no answer in
+// time is told apart, so the caller hears why.
 class PolkitAuthority : public QObject
 {
     Q_OBJECT
 public:
-    enum class Verdict { Allowed, Denied, ChallengeRequired };
+    enum class Verdict { Allowed, Denied, ChallengeRequired, NoAnswer };
+
+    // How long a check without a dialog may take. The agent waits 4 s for a
+    // command (DBusChargeClient::CommandTimeoutMs): the answer must come
+    // before it gives up, or a change it reports as failed would happen.
+    static constexpr int QuietTimeoutMs = 2000;
+    // A person may take a while to type a password.
+    static constexpr int InteractiveTimeoutMs = 5 * 60 * 1000;
 
     explicit PolkitAuthority(QDBusConnection bus, QObject *parent = nullptr);
 

@@ -8,7 +8,9 @@
 
 SupplyMonitor::SupplyMonitor(QObject *parent) : QObject(parent)
 {
-    // Writers truncate before they write: read once the burst is over.
+    // Writers truncate before they write: read a moment after the first
+    // event. The wait is not restarted by later ones, so a steady stream of
+    // events (a flapping adapter, a chatty driver) cannot put off reading.
     m_fold.setSingleShot(true);
     m_fold.setInterval(20);
     connect(&m_fold, &QTimer::timeout, this, &SupplyMonitor::changed);
@@ -50,19 +52,25 @@ void SupplyMonitor::readUevents()
         // "ACTION@DEVPATH\0KEY=VALUE\0…"
         for (ssize_t at = 0; at < size; at += static_cast<ssize_t>(qstrlen(buffer + at)) + 1) {
             if (qstrcmp(buffer + at, "SUBSYSTEM=power_supply") == 0) {
-                m_fold.start();
+                fold();
                 break;
             }
         }
     }
 }
 
+void SupplyMonitor::fold()
+{
+    if (!m_fold.isActive())
+        m_fold.start();
+}
+
 void SupplyMonitor::watch(const QStringList &files, const QStringList &directories)
 {
     if (!m_watcher) {
         m_watcher = new QFileSystemWatcher(this);
-        connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this] { m_fold.start(); });
-        connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { m_fold.start(); });
+        connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this] { fold(); });
+        connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { fold(); });
     }
     // A file replaced by a rename drops out of the watch: renew every path.
     if (!m_watcher->files().isEmpty())

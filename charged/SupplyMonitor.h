@@ -9,7 +9,8 @@ class QSocketNotifier;
 
 // Tells when a power supply changed: from the kernel's uevents on the
 // power_supply subsystem, or, with a moved sysfs root, from watching the
-// given files and folders. Bursts are folded into one changed().
+// given files and folders. Events within 20 ms of the first are folded into
+// one changed().
 class SupplyMonitor : public QObject
 {
     Q_OBJECT
@@ -25,6 +26,7 @@ Q_SIGNALS:
 
 private:
     void readUevents();
+    void fold();
 
     int m_socket = -1;
     QSocketNotifier *m_notifier = nullptr;

@@ -97,8 +97,21 @@ int main(int argc, char *argv[])
         idle.setInterval(seconds * 1000);
         QObject::connect(&idle, &QTimer::timeout, &app, [&] {
             // A suspension is still watched; the next event starts the wait anew.
-            if (!service.needsWatching())
-                QCoreApplication::quit();
+            if (service.needsWatching())
+                return;
+            // Let the name go first: from then on the bus starts a new
+            // instance for new calls, and those already routed here (they
+            // arrive before the answer to the release) are still answered.
+            idle.disconnect();
+            bus.unregisterService(ChargeService::ServiceName);
+            // A suspension begun by one of them is kept in the state file; the
+            // udev rule starts the service again when the charger is unplugged.
+            auto *leave = new QTimer(&app);
+            QObject::connect(leave, &QTimer::timeout, &app, [&service] {
+                if (!service.isChecking())
+                    QCoreApplication::quit();
+            });
+            leave->start(200);
         });
         const auto again = [&] { idle.start(); };
         QObject::connect(&service, &ChargeService::called, &idle, again);

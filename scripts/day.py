@@ -75,7 +75,7 @@ class Day:
 
     # -- processes ---------------------------------------------------------
     def start(self, cmd, name, stdin=None):
-        log = open(os.path.join(self.work, f"{name}.log"), "w")
+        log = open(os.path.join(self.work, f"{name}.log"), "a")
         proc = subprocess.Popen(cmd, env=self.env, stdin=stdin, stdout=log, stderr=subprocess.STDOUT,
                                 start_new_session=True, text=True)
         self.procs.append((name, proc))
@@ -308,10 +308,12 @@ class Day:
                    f"Akku lädt voll ({self.level()} %)")
         self.screenshot("04-einmal-voll")
 
-        self.say("Netzteil abgezogen")
-        self.sim_command("unplug")
-        self.check(self.wait_for("restore", lambda: self.threshold() == 75, 10),
-                   f"nach dem Abziehen gilt wieder 75 % ({self.threshold()} %)")
+        # The service is away (shut down when full, or left idle) when the
+        # charger is unplugged; the udev rule starts it on that event.
+        self.restart_service_around(lambda: self.sim_command("unplug"), binaries["voltquill-charged"])
+        self.say("Netzteil abgezogen, während der Ladedienst nicht lief")
+        self.check(self.wait_for("restore", lambda: self.threshold() == 75, 1),
+                   f"nach dem Abziehen gilt binnen einer Sekunde wieder 75 % ({self.threshold()} %)")
         self.sim_command(f"speed {self.args.speed * 8}")
         self.check(self.wait_notification("Niedriger Akkustand", 180),
                    "Benachrichtigung »Niedriger Akkustand« bei niedrigem Ladestand")
@@ -338,6 +340,14 @@ class Day:
                 text = f.read()
             self.check("Sanitizer" not in text and "runtime error" not in text,
                        f"keine Speicher- oder Laufzeitfehler im Protokoll von {name}")
+
+    def restart_service_around(self, event, charged):
+        for entry in [e for e in self.procs if e[0] == "charged"]:
+            os.killpg(entry[1].pid, signal.SIGTERM)
+            entry[1].wait(5)
+            self.procs.remove(entry)
+        event()
+        self.start([charged], "charged")
 
     def settings_tabs(self, agent):
         # A second start hands over to the running agent, which shows its window.

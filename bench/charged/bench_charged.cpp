@@ -94,6 +94,9 @@ int main(int argc, char *argv[])
 
     QTextStream(stdout) << "voltquill-charged on a private bus, " << Rounds << " rounds each\n";
     print("Limit read, properties known (no call)", measure([&] { client.getMCLLimit(); }));
+    // As the agent reads it: the battery's end threshold from sysfs.
+    DBusChargeClient reader(bus.connection(), sysfs.root());
+    print("Limit read, threshold from sysfs (no call)", measure([&] { reader.getMCLLimit(); }));
     print("Limit read after a command (GetAll call)", measure([&] {
               client.enableMCL();
               client.getMCLLimit();

@@ -35,7 +35,7 @@ void AppState::refresh()
 void AppState::setLimit(qint64 limit)
 {
     const auto failure = m_chargeLimit.setLimit(limit);
-    if (!failure)
+    if (!failure || failure->tookEffect)
         Prefs::setChosenLimit(limit);
     finishCommand(failure, "Limit konnte nicht gesetzt werden: %@");
 }
@@ -46,7 +46,9 @@ void AppState::reEnable() { finishCommand(m_chargeLimit.reEnable(), "Fehler: %@"
 
 void AppState::finishCommand(const std::optional<ChargeError> &failure, const char *errorFormat)
 {
-    if (failure)
+    if (failure && failure->tookEffect)
+        setError(failure->description); // a warning: the command did its job
+    else if (failure)
         setError(L(errorFormat, failure->description));
     else
         setError(std::nullopt);

@@ -9,6 +9,9 @@ struct ChargeError {
     QString domain;
     qint64 code = 0;
     QString description;
+    // The change holds but something around it failed (it was not saved for
+    // the next start): the description is a warning, not a failure.
+    bool tookEffect = false;
 };
 
 // The platform's charge-limit client: one synchronous message per member.

@@ -1,6 +1,7 @@
 #include "platform/ChargeClientFactory.h"
 
 #include "platform/DBusChargeClient.h"
+#include "platform/SysfsPaths.h"
 
 #include <QDBusConnectionInterface>
 
@@ -20,10 +21,11 @@ QDBusConnection ChargeClientFactory::busFromEnvironment()
 
 std::unique_ptr<ChargeClient> ChargeClientFactory::create()
 {
-    return create(busFromEnvironment());
+    return create(busFromEnvironment(), SysfsPaths::sysfsRoot());
 }
 
-std::unique_ptr<ChargeClient> ChargeClientFactory::create(const QDBusConnection &bus)
+std::unique_ptr<ChargeClient> ChargeClientFactory::create(const QDBusConnection &bus,
+                                                          const QString &sysfsRoot)
 {
     if (!bus.isConnected() || !bus.interface())
         return nullptr;
@@ -42,5 +44,5 @@ std::unique_ptr<ChargeClient> ChargeClientFactory::create(const QDBusConnection 
         // every later call with an error.
         bus.call(start, QDBus::Block, StartTimeoutMs);
     }
-    return std::make_unique<DBusChargeClient>(bus);
+    return std::make_unique<DBusChargeClient>(bus, sysfsRoot);
 }

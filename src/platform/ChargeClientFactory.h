@@ -13,6 +13,9 @@ public:
     // The system bus, or the session bus with VOLTQUILL_CHARGE_BUS=session.
     static QDBusConnection busFromEnvironment();
 
+    // Reads the batteries' thresholds below VOLTQUILL_SYSFS_ROOT (or /sys).
     static std::unique_ptr<ChargeClient> create();
-    static std::unique_ptr<ChargeClient> create(const QDBusConnection &bus);
+    // `sysfsRoot` empty: the limit in force is the service's published one.
+    static std::unique_ptr<ChargeClient> create(const QDBusConnection &bus,
+                                                const QString &sysfsRoot = {});
 };

@@ -3,8 +3,11 @@
 #include "app/L.h"
 #include "charge1interface.h"
 #include "platform/ChargePropertyCache.h"
+#include "platform/PowerSupply.h"
+#include "platform/SysfsPaths.h"
 
 #include <QDBusConnectionInterface>
+#include <QFile>
 
 namespace
 {
@@ -28,6 +31,11 @@ const Description descriptions[] = {
      "Der Akkutreiber hat die Ladeschwelle nicht angenommen."},
     {"org.voltquill.Charge1.Error.StateNotSaved",
      "Das Ladelimit gilt, wird nach einem Neustart aber nicht wiederhergestellt."},
+    {"org.voltquill.Charge1.Error.Busy",
+     "Zu viele Anfragen warten auf eine Berechtigung. Bitte gleich noch einmal versuchen."},
+    {"org.voltquill.Charge1.Error.AuthorizationTimedOut",
+     "Die Berechtigung konnte nicht rechtzeitig geprüft werden; das Ladelimit bleibt "
+     "unverändert."},
     {"org.freedesktop.DBus.Error.InteractiveAuthorizationRequired",
      "Zum Ändern des Ladelimits ist eine Anmeldung als Administrator nötig."},
     {"org.freedesktop.DBus.Error.ServiceUnknown", "Der Ladedienst ist nicht erreichbar."},
@@ -53,10 +61,12 @@ QString describeName(const QString &name, bool serviceGone)
 }
 } // namespace
 
-DBusChargeClient::DBusChargeClient(QDBusConnection bus)
+DBusChargeClient::DBusChargeClient(QDBusConnection bus, QString sysfsRoot)
     : m_bus(std::move(bus)),
       m_proxy(std::make_unique<OrgVoltquillCharge1Interface>(ServiceName, ObjectPath, m_bus)),
-      m_properties(std::make_unique<ChargePropertyCache>(m_bus, ServiceName, ObjectPath, Interface))
+      m_properties(
+          std::make_unique<ChargePropertyCache>(m_bus, ServiceName, ObjectPath, Interface)),
+      m_sysfsRoot(std::move(sysfsRoot))
 {
     m_proxy->setTimeout(QueryTimeoutMs);
 }
@@ -98,36 +108,96 @@ bool DBusChargeClient::readProperties()
     return m_properties->values().has_value();
 }
 
+std::optional<int> DBusChargeClient::threshold()
+{
+    if (m_sysfsRoot.isEmpty())
+        return std::nullopt;
+    const auto read = [this]() -> std::optional<int> {
+        QFile file(m_thresholdFile);
+        if (m_thresholdFile.isEmpty() || !file.open(QIODevice::ReadOnly))
+            return std::nullopt;
+        bool ok = false;
+        const int value = file.read(16).trimmed().toInt(&ok);
+        if (!ok || value < 0 || value > 100)
+            return std::nullopt;
+        return value;
+    };
+    if (const auto value = read()) {
+        m_lastThreshold = value;
+        return value;
+    }
+    // Caught between a writer's truncation and its write (a moved sysfs
+    // root): the write's own event follows.
+    if (m_lastThreshold && QFile::exists(m_thresholdFile))
+        return m_lastThreshold;
+    // The service writes every system battery alike: the first one tells.
+    m_lastThreshold.reset();
+    m_thresholdFile.clear();
+    for (const PowerSupply &supply :
+         PowerSupply::enumerate(SysfsPaths::powerSupplyDir(m_sysfsRoot))) {
+        if (!supply.isSystemBattery())
+            continue;
+        for (const char *name : {"/charge_control_end_threshold", "/charge_stop_threshold"}) {
+            if (QFile::exists(supply.path() + QLatin1String(name))) {
+                m_thresholdFile = supply.path() + QLatin1String(name);
+                m_lastThreshold = read();
+                return m_lastThreshold;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 quint64 DBusChargeClient::getMCLLimit()
 {
+    if (const auto held = threshold())
+        return *held >= 1 && *held <= 99 ? static_cast<quint64>(*held) : 100;
     // Without an answer nothing is known to be in force.
     return readProperties() ? m_properties->values()->currentLimit : 100;
 }
 
 qint64 DBusChargeClient::isMCLCurrentlyEnabled()
 {
-    return readProperties() && m_properties->values()->enabled ? 1 : 0;
+    const auto held = threshold();
+    if (held && *held >= 1 && *held <= 99)
+        return 1;
+    if (!readProperties())
+        return 0;
+    const ChargePropertyCache::Values &values = *m_properties->values();
+    // The battery charges fully: a limit is kept only if the service
+    // suspended it (a reset it has yet to write over is no limit in force).
+    return values.enabled && (!held || values.suspended) ? 1 : 0;
 }
 
 std::optional<ChargeError> DBusChargeClient::setMCLLimit(quint8 limit)
 {
     m_proxy->setTimeout(CommandTimeoutMs);
-    return finish(m_proxy->SetLimit(limit));
+    return finish(m_proxy->SetLimit(limit),
+                  limit < 100
+                      ? L("Ladelimit %d %% gilt, wird nach einem Neustart aber nicht "
+                          "wiederhergestellt.",
+                          limit)
+                      : L("Ladelimit aus; nach einem Neustart gilt aber wieder das bisherige "
+                          "Ladelimit."));
 }
 
 std::optional<ChargeError> DBusChargeClient::temporarilyDisableMCL()
 {
     m_proxy->setTimeout(CommandTimeoutMs);
-    return finish(m_proxy->SuspendUntilUnplugged());
+    return finish(m_proxy->SuspendUntilUnplugged(),
+                  L("Der Akku lädt einmalig voll; nach einem Neustart gilt das Ladelimit aber "
+                    "wieder."));
 }
 
 std::optional<ChargeError> DBusChargeClient::enableMCL()
 {
     m_proxy->setTimeout(CommandTimeoutMs);
-    return finish(m_proxy->Enable());
+    return finish(m_proxy->Enable(), L("Das Ladelimit gilt wieder; nach einem Neustart lädt der "
+                                       "Akku aber erneut einmalig voll."));
 }
 
-template <typename Reply> std::optional<ChargeError> DBusChargeClient::finish(Reply reply)
+template <typename Reply>
+std::optional<ChargeError> DBusChargeClient::finish(Reply reply, const QString &unsavedWarning)
 {
     reply.waitForFinished();
     m_proxy->setTimeout(QueryTimeoutMs);
@@ -136,6 +206,8 @@ template <typename Reply> std::optional<ChargeError> DBusChargeClient::finish(Re
     if (!reply.isError())
         return std::nullopt;
     const QDBusError error = reply.error();
+    if (error.name() == QLatin1String("org.voltquill.Charge1.Error.StateNotSaved"))
+        return ChargeError{error.name(), static_cast<qint64>(error.type()), unsavedWarning, true};
     bool gone = false;
     if (error.type() == QDBusError::NoReply || error.type() == QDBusError::Timeout ||
         error.type() == QDBusError::TimedOut) {

@@ -11,18 +11,25 @@ class QDBusError;
 
 // The charge client over D-Bus: a synchronous call to org.voltquill.Charge1,
 // with a short timeout so a hung service cannot freeze the agent for long.
-// The limit in force and whether one is kept are answered from the service's
-// published properties once read, so a tick costs no round trip; a command
-// drops them, as its result must be read back at once. A failed query gives
-// the neutral answer; a failed command its German description.
+// The limit in force is the battery's end threshold, read from sysfs (no
+// privilege needed, and no call that would keep the idle service awake):
+// what the kernel holds is what the battery does, whoever set it. Whether a
+// limit is suspended is the service's to know: answered from its published
+// properties once read, so a tick costs no round trip; a command drops them,
+// as its result must be read back at once. Without a readable threshold the
+// service's published limit counts. A failed query gives the neutral answer;
+// a failed command its German description.
 class DBusChargeClient : public ChargeClient
 {
 public:
     static constexpr int QueryTimeoutMs = 1000;
-    // Commands wait for polkit too.
-    static constexpr int CommandTimeoutMs = 3000;
+    // Commands wait for polkit too: the service gives polkit 2 s
+    // (PolkitAuthority::QuietTimeoutMs) and answers within this wait.
+    static constexpr int CommandTimeoutMs = 4000;
 
-    explicit DBusChargeClient(QDBusConnection bus);
+    // `sysfsRoot`: where the batteries' thresholds are read; empty: the
+    // service's published limit counts.
+    explicit DBusChargeClient(QDBusConnection bus, QString sysfsRoot = {});
     ~DBusChargeClient() override;
 
     bool isMCLSupported() override;
@@ -39,11 +46,17 @@ public:
     static ChargeError describe(const QDBusError &error, bool serviceGone);
 
 private:
-    template <typename Reply> std::optional<ChargeError> finish(Reply reply);
+    template <typename Reply>
+    std::optional<ChargeError> finish(Reply reply, const QString &unsavedWarning);
     // Reads the published properties unless they are known; false on failure.
     bool readProperties();
+    // The first battery's end threshold; nothing without one.
+    std::optional<int> threshold();
 
     QDBusConnection m_bus;
     std::unique_ptr<OrgVoltquillCharge1Interface> m_proxy;
     std::unique_ptr<ChargePropertyCache> m_properties;
+    QString m_sysfsRoot;
+    QString m_thresholdFile; // found once, sought again when it cannot be read
+    std::optional<int> m_lastThreshold;
 };

@@ -1,16 +1,29 @@
 #include "platform/LinuxSystemEvents.h"
 
+#include "platform/ChargeClientFactory.h"
 #include "platform/PowerSupply.h"
 #include "platform/SysfsPaths.h"
 
 #include <QDBusConnection>
+#include <QDBusServiceWatcher>
 #include <QFileInfo>
 #include <QSocketNotifier>
 #include <libudev.h>
 
 LinuxSystemEvents::LinuxSystemEvents(QString sysfsRoot, bool watchFiles, QObject *parent)
-    : SystemEvents(parent), m_sysfsRoot(std::move(sysfsRoot)), m_watchFiles(watchFiles)
+    : LinuxSystemEvents(std::move(sysfsRoot), watchFiles, ChargeClientFactory::busFromEnvironment(),
+                        parent)
 {
+}
+
+LinuxSystemEvents::LinuxSystemEvents(QString sysfsRoot, bool watchFiles, QDBusConnection chargeBus,
+                                     QObject *parent)
+    : SystemEvents(parent), m_sysfsRoot(std::move(sysfsRoot)), m_watchFiles(watchFiles),
+      m_chargeBus(std::move(chargeBus))
+{
+    m_chargeSettle.setSingleShot(true);
+    m_chargeSettle.setInterval(20);
+    connect(&m_chargeSettle, &QTimer::timeout, this, &SystemEvents::powerSourceChanged);
 }
 
 LinuxSystemEvents::~LinuxSystemEvents()
@@ -27,6 +40,22 @@ bool LinuxSystemEvents::start()
         QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
         QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"), this,
         SLOT(prepareForSleep(bool)));
+    // The service announces what the batteries do that no power event tells
+    // (a suspension ended, a reset written over); it costs the idle service
+    // nothing.
+    if (m_chargeBus.isConnected()) {
+        // A service that starts puts back or ends what it must before it
+        // takes its name, unheard: its arrival is news too.
+        auto *arrival =
+            new QDBusServiceWatcher(QStringLiteral("org.voltquill.Charge1"), m_chargeBus,
+                                    QDBusServiceWatcher::WatchForRegistration, this);
+        connect(arrival, &QDBusServiceWatcher::serviceRegistered, this,
+                &LinuxSystemEvents::chargePropertiesChanged);
+        m_chargeBus.connect(
+            QStringLiteral("org.voltquill.Charge1"), QStringLiteral("/org/voltquill/Charge1"),
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"),
+            this, SLOT(chargePropertiesChanged()));
+    }
     return m_watchFiles ? startFileWatch() : startUdev();
 }
 
@@ -75,11 +104,13 @@ bool LinuxSystemEvents::startFileWatch()
 void LinuxSystemEvents::rewatchFiles()
 {
     // The files whose changes a kernel announces with a uevent: plugging,
-    // unplugging, the battery's state and its charge level.
+    // unplugging, the battery's state and its charge level; and the
+    // thresholds, which another program may write.
     const QString dir = SysfsPaths::powerSupplyDir(m_sysfsRoot);
     QStringList paths{dir};
     for (const PowerSupply &supply : PowerSupply::enumerate(dir)) {
-        for (const char *attribute : {"/online", "/status", "/capacity"})
+        for (const char *attribute : {"/online", "/status", "/capacity",
+                                      "/charge_control_end_threshold", "/charge_stop_threshold"})
             paths << supply.path() + QLatin1String(attribute);
     }
     const QStringList watched = m_watcher->files() + m_watcher->directories();
@@ -89,6 +120,12 @@ void LinuxSystemEvents::rewatchFiles()
             missing << path;
     if (!missing.isEmpty())
         m_watcher->addPaths(missing);
+}
+
+void LinuxSystemEvents::chargePropertiesChanged()
+{
+    if (!m_chargeSettle.isActive())
+        m_chargeSettle.start();
 }
 
 void LinuxSystemEvents::prepareForSleep(bool sleeping)

@@ -24,7 +24,8 @@ public:
 
     QByteArray type() const { return text("type").value_or(QByteArray()); }
     bool isDeviceScope() const { return text("scope").value_or(QByteArray()) == "Device"; }
-    bool isOnline() const { return number("online").value_or(0) == 1; }
+    // 1 online, 2 online and programmable (USB-PD), 0 offline.
+    bool isOnline() const { return number("online").value_or(0) > 0; }
     // A laptop battery: type Battery, not the battery of a mouse or headset.
     bool isSystemBattery() const { return type() == "Battery" && !isDeviceScope(); }
 

@@ -7,6 +7,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QDir>
 #include <QFile>
@@ -15,6 +16,8 @@
 #include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <csignal>
 #include <memory>
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -91,6 +94,12 @@ private Q_SLOTS:
     void restoredAfterRestart_data();
     void restoredAfterRestart();
     void reappliedAfterDriverReset();
+    void everyResetIsPutBack();
+    void burstOfEventsDoesNotDelayPuttingBack();
+    void outsideChangeRule_data();
+    void outsideChangeRule();
+    void suspensionThatOutlivedAnUnplug_data();
+    void suspensionThatOutlivedAnUnplug();
     void adoptsWhatTheDriverKeeps();
     void tamperedStateInjectsNothing_data();
     void tamperedStateInjectsNothing();
@@ -468,25 +477,32 @@ void TestChargedService::offeredLimits()
 
 void TestChargedService::suspensionEndsWhenUnplugged_data()
 {
-    QTest::addColumn<bool>("onlineAtSuspension");
-    QTest::addColumn<QList<bool>>("adapter"); // what the adapter does afterwards
+    QTest::addColumn<QByteArray>("onlineAtSuspension");
+    QTest::addColumn<QByteArrayList>("adapter"); // what `online` reads afterwards
     QTest::addColumn<bool>("suspendedAfter");
 
-    QTest::newRow("unplugged") << true << QList<bool>{false} << false;
-    QTest::newRow("still plugged") << true << QList<bool>{true} << true;
-    QTest::newRow("suspended on battery, then plugged") << false << QList<bool>{true} << true;
+    QTest::newRow("unplugged") << QByteArray("1") << QByteArrayList{"0"} << false;
+    QTest::newRow("still plugged") << QByteArray("1") << QByteArrayList{"1"} << true;
+    QTest::newRow("suspended on battery, then plugged")
+        << QByteArray("0") << QByteArrayList{"1"} << true;
     QTest::newRow("suspended on battery, plugged, unplugged")
-        << false << QList<bool>{true, false} << false;
+        << QByteArray("0") << QByteArrayList{"1", "0"} << false;
+    // USB-PD: the kernel's "online, programmable" is plugged in.
+    QTest::newRow("USB-PD programmable stays plugged")
+        << QByteArray("2") << QByteArrayList{"1", "2"} << true;
+    QTest::newRow("USB-PD programmable, unplugged")
+        << QByteArray("2") << QByteArrayList{"0"} << false;
 }
 
 void TestChargedService::suspensionEndsWhenUnplugged()
 {
-    QFETCH(bool, onlineAtSuspension);
-    QFETCH(QList<bool>, adapter);
+    QFETCH(QByteArray, onlineAtSuspension);
+    QFETCH(QByteArrayList, adapter);
     QFETCH(bool, suspendedAfter);
 
     m_sysfs->addBattery();
-    m_sysfs->addAdapter(onlineAtSuspension);
+    m_sysfs->addAdapter(true);
+    m_sysfs->write(QStringLiteral("AC"), "online", onlineAtSuspension);
     keepState(80, false);
     startService();
     QCOMPARE(threshold(), QByteArray("80"));
@@ -504,8 +520,8 @@ void TestChargedService::suspensionEndsWhenUnplugged()
     QCOMPARE(log.changes.first().value(QStringLiteral("Suspended")).toBool(), true);
     QCOMPARE(log.changes.first().value(QStringLiteral("CurrentLimit")).toInt(), 100);
 
-    for (bool online : adapter) {
-        m_sysfs->write(QStringLiteral("AC"), "online", online ? "1" : "0");
+    for (const QByteArray &online : adapter) {
+        m_sysfs->write(QStringLiteral("AC"), "online", online);
         QTest::qWait(150);
     }
     if (suspendedAfter) {
@@ -615,23 +631,155 @@ void TestChargedService::reappliedAfterResume()
     QVERIFY(holding(80));
     QTest::qWait(200);
 
-    // Two resets in a row look like a fight with another program: the
-    // service gives way to the second one…
+    // Asleep, the service hears nothing; the firmware forgets the threshold.
+    const auto pid = static_cast<pid_t>(m_service->pid());
+    ::kill(pid, SIGSTOP);
     m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
-    QTRY_COMPARE(threshold(), QByteArray("80"));
-    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
-    QTest::qWait(200);
-    QCOMPARE(threshold(), QByteArray("100"));
-
-    // …until the machine wakes up, when firmware may have forgotten it.
     QDBusMessage resume = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
         QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("EmitSignal"));
     resume << QStringLiteral("org.freedesktop.login1.Manager") << QStringLiteral("PrepareForSleep")
            << QStringLiteral("b") << QVariantList{QVariant(false)};
     const QDBusMessage reply = m_bus->connection().call(resume);
+    ::kill(pid, SIGCONT);
     QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
     QTRY_COMPARE(threshold(), QByteArray("80"));
+}
+
+void TestChargedService::everyResetIsPutBack()
+{
+    QVERIFY(holding(80));
+    QTest::qWait(200);
+
+    // A driver that resets again and again, several times within a second:
+    // each reset is written over at once, none is let stand.
+    for (int reset = 0; reset < 3; ++reset) {
+        m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
+        QTRY_COMPARE_WITH_TIMEOUT(threshold(), QByteArray("80"), 500);
+        QTest::qWait(150);
+    }
+    QCOMPARE(answer(QStringLiteral("Limit")).toInt(), 80);
+
+    // The service's shortcut for "nothing changes" holds only when the
+    // battery agrees: a reset it has not seen yet is written over by the
+    // same command, before the answer.
+    const auto pid = static_cast<pid_t>(m_service->pid());
+    ::kill(pid, SIGSTOP);
+    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.voltquill.Charge1"), QStringLiteral("/org/voltquill/Charge1"),
+        QStringLiteral("org.voltquill.Charge1"), QStringLiteral("SetLimit"));
+    call << QVariant::fromValue(uchar(80));
+    QDBusPendingCall pending = m_bus->connection().asyncCall(call, 5000);
+    QTest::qWait(100); // the call waits in the service's socket, the reset in its watch
+    ::kill(pid, SIGCONT);
+    pending.waitForFinished();
+    QVERIFY2(!pending.isError(), qPrintable(pending.error().message()));
+    QCOMPARE(threshold(), QByteArray("80"));
+}
+
+void TestChargedService::burstOfEventsDoesNotDelayPuttingBack()
+{
+    QVERIFY(holding(80));
+    QTest::qWait(200);
+
+    // A flapping adapter (or a chatty driver) raises an event every 5 ms.
+    QTimer chatter;
+    connect(&chatter, &QTimer::timeout, this,
+            [this] { m_sysfs->write(QStringLiteral("AC"), "online", "1"); });
+    chatter.start(5);
+    QTest::qWait(300);
+    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
+    QTRY_COMPARE_WITH_TIMEOUT(threshold(), QByteArray("80"), 500);
+    chatter.stop();
+    QCOMPARE(answer(QStringLiteral("Limit")).toInt(), 80);
+}
+
+void TestChargedService::outsideChangeRule_data()
+{
+    QTest::addColumn<bool>("whileRunning"); // else: found at start
+    QTest::addColumn<QByteArray>("written");
+    QTest::addColumn<QByteArray>("threshold");
+    QTest::addColumn<int>("limit");
+
+    for (const bool running : {true, false}) {
+        const char *when = running ? "running" : "at start";
+        // Another program's plausible choice holds and becomes the kept limit…
+        QTest::addRow("%s: 60 by another program is adopted", when)
+            << running << QByteArray("60") << QByteArray("60") << 60;
+        // …a driver's reset, or a value the laptop does not offer, does not.
+        QTest::addRow("%s: reset to 100 is put back", when)
+            << running << QByteArray("100") << QByteArray("80") << 80;
+        QTest::addRow("%s: reset to 0 is put back", when)
+            << running << QByteArray("0") << QByteArray("80") << 80;
+        QTest::addRow("%s: 83, not offered, is put back", when)
+            << running << QByteArray("83") << QByteArray("80") << 80;
+        QTest::addRow("%s: 4 is put back", when)
+            << running << QByteArray("4") << QByteArray("80") << 80;
+    }
+}
+
+void TestChargedService::outsideChangeRule()
+{
+    QFETCH(bool, whileRunning);
+    QFETCH(QByteArray, written);
+    QFETCH(QByteArray, threshold);
+    QFETCH(int, limit);
+
+    if (whileRunning) {
+        QVERIFY(holding(80));
+        QTest::qWait(200);
+        m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", written);
+    } else {
+        m_sysfs->addBattery();
+        m_sysfs->addAdapter(true);
+        keepState(80, false);
+        m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", written);
+        startService();
+    }
+    QTRY_COMPARE(this->threshold(), threshold);
+    QTRY_COMPARE(answer(QStringLiteral("Limit")).toInt(), limit);
+    // What a restart keeps is what holds.
+    m_service->stop();
+    startService();
+    QCOMPARE(this->threshold(), threshold);
+    QCOMPARE(answer(QStringLiteral("Limit")).toInt(), limit);
+}
+
+void TestChargedService::suspensionThatOutlivedAnUnplug_data()
+{
+    QTest::addColumn<QByteArray>("online"); // at start
+    QTest::addColumn<QByteArray>("threshold");
+    QTest::addColumn<bool>("suspended");
+
+    // Charged fully, shut down, unplugged, booted on battery.
+    QTest::newRow("on battery at start: ended") << QByteArray("0") << QByteArray("80") << false;
+    QTest::newRow("still plugged: kept") << QByteArray("1") << QByteArray("100") << true;
+    QTest::newRow("USB-PD programmable: kept") << QByteArray("2") << QByteArray("100") << true;
+}
+
+void TestChargedService::suspensionThatOutlivedAnUnplug()
+{
+    QFETCH(QByteArray, online);
+    QFETCH(QByteArray, threshold);
+    QFETCH(bool, suspended);
+
+    m_sysfs->addBattery();
+    m_sysfs->addAdapter(true);
+    m_sysfs->write(QStringLiteral("AC"), "online", online);
+    keepState(80, true);
+    startService();
+
+    QCOMPARE(this->threshold(), threshold);
+    QCOMPARE(answer(QStringLiteral("Limit")).toInt(), threshold.toInt());
+    QCOMPARE(answer(QStringLiteral("IsEnabled")).toBool(), true);
+    // The next plug-in charges to the limit, not to full.
+    m_sysfs->write(QStringLiteral("AC"), "online", "1");
+    QTest::qWait(150);
+    QCOMPARE(this->threshold(), threshold);
+    QFile state(m_state->filePath(QStringLiteral("state.json")));
+    QVERIFY(state.open(QIODevice::ReadOnly));
+    QCOMPARE(QJsonDocument::fromJson(state.readAll())["suspended"].toBool(), suspended);
 }
 
 void TestChargedService::busPolicy()

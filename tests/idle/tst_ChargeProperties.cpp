@@ -7,7 +7,10 @@
 #include "platform/DBusChargeClient.h"
 
 #include <QDBusConnectionInterface>
+#include <QDBusPendingCall>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -33,6 +36,7 @@ private Q_SLOTS:
     void readAnewFromAnotherService();
     void readAnewAfterLeavingDuringSuspension();
     void leftIdleIsNotStartedAgain();
+    void callsAtTheIdleExitAreAnswered();
 
 private:
     std::unique_ptr<FakeSysfs> m_sysfs;
@@ -145,6 +149,43 @@ void TestChargeProperties::leftIdleIsNotStartedAgain()
     QVERIFY2(started.isValid(), qPrintable(started.error().message()));
     QTRY_COMPARE(m_sysfs->read(QStringLiteral("BAT0"), threshold), QByteArray("85"));
     QCOMPARE(agent.getMCLLimit(), 85u);
+    QTRY_VERIFY_WITH_TIMEOUT(!owned(bus), 10000);
+}
+
+void TestChargeProperties::callsAtTheIdleExitAreAnswered()
+{
+    QTemporaryDir services;
+    PrivateBus bus(services.path());
+    QVERIFY(ServiceProcess::makeActivatable(bus, services.path(), m_sysfs->root(), m_state->path(),
+                                            "--exit-when-idle 1"));
+    QVERIFY(bus.start());
+
+    // Property reads do not keep the service awake: a steady stream of them,
+    // several in flight at any time, spans its idle exits. Every one is
+    // answered, by the leaving instance or by the next one the bus starts.
+    const QDBusConnection connection = bus.connection();
+    QList<QDBusPendingCall> calls;
+    QSet<uint> instances;
+    QElapsedTimer running;
+    running.start();
+    while (running.elapsed() < 3500) {
+        for (int i = 0; i < 4; ++i) {
+            QDBusMessage get = QDBusMessage::createMethodCall(
+                ServiceName, QStringLiteral("/org/voltquill/Charge1"),
+                QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+            get << ServiceName << QStringLiteral("CurrentLimit");
+            calls << connection.asyncCall(get, 5000);
+        }
+        QTest::qWait(10);
+        if (const QDBusReply<uint> pid = connection.interface()->servicePid(ServiceName);
+            pid.isValid())
+            instances << pid.value();
+    }
+    QVERIFY2(instances.size() >= 2, "the service never left while asked");
+    for (QDBusPendingCall &call : calls) {
+        call.waitForFinished();
+        QVERIFY2(!call.isError(), qPrintable(call.error().name() + ": " + call.error().message()));
+    }
     QTRY_VERIFY_WITH_TIMEOUT(!owned(bus), 10000);
 }
 
