@@ -74,6 +74,9 @@ int once(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The chart plugin as the agent finds it beside itself in the build tree.
+    if (qEnvironmentVariableIsEmpty("VOLTQUILL_PLUGIN_DIR"))
+        qputenv("VOLTQUILL_PLUGIN_DIR", VOLTQUILL_PLUGIN_BUILD_DIR);
     QApplication app(argc, argv);
     TempHome home;
     writeYearOfHistory();

@@ -118,8 +118,3 @@ void HistoryChart::setSamples(const QList<HealthSample> &samples)
     }
     m_x->setRange(lower, upper);
 }
-
-extern "C" Q_DECL_EXPORT HealthChartView *voltquill_create_health_chart(QWidget *parent)
-{
-    return new HistoryChart(parent);
-}
