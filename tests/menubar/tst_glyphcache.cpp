@@ -212,14 +212,16 @@ void TestGlyphCache::beyondBounds()
     QVERIFY(face.contains(QStringLiteral("4")));
     QJsonArray zigzag;
     for (int i = 0; i < elements; ++i)
-        for (const double v : {i == 0 ? 0.0 : 1.0, i % 2 ? reach : -reach, i % 4 < 2 ? reach : -reach})
+        for (const double v :
+             {i == 0 ? 0.0 : 1.0, i % 2 ? reach : -reach, i % 4 < 2 ? reach : -reach})
             zigzag.append(v);
-    face.insert(QStringLiteral("4"), QJsonObject{{QStringLiteral("advance"), 7},
-                                                 {QStringLiteral("path"), zigzag}});
+    face.insert(QStringLiteral("4"),
+                QJsonObject{{QStringLiteral("advance"), 7}, {QStringLiteral("path"), zigzag}});
     QJsonObject filler;
     for (qsizetype n = face.size(); n < glyphCount; ++n)
-        filler.insert(QString(QChar(0x4e00 + int(n))),
-                      QJsonObject{{QStringLiteral("advance"), 7}, {QStringLiteral("path"), QJsonArray()}});
+        filler.insert(
+            QString(QChar(0x4e00 + int(n))),
+            QJsonObject{{QStringLiteral("advance"), 7}, {QStringLiteral("path"), QJsonArray()}});
     faces.insert(key, face);
     faces.insert(QStringLiteral("filler"), filler);
     root.insert(QStringLiteral("faces"), faces);
