@@ -61,7 +61,7 @@ void writeYearOfHistory()
         samples.append(QJsonObject{
             {QStringLiteral("month"),
              static_cast<double>(QDateTime(QDate(2025, m, 1), QTime(0, 0)).toSecsSinceEpoch() -
-                                 978307200)},
+                                 HealthSample::referenceEpoch)},
             {QStringLiteral("health"), 99 - m / 2},
             {QStringLiteral("cycles"), 40 + m * 9},
             {QStringLiteral("capacity"), 4100}});

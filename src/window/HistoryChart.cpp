@@ -13,9 +13,6 @@
 
 namespace
 {
-// 2001-01-01 00:00:00 UTC, the reference date of the history file.
-constexpr qint64 referenceEpoch = 978307200;
-
 QDate monthStart(qint64 month)
 {
     return QDate(2001 + static_cast<int>(month / 12), static_cast<int>(month % 12) + 1, 1);
@@ -61,8 +58,8 @@ HistoryChart::HistoryChart(QWidget *parent)
 
 double HistoryChart::monthValue(double secondsSinceReference)
 {
-    const QDateTime at = QDateTime::fromMSecsSinceEpoch(
-        static_cast<qint64>(std::llround((secondsSinceReference + referenceEpoch) * 1000.0)));
+    const QDateTime at = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(
+        std::llround((secondsSinceReference + HealthSample::referenceEpoch) * 1000.0)));
     const QDate day = at.date();
     const QDateTime start(QDate(day.year(), day.month(), 1), QTime(0, 0));
     const QDateTime next = start.addMonths(1);
@@ -100,7 +97,7 @@ void HistoryChart::setSamples(const QList<HealthSample> &samples)
 
     // The domain reaches one calendar month beyond the first and last sample;
     // with no sample it sits around the present moment.
-    const double now = QDateTime::currentSecsSinceEpoch() - referenceEpoch;
+    const double now = QDateTime::currentSecsSinceEpoch() - HealthSample::referenceEpoch;
     const double first = samples.isEmpty() ? monthValue(now) : points.first().x();
     const double last = samples.isEmpty() ? monthValue(now) : points.last().x();
     const double lower = first - 1;
