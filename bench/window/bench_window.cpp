@@ -61,7 +61,7 @@ void writeYearOfHistory()
         samples.append(QJsonObject{
             {QStringLiteral("month"),
              static_cast<double>(QDateTime(QDate(2025, m, 1), QTime(0, 0)).toSecsSinceEpoch() -
-                                 978307200)},
+                                 HealthSample::referenceEpoch)},
             {QStringLiteral("health"), 99 - m / 2},
             {QStringLiteral("cycles"), 40 + m * 9},
             {QStringLiteral("capacity"), 4100}});
@@ -74,6 +74,9 @@ int once(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The chart plugin as the agent finds it beside itself in the build tree.
+    if (qEnvironmentVariableIsEmpty("VOLTQUILL_PLUGIN_DIR"))
+        qputenv("VOLTQUILL_PLUGIN_DIR", VOLTQUILL_PLUGIN_BUILD_DIR);
     QApplication app(argc, argv);
     TempHome home;
     writeYearOfHistory();

@@ -37,12 +37,18 @@ void AppState::setLimit(qint64 limit)
     const auto failure = m_chargeLimit.setLimit(limit);
     if (!failure || failure->tookEffect)
         Prefs::setChosenLimit(limit);
-    finishCommand(failure, "Limit konnte nicht gesetzt werden: %@");
+    finishCommand(failure, QT_TRANSLATE_NOOP("Voltquill", "Limit konnte nicht gesetzt werden: %@"));
 }
 
-void AppState::chargeFullOnce() { finishCommand(m_chargeLimit.chargeToFullOnce(), "Fehler: %@"); }
+void AppState::chargeFullOnce()
+{
+    finishCommand(m_chargeLimit.chargeToFullOnce(), QT_TRANSLATE_NOOP("Voltquill", "Fehler: %@"));
+}
 
-void AppState::reEnable() { finishCommand(m_chargeLimit.reEnable(), "Fehler: %@"); }
+void AppState::reEnable()
+{
+    finishCommand(m_chargeLimit.reEnable(), QT_TRANSLATE_NOOP("Voltquill", "Fehler: %@"));
+}
 
 void AppState::finishCommand(const std::optional<ChargeError> &failure, const char *errorFormat)
 {

@@ -9,11 +9,16 @@ const QLocale &appLocale()
     return locale;
 }
 
-void loadStringTable()
+bool loadStringTable(const QString &file)
 {
     static QTranslator translator;
-    if (translator.load(QStringLiteral(":/i18n/voltquill_de.qm")))
-        QCoreApplication::installTranslator(&translator);
+    if (translator.load(file))
+        return QCoreApplication::installTranslator(&translator);
+    // The texts still show, but as written in the code, without the Linux
+    // wording the table gives some of them.
+    qWarning("Übersetzungstabelle %s fehlt: die Texte erscheinen ohne die Linux-Fassungen.",
+             qUtf8Printable(file));
+    return false;
 }
 
 QString lookUp(const char *text)

@@ -11,7 +11,13 @@
 using LArg = std::variant<qint64, double, QString>;
 
 // Installs the compiled-in string table; call once after the application object exists.
-void loadStringTable();
+// Warns in the log and returns false when the table cannot be loaded.
+bool loadStringTable(const QString &file = QStringLiteral(":/i18n/voltquill_de.qm"));
+
+// L() looks its text up in the context "Voltquill". lupdate sees every L()
+// call with literal text (cmake/LupdateSources.cmake); a text that reaches L()
+// through a variable is written as QT_TRANSLATE_NOOP("Voltquill", "…") where
+// it is defined, so that lupdate lists it too.
 
 // The locale of all formatting through L: German.
 const QLocale &appLocale();

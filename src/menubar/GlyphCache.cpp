@@ -15,10 +15,15 @@
 namespace
 {
 constexpr int formatVersion = 1;
-// Far above what a dozen glyphs need; a larger file is not ours to parse.
-constexpr qint64 maxFileSize = 1 << 20;
-// Outlines of a glyph at icon sizes stay within a few dozen points.
-constexpr double maxCoordinate = 1000.0;
+// The file is outside input and every outline in it is filled on each redraw,
+// so what it may hold is bounded at about five times what the icon's three
+// fonts store (50 KiB, 39 glyphs, at most 105 elements and 12.3 points from the
+// origin): beyond that it is not ours, and a crafted one would cost seconds of
+// CPU per redraw.
+constexpr qint64 maxFileSize = 256 << 10;
+constexpr int maxGlyphs = 256;
+constexpr qsizetype maxElements = 512;
+constexpr double maxCoordinate = 64.0;
 
 QJsonArray encodePath(const QPainterPath &path)
 {
@@ -44,7 +49,7 @@ bool coordinate(const QJsonValue &v, qreal &out)
 // steps makes it unreadable.
 std::optional<QPainterPath> decodePath(const QJsonArray &in)
 {
-    if (in.size() % 3 != 0)
+    if (in.size() % 3 != 0 || in.size() / 3 > maxElements)
         return std::nullopt;
     QPainterPath path;
     path.setFillRule(Qt::WindingFill);
@@ -149,21 +154,28 @@ void GlyphCache::load()
     if (root.value(QStringLiteral("version")).toInt() != formatVersion ||
         root.value(QStringLiteral("fontSetup")).toString() != m_fontSetup)
         return;
+    // All or nothing: a damaged file is taken anew from the font.
     const QJsonObject faces = root.value(QStringLiteral("faces")).toObject();
+    QHash<QString, Face> loaded;
+    int glyphCount = 0;
     for (auto f = faces.begin(); f != faces.end(); ++f) {
-        Face face;
         const QJsonObject glyphs = f.value().toObject();
+        glyphCount += glyphs.size();
+        if (glyphCount > maxGlyphs)
+            return;
+        Face face;
         for (auto g = glyphs.begin(); g != glyphs.end(); ++g) {
             const QJsonObject entry = g.value().toObject();
             qreal advance = 0;
             const auto path = decodePath(entry.value(QStringLiteral("path")).toArray());
             if (g.key().size() != 1 || !path ||
                 !coordinate(entry.value(QStringLiteral("advance")), advance))
-                return; // a damaged file: taken anew from the font
+                return;
             face.insert(g.key().at(0), {advance, *path});
         }
-        m_faces.insert(f.key(), face);
+        loaded.insert(f.key(), face);
     }
+    m_faces = std::move(loaded);
 }
 
 void GlyphCache::save() const

@@ -1,36 +1,35 @@
 #include "window/HealthChartLoader.h"
 
-#include "window/HealthChartView.h"
+#include "window/HealthChartFactory.h"
 
 #include <QCoreApplication>
-#include <QLibrary>
-#include <QStringList>
-
-namespace
-{
-QStringList candidates()
-{
-    const QString installed = QStringLiteral(VOLTQUILL_CHART_INSTALLED);
-    const QString built = QStringLiteral(VOLTQUILL_CHART_BUILT);
-    // An installed agent never reaches into a build tree first.
-    if (QCoreApplication::applicationDirPath() == QLatin1String(VOLTQUILL_INSTALLED_BINDIR))
-        return {installed, built};
-    return {built, installed};
-}
-} // namespace
+#include <QDir>
+#include <QPluginLoader>
 
 HealthChartView *HealthChartLoader::create(QWidget *parent)
 {
-    static CreateHealthChart create = [] {
-        for (const QString &path : candidates()) {
-            QLibrary library(path);
-            // The library stays loaded for the rest of the run.
-            if (auto entry =
-                    reinterpret_cast<CreateHealthChart>(library.resolve(CreateHealthChartSymbol)))
-                return entry;
-        }
-        qWarning("Diagrammbibliothek nicht gefunden.");
-        return static_cast<CreateHealthChart>(nullptr);
-    }();
-    return create ? create(parent) : nullptr;
+    static HealthChartFactory *const factory = load(folders());
+    return factory ? factory->create(parent) : nullptr;
+}
+
+QStringList HealthChartLoader::folders()
+{
+    QStringList out;
+    const QString given = qEnvironmentVariable("VOLTQUILL_PLUGIN_DIR");
+    if (!given.isEmpty())
+        out.append(given);
+    out.append(QDir(QCoreApplication::applicationDirPath())
+                   .absoluteFilePath(QStringLiteral(VOLTQUILL_PLUGIN_DIR_FROM_BINDIR)));
+    return out;
+}
+
+HealthChartFactory *HealthChartLoader::load(const QStringList &folders)
+{
+    for (const QString &folder : folders) {
+        QPluginLoader loader(QDir(folder).filePath(QStringLiteral(VOLTQUILL_CHART_PLUGIN)));
+        if (auto *factory = qobject_cast<HealthChartFactory *>(loader.instance()))
+            return factory;
+    }
+    qWarning("Diagrammbibliothek nicht gefunden.");
+    return nullptr;
 }

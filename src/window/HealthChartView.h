@@ -6,8 +6,8 @@
 
 class QWidget;
 
-// The health chart as the history tab sees it. The chart lives in a library
-// of its own, loaded when the tab first shows samples, so the chart library
+// The health chart as the history tab sees it. The chart lives in a plugin
+// (see HealthChartFactory), loaded when the tab first shows samples, so it
 // costs nothing before.
 class HealthChartView
 {
@@ -17,6 +17,3 @@ public:
     virtual void setSamples(const QList<HealthSample> &samples) = 0;
 };
 
-// The entry point the chart library exports.
-using CreateHealthChart = HealthChartView *(*)(QWidget *parent);
-inline constexpr char CreateHealthChartSymbol[] = "voltquill_create_health_chart";

@@ -15,9 +15,6 @@
 
 namespace
 {
-// 2001-01-01 00:00:00 UTC, the reference date of the history file.
-constexpr qint64 referenceEpoch = 978307200;
-
 QDate monthStart(qint64 month)
 {
     return QDate(2001 + static_cast<int>(month / 12), static_cast<int>(month % 12) + 1, 1);
@@ -66,7 +63,7 @@ HistoryChart::HistoryChart(QWidget *parent)
 double HistoryChart::monthValue(double secondsSinceReference)
 {
     // Beyond the calendar's range a month has no place on the axis.
-    const double msecs = (secondsSinceReference + referenceEpoch) * 1000.0;
+    const double msecs = (secondsSinceReference + HealthSample::referenceEpoch) * 1000.0;
     if (!(std::abs(msecs) < 1e17))
         return std::numeric_limits<double>::quiet_NaN();
     const QDateTime at = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(msecs)));
@@ -121,7 +118,7 @@ void HistoryChart::setSamples(const QList<HealthSample> &samples)
 
     // The domain reaches one calendar month beyond the first and last sample;
     // with no sample it sits around the present moment.
-    const double now = QDateTime::currentSecsSinceEpoch() - referenceEpoch;
+    const double now = QDateTime::currentSecsSinceEpoch() - HealthSample::referenceEpoch;
     const double first = points.isEmpty() ? monthValue(now) : points.first().x();
     const double last = points.isEmpty() ? monthValue(now) : points.last().x();
     const double lower = first - 1;
@@ -147,9 +144,4 @@ void HistoryChart::setSamples(const QList<HealthSample> &samples)
                     static_cast<double>(month));
     }
     m_x->setRange(lower, upper);
-}
-
-extern "C" Q_DECL_EXPORT HealthChartView *voltquill_create_health_chart(QWidget *parent)
-{
-    return new HistoryChart(parent);
 }

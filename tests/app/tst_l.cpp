@@ -1,5 +1,6 @@
 #include "app/L.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 class TestL : public QObject
@@ -47,6 +48,20 @@ private Q_SLOTS:
     {
         QCOMPARE(L("Der Ladedienst ist nicht verfügbar (Voltquill-Fehler 1)."),
                  QStringLiteral("Der Ladedienst voltquill-charged ist nicht erreichbar (Voltquill-Fehler 1)."));
+    }
+
+    void missingTableIsReported()
+    {
+        const char *text = "Der Ladedienst ist nicht verfügbar (Voltquill-Fehler 1).";
+        const QString linuxWording = L(text);
+        QVERIFY(linuxWording != QString::fromUtf8(text));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral(
+                                               "^Übersetzungstabelle .*/weg\\.qm fehlt")));
+        QVERIFY(!loadStringTable(QStringLiteral(":/i18n/weg.qm")));
+        // The texts as the code writes them, nothing empty.
+        QCOMPARE(L(text), QString::fromUtf8(text));
+        QVERIFY(loadStringTable());
+        QCOMPARE(L(text), linuxWording);
     }
 
     void appLocaleIsGerman() { QCOMPARE(appLocale().language(), QLocale::German); }

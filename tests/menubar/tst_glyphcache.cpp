@@ -5,6 +5,9 @@
 #include "menubar/MenuIconFont.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -59,6 +62,8 @@ private Q_SLOTS:
     void characterOutsideAlphabet();
     void damagedFile_data();
     void damagedFile();
+    void beyondBounds_data();
+    void beyondBounds();
     void notAFile();
     void unwritablePlace();
 
@@ -172,6 +177,76 @@ void TestGlyphCache::damagedFile()
     GlyphCache reread(path, setup);
     button(42, 0, &reread);
     QCOMPARE(reread.fontLookups(), 0);
+}
+
+void TestGlyphCache::beyondBounds_data()
+{
+    QTest::addColumn<int>("elements");
+    QTest::addColumn<double>("reach");
+    QTest::addColumn<int>("glyphCount");
+    QTest::addColumn<int>("bytes");
+    QTest::addColumn<bool>("kept");
+    // The digit 4 of the icon's font replaced by a zig-zag of `elements` lines
+    // between ±`reach`; the file filled up to `glyphCount` glyphs and `bytes` bytes.
+    QTest::addRow("at every bound") << 512 << 64.0 << 256 << (256 << 10) << true;
+    QTest::addRow("crafted: 20000 crossing lines, a redraw of seconds")
+        << 20000 << 60.0 << 0 << 0 << false;
+    QTest::addRow("one element too many") << 513 << 10.0 << 0 << 0 << false;
+    QTest::addRow("a point beyond any glyph") << 20 << 64.5 << 0 << 0 << false;
+    QTest::addRow("one glyph too many") << 20 << 10.0 << 257 << 0 << false;
+    QTest::addRow("one byte too many") << 20 << 10.0 << 0 << (256 << 10) + 1 << false;
+}
+
+void TestGlyphCache::beyondBounds()
+{
+    QFETCH(int, elements);
+    QFETCH(double, reach);
+    QFETCH(int, glyphCount);
+    QFETCH(int, bytes);
+    QFETCH(bool, kept);
+    const QString path = file(QStringLiteral("bounds.json"));
+    QFile::remove(path);
+    {
+        GlyphCache sound(path, setup);
+        button(42, 0, &sound);
+    }
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QJsonObject root = QJsonDocument::fromJson(f.readAll()).object();
+    f.close();
+    QJsonObject faces = root.value(QStringLiteral("faces")).toObject();
+    const QString key = MenuIconFont::bold(11.5).key();
+    QJsonObject face = faces.value(key).toObject();
+    QVERIFY(face.contains(QStringLiteral("4")));
+    QJsonArray zigzag;
+    for (int i = 0; i < elements; ++i)
+        for (const double v :
+             {i == 0 ? 0.0 : 1.0, i % 2 ? reach : -reach, i % 4 < 2 ? reach : -reach})
+            zigzag.append(v);
+    face.insert(QStringLiteral("4"),
+                QJsonObject{{QStringLiteral("advance"), 7}, {QStringLiteral("path"), zigzag}});
+    QJsonObject filler;
+    for (qsizetype n = face.size(); n < glyphCount; ++n)
+        filler.insert(
+            QString(QChar(0x4e00 + int(n))),
+            QJsonObject{{QStringLiteral("advance"), 7}, {QStringLiteral("path"), QJsonArray()}});
+    faces.insert(key, face);
+    faces.insert(QStringLiteral("filler"), filler);
+    root.insert(QStringLiteral("faces"), faces);
+    QByteArray contents = QJsonDocument(root).toJson(QJsonDocument::Compact);
+    // Each row oversteps one bound only.
+    QVERIFY(contents.size() <= 256 << 10);
+    if (contents.size() < bytes)
+        contents.append(QByteArray(bytes - contents.size(), ' '));
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(contents);
+    f.close();
+
+    GlyphCache glyphs(path, setup);
+    const QImage cached = button(42, 0, &glyphs);
+    QCOMPARE(glyphs.fontLookups(), kept ? 0 : 1);
+    if (!kept)
+        QVERIFY(largestDifference(cached, button(42, 0, nullptr)) <= 2);
 }
 
 void TestGlyphCache::notAFile()

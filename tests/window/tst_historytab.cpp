@@ -1,20 +1,27 @@
 #include "WindowRig.h"
 #include "settings/Key.h"
+#include "window/HealthChartFactory.h"
+#include "window/HealthChartLoader.h"
+#include "window/HealthChartView.h"
 #include "window/HistoryChart.h"
 #include "window/HistoryTab.h"
 
 #include <QCategoryAxis>
+#include <QChartView>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QValueAxis>
 #include <cmath>
 
 // The History tab: built on first view, chart scales, list order, and the
-// confirmed delete.
+// confirmed delete. The chart comes from the plugin the agent loads; here it
+// is found as the QChartView it is, since the plugin has its own copy of
+// HistoryChart.
 class TestHistoryTab : public QObject
 {
     Q_OBJECT
@@ -164,9 +171,29 @@ private Q_SLOTS:
         WindowRig rig;
         rig.window->showWindow();
         auto *tab = rig.window->view()->findChild<HistoryTab *>();
-        QVERIFY(!tab->findChild<HistoryChart *>());
+        QVERIFY(!tab->findChild<QChartView *>());
         rig.window->view()->tabs()->setCurrentIndex(SettingsView::History);
-        QVERIFY(tab->findChild<HistoryChart *>());
+        QVERIFY(tab->findChild<QChartView *>(QStringLiteral("historyChart")));
+    }
+
+    void pluginFoundOnlyWhereNamed()
+    {
+        // The run-time folder (VOLTQUILL_PLUGIN_DIR) comes first.
+        const QStringList folders = HealthChartLoader::folders();
+        QCOMPARE(folders.first(), qEnvironmentVariable("VOLTQUILL_PLUGIN_DIR"));
+        HealthChartFactory *factory = HealthChartLoader::load({folders.first()});
+        QVERIFY(factory);
+        QWidget parent;
+        HealthChartView *chart = factory->create(&parent);
+        QVERIFY(chart);
+        QCOMPARE(chart->widget()->parent(), &parent);
+        QCOMPARE(chart->widget()->objectName(), QStringLiteral("historyChart"));
+
+        // Nowhere to be found: no chart, one line in the log, no crash.
+        QTemporaryDir empty;
+        QTest::ignoreMessage(QtWarningMsg, "Diagrammbibliothek nicht gefunden.");
+        QCOMPARE(HealthChartLoader::load({empty.path(), empty.filePath(QStringLiteral("gone"))}),
+                 nullptr);
     }
 
     void aYearOfHistory()
@@ -182,22 +209,24 @@ private Q_SLOTS:
         auto *tab = rig.open<HistoryTab>(SettingsView::History);
         QVERIFY(!tab->findChild<QLabel *>(QStringLiteral("emptyHistory"))->isVisible());
 
-        auto *chart = tab->findChild<HistoryChart *>();
-        QVERIFY(chart->isVisible());
+        auto *chart = tab->findChild<QChartView *>(QStringLiteral("historyChart"));
+        QVERIFY(chart && chart->isVisible());
         QCOMPARE(chart->height(), 170);
-        QCOMPARE(chart->healthAxis()->min(), 81.0);
-        QCOMPARE(chart->healthAxis()->max(), 100.0);
-        QCOMPARE(chart->healthAxis()->titleText(), QStringLiteral("Zustand %"));
+        auto *healthAxis = qobject_cast<QValueAxis *>(chart->chart()->axes(Qt::Vertical).value(0));
+        auto *monthAxis =
+            qobject_cast<QCategoryAxis *>(chart->chart()->axes(Qt::Horizontal).value(0));
+        QVERIFY(healthAxis && monthAxis);
+        QCOMPARE(healthAxis->min(), 81.0);
+        QCOMPARE(healthAxis->max(), 100.0);
+        QCOMPARE(healthAxis->titleText(), QStringLiteral("Zustand %"));
         const double first = HistoryChart::monthValue(rig.history->samples().first().month);
         const double last = HistoryChart::monthValue(rig.history->samples().last().month);
-        QCOMPARE(chart->monthAxis()->min(), first - 1);
-        QCOMPARE(chart->monthAxis()->max(), last + 1);
+        QCOMPARE(monthAxis->min(), first - 1);
+        QCOMPARE(monthAxis->max(), last + 1);
         // Twelve samples: a mark every second month, Dec 24 … Jan 26.
-        const QStringList marks = chart->monthAxis()->categoriesLabels();
+        const QStringList marks = monthAxis->categoriesLabels();
         QCOMPARE(marks.size(), 7);
-        QCOMPARE(chart->monthAxis()->endValue(marks.at(1)) -
-                     chart->monthAxis()->endValue(marks.at(0)),
-                 2.0);
+        QCOMPARE(monthAxis->endValue(marks.at(1)) - monthAxis->endValue(marks.at(0)), 2.0);
 
         auto *list = tab->findChild<QTreeWidget *>(QStringLiteral("historyList"));
         QCOMPARE(list->topLevelItemCount(), 12);
