@@ -451,9 +451,31 @@ class Day:
         shutil.rmtree(self.work, ignore_errors=True)
 
 
+# argparse's own words, in German like everything else the day prints.
+ARGPARSE_GERMAN = {
+    "usage: ": "Aufruf: ",
+    "options": "Optionen",
+    "positional arguments": "Argumente",
+    "show this help message and exit": "zeigt diese Hilfe und endet",
+    "unrecognized arguments: %s": "unbekannte Argumente: %s",
+    "expected one argument": "erwartet einen Wert",
+    "invalid %(type)s value: %(value)r": "ungültiger Wert: %(value)r",
+    "%(prog)s: error: %(message)s\n": "%(prog)s: Fehler: %(message)s\n",
+}
+argparse._ = lambda text: ARGPARSE_GERMAN.get(text, text)
+
+
 def main():
-    ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    ap.add_argument("--build", default=os.path.join(ROOT, "build"))
+    ap = argparse.ArgumentParser(description=(
+        "Ein Tag von Voltquill auf dem simulierten Laptop: eigener virtueller Bildschirm mit Tray\n"
+        "und Benachrichtigungsdienst, eigener Sitzungsbus, Ladedienst und Agent. Limit im Menü\n"
+        "wählen, einstecken, bis zum Limit laden, einmal voll laden, abziehen, bis zum niedrigen\n"
+        "Akkustand entladen, am Abend den Zeitplan einschalten. Bildschirmfotos, empfangene\n"
+        "Benachrichtigungen und Protokolle landen in ./voltquill-tag-<Datum>/.\n"
+        "Mit --check: als Test, der bei der ersten Abweichung abbricht."),
+        formatter_class=argparse.RawDescriptionHelpFormatter)
+    ap.add_argument("--build", default=os.path.join(ROOT, "build"),
+                    help="Build-Ordner mit voltquill, voltquill-charged und voltquill-sim (Standard build/)")
     ap.add_argument("--out", help="Ordner für Bildschirmfotos und Benachrichtigungen")
     ap.add_argument("--speed", type=int, default=120, help="Zeitfaktor des simulierten Laptops")
     ap.add_argument("--check", action="store_true", help="als Test: bei Abweichung abbrechen")
