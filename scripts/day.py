@@ -171,7 +171,7 @@ class Day:
                 # Notifications expire as on a desktop; before a picture that should
                 # show none, the day closes what is left.
                 f.write("[global]\n  geometry = \"420x5-10+40\"\n  font = DejaVu Sans 10\n"
-                        "  timeout = 10\n[urgency_critical]\n  timeout = 10\n"
+                        "  timeout = 15\n[urgency_critical]\n  timeout = 15\n"
                         "[log]\n  appname = \"*\"\n  script = " + logger + "\n")
             open(self.notify_log, "w").close()
             self.start(["dunst", "-config", rc], "dunst")
