@@ -6,7 +6,9 @@
 #include "PolkitAuthority.h"
 #include "StateStore.h"
 #include "SupplyMonitor.h"
+#include "Version.h"
 #include "charge1adaptor.h"
+#include "platform/QtTranslation.h"
 #include "platform/SysfsPaths.h"
 
 #include <QCommandLineParser>
@@ -14,17 +16,21 @@
 #include <QDBusConnection>
 #include <QTimer>
 
-int main(int argc, char *argv[])
+namespace
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("voltquill-charged"));
+struct Options {
+    int idleSeconds = 0; // 0: stays until stopped
+};
 
+Options parseOptions(QCoreApplication &app)
+{
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Hält das Ladelimit der Akkus (Dienst org.voltquill.Charge1).\n"
                        "Umgebung: VOLTQUILL_SYSFS_ROOT (Standard /sys), VOLTQUILL_STATE_DIR "
                        "(Standard /var/lib/voltquill), VOLTQUILL_CHARGE_BUS=session."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption idleOption(
         QStringLiteral("exit-when-idle"),
         QStringLiteral("Beendet sich nach SEKUNDEN ohne Aufruf und ohne Ereignis der "
@@ -42,6 +48,18 @@ int main(int argc, char *argv[])
     if (parser.isSet(checkOption))
         return ChargeCheck::run();
 
+    Options options;
+    if (parser.isSet(idleOption)) {
+        bool ok = false;
+        options.idleSeconds = parser.value(idleOption).toInt(&ok);
+        if (!ok || options.idleSeconds <= 0)
+            parser.showHelp(2);
+    }
+    return options;
+}
+
+int run(QCoreApplication &app, const Options &options)
+{
     const bool sessionBus = qEnvironmentVariable("VOLTQUILL_CHARGE_BUS") == u"session";
     QDBusConnection bus = sessionBus ? QDBusConnection::sessionBus() : QDBusConnection::systemBus();
     if (!bus.isConnected()) {
@@ -88,13 +106,9 @@ int main(int argc, char *argv[])
     }
 
     QTimer idle;
-    if (parser.isSet(idleOption)) {
-        bool ok = false;
-        const int seconds = parser.value(idleOption).toInt(&ok);
-        if (!ok || seconds <= 0)
-            parser.showHelp(2);
+    if (options.idleSeconds > 0) {
         idle.setSingleShot(true);
-        idle.setInterval(seconds * 1000);
+        idle.setInterval(options.idleSeconds * 1000);
         QObject::connect(&idle, &QTimer::timeout, &app, [&] {
             // A suspension is still watched; the next event starts the wait anew.
             if (service.needsWatching())
@@ -119,4 +133,14 @@ int main(int argc, char *argv[])
         idle.start();
     }
     return QCoreApplication::exec();
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("voltquill-charged"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VOLTQUILL_VERSION));
+    QtTranslation::install(app);
+    return run(app, parseOptions(app));
 }

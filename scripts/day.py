@@ -31,6 +31,18 @@ class Failure(Exception):
     pass
 
 
+class Interrupted(Exception):
+    """Ctrl+C, or the day's process was told to stop."""
+
+
+# The kernel's battery status, as the day's German lines say it.
+STATUS_WORDS = {"Charging": "lädt", "Discharging": "entlädt", "Not charging": "lädt nicht",
+                "Full": "voll", "Unknown": "Zustand unbekannt"}
+
+# The evening the day plays towards: the schedule's default evening hour.
+EVENING_HOUR = 20
+
+
 class Day:
     def __init__(self, args):
         self.args = args
@@ -42,6 +54,7 @@ class Day:
         self.sysroot = os.path.join(self.work, "sys")
         self.bat = os.path.join(self.sysroot, "class", "power_supply", "BAT0")
         self.procs = []
+        self.own_dunst = False
         self.bus_pid = None
         self.sim = None
         self.agent = None
@@ -61,6 +74,20 @@ class Day:
             "LC_ALL": "C.UTF-8",
         })
 
+    # -- the agent's clock -------------------------------------------------
+    def evening_zone(self):
+        """A fixed time zone in which it is just after the evening hour now.
+
+        The agent reads the wall clock in its local time; in this zone the day's
+        last step falls in the evening whatever the hour of the real clock.
+        """
+        utc = datetime.datetime.now(datetime.timezone.utc)
+        offset = (EVENING_HOUR - utc.hour) % 24
+        if offset > 14:
+            offset -= 24
+        sign = "-" if offset >= 0 else "+"  # POSIX counts west of UTC as positive
+        return f"<UTC{offset:+03d}>{sign}{abs(offset)}", datetime.timezone(datetime.timedelta(hours=offset))
+
     # -- output ------------------------------------------------------------
     def say(self, text):
         print(f"[{time.monotonic() - self.t0:6.1f} s] {text}", flush=True)
@@ -74,9 +101,9 @@ class Day:
             self.say(f"nicht erfüllt: {text}")
 
     # -- processes ---------------------------------------------------------
-    def start(self, cmd, name, stdin=None):
+    def start(self, cmd, name, stdin=None, env=None):
         log = open(os.path.join(self.work, f"{name}.log"), "a")
-        proc = subprocess.Popen(cmd, env=self.env, stdin=stdin, stdout=log, stderr=subprocess.STDOUT,
+        proc = subprocess.Popen(cmd, env=env or self.env, stdin=stdin, stdout=log, stderr=subprocess.STDOUT,
                                 start_new_session=True, text=True)
         self.procs.append((name, proc))
         return proc
@@ -141,14 +168,46 @@ class Day:
                         f"printf '%s\\t%s\\t%s\\n' \"$1\" \"$2\" \"$3\" >> '{self.notify_log}'\n")
             os.chmod(logger, 0o755)
             with open(rc, "w") as f:
+                # Notifications expire as on a desktop; before a picture that should
+                # show none, the day closes what is left.
                 f.write("[global]\n  geometry = \"420x5-10+40\"\n  font = DejaVu Sans 10\n"
-                        "  timeout = 0\n[log]\n  appname = \"*\"\n  script = " + logger + "\n")
+                        "  timeout = 15\n[urgency_critical]\n  timeout = 15\n"
+                        "[log]\n  appname = \"*\"\n  script = " + logger + "\n")
             open(self.notify_log, "w").close()
             self.start(["dunst", "-config", rc], "dunst")
+            self.own_dunst = True
             self.say("Tray (trayer) und Benachrichtigungsdienst (dunst) gestartet")
             time.sleep(1.0)
 
-    def screenshot(self, name, window="root"):
+    def displayed_notifications(self):
+        out = subprocess.run(["dunstctl", "count", "displayed"], env=self.env, capture_output=True,
+                             text=True).stdout.strip()
+        return int(out) if out.isdigit() else -1
+
+    def dunst_visible(self):
+        out = subprocess.run(["xdotool", "search", "--onlyvisible", "--classname", "Dunst"],
+                             env=self.env, capture_output=True, text=True).stdout
+        return bool(out.split())
+
+    def notifications_on_screen(self, shown):
+        """Waits until the daemon shows a notification (shown) or none; our dunst only."""
+        if not self.own_dunst:
+            time.sleep(0.5)
+            return True
+        if not shown:
+            subprocess.run(["dunstctl", "close-all"], env=self.env, capture_output=True)
+        ok = self.wait_for("notifications", lambda: (self.displayed_notifications() > 0) == shown
+                           and self.dunst_visible() == shown, 5)
+        time.sleep(0.3)  # one frame for the daemon and the tray to draw
+        return ok
+
+    def screenshot(self, name, window="root", notification=False):
+        """A picture once what it shows is on screen: its notification, or none left over."""
+        if not self.notifications_on_screen(notification):
+            problem = "Benachrichtigung " + ("nicht zu sehen" if notification else "schließt nicht")
+            if self.args.check:
+                raise Failure(f"{problem} ({name})")
+            self.say(problem)
         path = os.path.join(self.out, f"{name}.png")
         subprocess.run(["import", "-display", self.env["DISPLAY"], "-window", window, path],
                        env=self.env, capture_output=True)
@@ -229,7 +288,23 @@ class Day:
         self.xdotool("mousemove", str(x + w // 2), str(y + h // 2))
         time.sleep(0.2)
         self.xdotool("click", "1")
-        time.sleep(0.8)
+        if not self.wait_for("menu", self.menu_visible, 5):
+            raise Failure("das Menü öffnet sich nicht")
+        time.sleep(0.3)  # one frame to draw its rows
+
+    def menu_visible(self):
+        """A window of the agent's that is neither its tray icon nor its settings window."""
+        ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--classname", "voltquill"],
+                             env=self.env, capture_output=True, text=True).stdout.split()
+        for wid in ids:
+            if wid == self.window_id():
+                continue
+            geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], env=self.env,
+                                      capture_output=True, text=True).stdout
+            values = dict(line.split("=", 1) for line in geometry.splitlines() if "=" in line)
+            if int(values.get("HEIGHT", "0")) > 64:
+                return True
+        return False
 
     def pick_menu_row(self, downs):
         self.open_menu()
@@ -262,23 +337,27 @@ class Day:
                 raise Failure(f"fehlt: {path} (erst bauen)")
         self.desktop()
 
-        # A new weekday evening hour lies ahead, so today's limit counts first.
-        now = datetime.datetime.now()
+        # The agent's clock says evening (see evening_zone); the schedule is
+        # switched on only at the day's last step, when tomorrow's limit counts.
+        zone, tzinfo = self.evening_zone()
+        now = datetime.datetime.now(tzinfo)
         today = now.isoweekday() % 7 + 1       # 1 Sunday … 7 Saturday
         tomorrow = today % 7 + 1
         self.write_settings({"lowThreshold": 10, "scheduleEve": True,
-                             "scheduleEveHour": now.hour + 1,
+                             "scheduleEveHour": EVENING_HOUR,
                              f"schedule_{today}": 80, f"schedule_{tomorrow}": 90})
+        self.agent_env = dict(self.env, TZ=zone)
 
         self.sim = self.start([binaries["voltquill-sim"], "--root", self.sysroot, "--speed",
                                str(self.args.speed), "--tick", "250", "unplug", "level", "55"],
                               "sim", stdin=subprocess.PIPE)
         if not self.wait_for("sim", lambda: self.level() == 55, 10):
             raise Failure("der simulierte Laptop legt keinen Akku an")
-        self.say(f"simulierter Laptop: Akku 55 %, Akkubetrieb, {self.args.speed}-fache Zeit")
+        self.say(f"simulierter Laptop: Akku 55 %, Akkubetrieb, {self.args.speed}-fache Zeit; "
+                 f"Voltquills Uhr zeigt {now:%H:%M} Uhr")
         self.start([binaries["voltquill-charged"]], "charged")
         time.sleep(0.5)
-        self.agent = self.start([binaries["voltquill"]], "voltquill")
+        self.agent = self.start([binaries["voltquill"]], "voltquill", env=self.agent_env)
         if not self.wait_for("tray", lambda: self.tray_icon_geometry() is not None, 20):
             raise Failure("Voltquill zeigt kein Tray-Symbol")
         self.say("Voltquill läuft, Symbol im Tray")
@@ -297,8 +376,11 @@ class Day:
         self.sim_command("plug")
         self.check(self.wait_notification("Ladelimit erreicht", 120),
                    "Benachrichtigung »Ladelimit erreicht« beim Limit")
-        self.say(f"Akku hält bei {self.level()} % ({self.attr('status')})")
-        self.screenshot("03-limit-erreicht")
+        # The firmware stops charging on its next step after the level reached the limit.
+        self.wait_for("holding", lambda: self.attr("status") != "Charging", 5)
+        status = self.attr("status")
+        self.say(f"Akku hält bei {self.level()} % ({STATUS_WORDS.get(status, status)})")
+        self.screenshot("03-limit-erreicht", notification=True)
 
         # Charge fully once: the row after the limits.
         self.pick_menu_row(len(range(60, 101, 5)) + 1)
@@ -318,12 +400,13 @@ class Day:
         self.check(self.wait_notification("Niedriger Akkustand", 180),
                    "Benachrichtigung »Niedriger Akkustand« bei niedrigem Ladestand")
         self.sim_command(f"speed {self.args.speed}")
-        self.screenshot("05-akku-fast-leer")
+        self.screenshot("05-akku-fast-leer", notification=True)
 
         # The evening hour has come: tomorrow's limit counts from now on.
-        self.say("Abend: der Zeitplan zählt ab jetzt für morgen")
-        self.write_settings({"scheduleOn": True, "scheduleEveHour": now.hour})
+        self.say(f"Abend ({EVENING_HOUR}:00 Uhr vorbei): Zeitplan an, er zählt ab jetzt für morgen")
+        self.write_settings({"scheduleOn": True})
         time.sleep(0.5)
+        self.say("Netzteil eingesteckt")
         self.sim_command("plug")
         self.check(self.wait_for("schedule", lambda: self.threshold() == 90, 40),
                    f"Zeitplan setzt das Limit von morgen, 90 % ({self.threshold()} %)")
@@ -351,7 +434,7 @@ class Day:
 
     def settings_tabs(self, agent):
         # A second start hands over to the running agent, which shows its window.
-        subprocess.run([agent], env=self.env, capture_output=True, timeout=20)
+        subprocess.run([agent], env=self.agent_env, capture_output=True, timeout=20)
         found = self.wait_for("window", lambda: self.window_id() is not None, 10)
         self.check(found, "Einstellungsfenster offen nach zweitem Start")
         if not found:
@@ -378,9 +461,31 @@ class Day:
         shutil.rmtree(self.work, ignore_errors=True)
 
 
+# argparse's own words, in German like everything else the day prints.
+ARGPARSE_GERMAN = {
+    "usage: ": "Aufruf: ",
+    "options": "Optionen",
+    "positional arguments": "Argumente",
+    "show this help message and exit": "zeigt diese Hilfe und endet",
+    "unrecognized arguments: %s": "unbekannte Argumente: %s",
+    "expected one argument": "erwartet einen Wert",
+    "invalid %(type)s value: %(value)r": "ungültiger Wert: %(value)r",
+    "%(prog)s: error: %(message)s\n": "%(prog)s: Fehler: %(message)s\n",
+}
+argparse._ = lambda text: ARGPARSE_GERMAN.get(text, text)
+
+
 def main():
-    ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    ap.add_argument("--build", default=os.path.join(ROOT, "build"))
+    ap = argparse.ArgumentParser(description=(
+        "Ein Tag von Voltquill auf dem simulierten Laptop: eigener virtueller Bildschirm mit Tray\n"
+        "und Benachrichtigungsdienst, eigener Sitzungsbus, Ladedienst und Agent. Limit im Menü\n"
+        "wählen, einstecken, bis zum Limit laden, einmal voll laden, abziehen, bis zum niedrigen\n"
+        "Akkustand entladen, am Abend den Zeitplan einschalten. Bildschirmfotos, empfangene\n"
+        "Benachrichtigungen und Protokolle landen in ./voltquill-tag-<Datum>/.\n"
+        "Mit --check: als Test, der bei der ersten Abweichung abbricht."),
+        formatter_class=argparse.RawDescriptionHelpFormatter)
+    ap.add_argument("--build", default=os.path.join(ROOT, "build"),
+                    help="Build-Ordner mit voltquill, voltquill-charged und voltquill-sim (Standard build/)")
     ap.add_argument("--out", help="Ordner für Bildschirmfotos und Benachrichtigungen")
     ap.add_argument("--speed", type=int, default=120, help="Zeitfaktor des simulierten Laptops")
     ap.add_argument("--check", action="store_true", help="als Test: bei Abweichung abbrechen")
@@ -389,6 +494,12 @@ def main():
     ap.add_argument("--here", dest="virtual", action="store_false",
                     help="auf dem laufenden Display, mit dessen Tray und Benachrichtigungen")
     args = ap.parse_args()
+
+    def stop(signum, frame):
+        raise Interrupted(signal.Signals(signum).name)
+
+    for signum in (signal.SIGTERM, signal.SIGHUP):
+        signal.signal(signum, stop)
     day = Day(args)
     status = 0
     try:
@@ -397,9 +508,12 @@ def main():
     except Failure as failure:
         day.say(f"FEHLER: {failure}")
         status = 1
-    except KeyboardInterrupt:
+    except (KeyboardInterrupt, Interrupted) as reason:
+        why = "Strg+C" if isinstance(reason, KeyboardInterrupt) else str(reason)
+        day.say(f"Der Tag wurde abgebrochen ({why}); die Bilder bis hierher sind im Ordner.")
         status = 130
     finally:
+        signal.signal(signal.SIGINT, signal.SIG_IGN)  # a second Ctrl+C must not skip the clean-up
         day.finish()
         print(f"\nBildschirmfotos, Benachrichtigungen und Protokolle: {day.out}", flush=True)
     sys.exit(status)

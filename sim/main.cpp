@@ -1,6 +1,8 @@
 // voltquill-sim: a simulated laptop for demos and end-to-end tests.
 #include "Laptop.h"
 #include "SimScript.h"
+#include "Version.h"
+#include "platform/QtTranslation.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -9,6 +11,7 @@
 #include <QTextStream>
 #include <QTimer>
 #include <unistd.h>
+#include <variant>
 
 namespace
 {
@@ -16,13 +19,26 @@ struct NumberOption {
     QCommandLineOption option;
     double *target;
 };
-} // namespace
 
-int main(int argc, char *argv[])
+struct Options {
+    Laptop::Options laptop;
+    double speed = 1;
+    int tickMs = 1000;
+    bool once = false;
+    bool verbose = false;
+    QString module;
+    QStringList initial; // commands run first
+};
+
+int fail(const QString &message)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("voltquill-sim"));
+    QTextStream(stderr) << "voltquill-sim: " << message << Qt::endl;
+    return 2;
+}
 
+// The options, or the exit code of a wrong one.
+std::variant<Options, int> parseOptions(QCoreApplication &app)
+{
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Simulierter Laptop: hält einen power_supply-Baum (Akku, Netzteil, "
@@ -31,6 +47,7 @@ int main(int argc, char *argv[])
                        "VOLTQUILL_SYSFS_ROOT=WURZEL.\n\n") +
         SimScript::help());
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption rootOption(
         QStringLiteral("root"),
         QStringLiteral("Wurzel des Baums (Standard: VOLTQUILL_SYSFS_ROOT)."),
@@ -73,7 +90,8 @@ int main(int argc, char *argv[])
         QStringLiteral("level"), QStringLiteral("Wie der Befehl level N."), QStringLiteral("N"));
     const QCommandLineOption verboseOption(QStringLiteral("verbose"),
                                            QStringLiteral("Nach jedem Schritt eine Statuszeile."));
-    Laptop::Options options;
+    Options result;
+    Laptop::Options &options = result.laptop;
     const QList<NumberOption> numbers{
         {{QStringLiteral("full-wh"), QStringLiteral("Volle Kapazität in Wh (50)."),
           QStringLiteral("WH")},
@@ -98,11 +116,6 @@ int main(int argc, char *argv[])
                                  QStringLiteral("[befehl …]"));
     parser.process(app);
 
-    QTextStream err(stderr);
-    const auto fail = [&](const QString &message) {
-        err << "voltquill-sim: " << message << Qt::endl;
-        return 2;
-    };
     options.root = parser.isSet(rootOption) ? parser.value(rootOption)
                                             : qEnvironmentVariable("VOLTQUILL_SYSFS_ROOT");
     if (options.root.isEmpty())
@@ -127,19 +140,35 @@ int main(int argc, char *argv[])
             return fail(QStringLiteral("--%1 braucht eine Zahl über 0.")
                             .arg(number.option.names().first()));
     }
-    double speed = parser.value(speedOption).toDouble(&ok);
-    if (!ok || speed <= 0)
+    result.speed = parser.value(speedOption).toDouble(&ok);
+    if (!ok || result.speed <= 0)
         return fail(QStringLiteral("--speed braucht eine Zahl über 0."));
-    const int tickMs = parser.value(tickOption).toInt(&ok);
-    if (!ok || tickMs < 10)
+    result.tickMs = parser.value(tickOption).toInt(&ok);
+    if (!ok || result.tickMs < 10)
         return fail(QStringLiteral("--tick braucht mindestens 10 ms."));
+    result.once = parser.isSet(onceOption);
+    result.verbose = parser.isSet(verboseOption);
+    result.module = parser.value(moduleOption);
+    if (parser.isSet(plugOption))
+        result.initial << QStringLiteral("plug");
+    if (parser.isSet(unplugOption))
+        result.initial << QStringLiteral("unplug");
+    if (parser.isSet(levelOption))
+        result.initial << QStringLiteral("level ") + parser.value(levelOption);
+    result.initial << SimScript::commandsFromArguments(parser.positionalArguments());
+    return result;
+}
 
-    Laptop laptop(options);
+int run(QCoreApplication &app, const Options &options)
+{
+    QTextStream err(stderr);
+
+    Laptop laptop(options.laptop);
     QString error;
     if (!laptop.create(&error))
         return fail(error);
-    if (parser.isSet(moduleOption))
-        laptop.addModule(parser.value(moduleOption));
+    if (!options.module.isEmpty())
+        laptop.addModule(options.module);
 
     SimScript script(laptop);
     int exitCode = 0;
@@ -147,21 +176,14 @@ int main(int argc, char *argv[])
         err << message << Qt::endl;
         exitCode = 2;
     });
+    double speed = options.speed;
     QObject::connect(&script, &SimScript::speedChanged, &app,
                      [&](double factor) { speed = factor; });
     QObject::connect(&script, &SimScript::quitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
 
-    QStringList initial;
-    if (parser.isSet(plugOption))
-        initial << QStringLiteral("plug");
-    if (parser.isSet(unplugOption))
-        initial << QStringLiteral("unplug");
-    if (parser.isSet(levelOption))
-        initial << QStringLiteral("level ") + parser.value(levelOption);
-    initial << SimScript::commandsFromArguments(parser.positionalArguments());
-    if (parser.isSet(onceOption)) {
-        for (const QString &command : initial)
+    if (options.once) {
+        for (const QString &command : options.initial)
             if (!command.startsWith(QStringLiteral("wait")))
                 script.feed(command);
         return exitCode;
@@ -173,10 +195,10 @@ int main(int argc, char *argv[])
     QObject::connect(&ticker, &QTimer::timeout, &app, [&] {
         const double seconds = clock.restart() / 1000.0;
         laptop.step(seconds * speed);
-        if (parser.isSet(verboseOption))
+        if (options.verbose)
             QTextStream(stdout) << laptop.statusLine() << Qt::endl;
     });
-    ticker.start(tickMs);
+    ticker.start(options.tickMs);
 
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QByteArray pending;
@@ -194,8 +216,21 @@ int main(int argc, char *argv[])
             pending.remove(0, end + 1);
         }
     });
-    for (const QString &command : initial)
+    for (const QString &command : options.initial)
         script.feed(command);
     const int result = QCoreApplication::exec();
     return exitCode ? exitCode : result;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("voltquill-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VOLTQUILL_VERSION));
+    QtTranslation::install(app);
+    const auto parsed = parseOptions(app);
+    if (const int *code = std::get_if<int>(&parsed))
+        return *code;
+    return run(app, std::get<Options>(parsed));
 }

@@ -1,4 +1,5 @@
 // The agent: wires the core to the Linux adapters and the user interface.
+#include "Version.h"
 #include "app/AppDelegate.h"
 #include "app/AppState.h"
 #include "app/ChargeLimit.h"
@@ -11,6 +12,7 @@
 #include "platform/FontSetup.h"
 #include "platform/FreedesktopNotificationCenter.h"
 #include "platform/LinuxSystemEvents.h"
+#include "platform/QtTranslation.h"
 #include "platform/SingleInstance.h"
 #include "platform/StatusNotifierHost.h"
 #include "platform/SysfsBatteryRegistry.h"
@@ -22,14 +24,37 @@
 #include "window/SettingsWindow.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <cstdio>
 
-int main(int argc, char *argv[])
+namespace
+{
+// Options first, without a display: --help and --version answer on any terminal,
+// and a wrong option ends here, before the agent claims the session.
+void parseOptions(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("voltquill"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VOLTQUILL_VERSION));
+    QtTranslation::install(app);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Voltquill hält das Ladelimit des Akkus: Symbol und Menü im Tray, "
+                       "Zeitplan nach Wochentagen, Mitteilungen und Akkuverlauf.\n"
+                       "Ein zweiter Start zeigt das Einstellungsfenster des laufenden Voltquill."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.process(app);
+}
+
+int run(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Voltquill"));
+    QApplication::setApplicationVersion(QStringLiteral(VOLTQUILL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("voltquill"));
     QApplication::setQuitOnLastWindowClosed(false);
+    QtTranslation::install(app);
 
     // One agent per session: a second start shows the running agent's window.
     SingleInstance instance(QDBusConnection::sessionBus());
@@ -98,4 +123,11 @@ int main(int argc, char *argv[])
     QMetaObject::invokeMethod(&delegate, &AppDelegate::applicationDidFinishLaunching,
                               Qt::QueuedConnection);
     return QApplication::exec();
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    parseOptions(argc, argv);
+    return run(argc, argv);
 }
