@@ -19,6 +19,7 @@
 namespace
 {
 struct Options {
+    bool check = false;  // only tell whether this laptop can keep a limit
     int idleSeconds = 0; // 0: stays until stopped
 };
 
@@ -45,10 +46,9 @@ Options parseOptions(QCoreApplication &app)
                                                 "ein Ladelimit halten kann, und endet."));
     parser.addOption(checkOption);
     parser.process(app);
-    if (parser.isSet(checkOption))
-        return ChargeCheck::run();
 
     Options options;
+    options.check = parser.isSet(checkOption);
     if (parser.isSet(idleOption)) {
         bool ok = false;
         options.idleSeconds = parser.value(idleOption).toInt(&ok);
@@ -60,6 +60,8 @@ Options parseOptions(QCoreApplication &app)
 
 int run(QCoreApplication &app, const Options &options)
 {
+    if (options.check)
+        return ChargeCheck::run();
     const bool sessionBus = qEnvironmentVariable("VOLTQUILL_CHARGE_BUS") == u"session";
     QDBusConnection bus = sessionBus ? QDBusConnection::sessionBus() : QDBusConnection::systemBus();
     if (!bus.isConnected()) {
