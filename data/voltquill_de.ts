@@ -407,5 +407,37 @@
         <source>Einstellungen</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Ladelimit %d %% gilt, wird nach einem Neustart aber nicht wiederhergestellt.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ladelimit aus; nach einem Neustart gilt aber wieder das bisherige Ladelimit.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Der Akku lädt einmalig voll; nach einem Neustart gilt das Ladelimit aber wieder.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Das Ladelimit gilt wieder; nach einem Neustart lädt der Akku aber erneut einmalig voll.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Automatisch</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Hell</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Dunkel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Symbolfarbe</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>
