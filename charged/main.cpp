@@ -7,7 +7,7 @@
 #include "StateStore.h"
 #include "SupplyMonitor.h"
 #include "charge1adaptor.h"
-#include "platform/SysfsPaths.h"
+#include "sysfs/SysfsPaths.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
