@@ -1,7 +1,6 @@
 #pragma once
 
-#include "LaptopFamily.h"
-#include "platform/PowerSupply.h"
+#include "sysfs/ThresholdControls.h"
 
 #include <QList>
 #include <QMap>
@@ -13,7 +12,9 @@ class StateStore;
 
 // The charge thresholds the service owns, the family of the laptop that
 // decides their rules, and the adapters whose going offline ends a
-// suspension. Writes go only to the attributes found by the last rescan().
+// suspension. What is in force is read as the agent reads it
+// (ThresholdControls); writes go only to the attributes found by the last
+// rescan().
 class BatteryControl
 {
 public:
@@ -21,14 +22,14 @@ public:
 
     void rescan();
 
-    bool isSupported() const { return !m_controls.isEmpty(); }
+    bool isSupported() const { return m_controls.isSupported(); }
     // Ascending; the last is always 100.
     const QList<int> &availableLimits() const { return m_limits; }
     // The end threshold in force on the first battery, as the driver reports
     // it: 100 when the thresholds do not act (the mode they need is off).
-    std::optional<int> endThreshold() const;
+    std::optional<int> endThreshold() const { return m_controls.endThreshold(); }
     // Some battery's end threshold in force is not `target`.
-    bool differsFrom(int target) const;
+    bool differsFrom(int target) const { return m_controls.differsFrom(target); }
     bool adapterOnline() const;
 
     struct Outcome {
@@ -50,32 +51,20 @@ public:
     void keepModesIn(const StateStore &store);
 
     // What was found, for --check.
-    const LaptopFamily &family() const { return *m_family; }
+    const LaptopFamily &family() const { return m_controls.family(); }
     QStringList batteryNames() const;
     // The threshold attributes, relative to class/power_supply (or the root).
     QStringList attributes() const;
     // A known family's driver is loaded but offers no thresholds here.
-    const LaptopFamily *silentFamily() const { return m_silent; }
+    const LaptopFamily *silentFamily() const { return m_controls.silentFamily(); }
 
 private:
-    struct Control {
-        QString label; // the supply (or device) the attributes belong to
-        QString end;   // absolute paths; empty: none
-        QString start;
-        QString mode;
-    };
-    QList<Control> controlsFor(const LaptopFamily &family) const;
-    std::optional<int> endInForce(const Control &control) const;
+    using Control = ThresholdControls::Control;
     std::optional<QString> applyTo(const Control &control, int target);
     std::optional<QString> switchMode(const Control &control, int target);
     QString relative(const QString &path) const;
 
-    QString m_sysfsRoot;
-    QList<PowerSupply> m_batteries;
-    QList<PowerSupply> m_adapters;
-    const LaptopFamily *m_family;
-    const LaptopFamily *m_silent = nullptr;
-    QList<Control> m_controls;
+    ThresholdControls m_controls;
     QList<int> m_limits;
     const StateStore *m_store = nullptr;
     QMap<QString, QString> m_modesFound; // label → mode

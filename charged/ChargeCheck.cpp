@@ -1,7 +1,7 @@
 #include "ChargeCheck.h"
 
 #include "BatteryControl.h"
-#include "platform/SysfsPaths.h"
+#include "sysfs/SysfsPaths.h"
 #include "platform/ThresholdWriters.h"
 
 #include <QDBusConnection>

@@ -9,7 +9,7 @@
 #include "Version.h"
 #include "charge1adaptor.h"
 #include "platform/QtTranslation.h"
-#include "platform/SysfsPaths.h"
+#include "sysfs/SysfsPaths.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

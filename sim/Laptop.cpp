@@ -4,6 +4,9 @@
 #include <QFile>
 #include <algorithm>
 #include <cmath>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace
 {
@@ -15,6 +18,30 @@ QByteArray number(qint64 value)
 {
     return QByteArray::number(value);
 }
+
+// Held on the tree's root folder while a simulator reads and rewrites the
+// tree: a second one (--once) changing "online" between the running one's
+// read and its write would otherwise be written over and lost.
+class TreeLock
+{
+public:
+    explicit TreeLock(const QString &root)
+        : m_fd(::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (m_fd >= 0)
+            ::flock(m_fd, LOCK_EX);
+    }
+    ~TreeLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd); // releases the lock
+    }
+    TreeLock(const TreeLock &) = delete;
+    TreeLock &operator=(const TreeLock &) = delete;
+
+private:
+    int m_fd;
+};
 } // namespace
 
 Laptop::Laptop(Options options) : m_options(std::move(options)) {}
@@ -119,6 +146,7 @@ int Laptop::endThreshold()
 
 void Laptop::step(double seconds)
 {
+    const TreeLock lock(m_options.root);
     takeOverOutsideChanges();
     const int end = endThreshold();
     const int start = m_options.startThreshold >= 0 ? readNumber(startAttribute(), 0) : -1;

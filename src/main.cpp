@@ -16,7 +16,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/StatusNotifierHost.h"
 #include "platform/SysfsBatteryRegistry.h"
-#include "platform/SysfsPaths.h"
+#include "sysfs/SysfsPaths.h"
 #include "platform/ThresholdWriters.h"
 #include "policy/History.h"
 #include "policy/Notifier.h"

@@ -1,7 +1,7 @@
 #include "platform/ChargeClientFactory.h"
 
 #include "platform/DBusChargeClient.h"
-#include "platform/SysfsPaths.h"
+#include "sysfs/SysfsPaths.h"
 
 #include <QDBusConnectionInterface>
 

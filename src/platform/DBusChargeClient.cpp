@@ -3,8 +3,7 @@
 #include "app/L.h"
 #include "charge1interface.h"
 #include "platform/ChargePropertyCache.h"
-#include "platform/PowerSupply.h"
-#include "platform/SysfsPaths.h"
+#include "sysfs/ThresholdControls.h"
 
 #include <QDBusConnectionInterface>
 #include <QFile>
@@ -112,40 +111,22 @@ std::optional<int> DBusChargeClient::threshold()
 {
     if (m_sysfsRoot.isEmpty())
         return std::nullopt;
-    const auto read = [this]() -> std::optional<int> {
-        QFile file(m_thresholdFile);
-        if (m_thresholdFile.isEmpty() || !file.open(QIODevice::ReadOnly))
-            return std::nullopt;
-        bool ok = false;
-        const int value = file.read(16).trimmed().toInt(&ok);
-        if (!ok || value < 0 || value > 100)
-            return std::nullopt;
-        return value;
-    };
-    if (const auto value = read()) {
-        m_lastThreshold = value;
-        return value;
-    }
-    // Caught between a writer's truncation and its write (a moved sysfs
-    // root): the write's own event follows.
-    if (m_lastThreshold && QFile::exists(m_thresholdFile))
-        return m_lastThreshold;
-    // The service writes every system battery alike: the first one tells.
-    m_lastThreshold.reset();
-    m_thresholdFile.clear();
-    for (const PowerSupply &supply :
-         PowerSupply::enumerate(SysfsPaths::powerSupplyDir(m_sysfsRoot))) {
-        if (!supply.isSystemBattery())
-            continue;
-        for (const char *name : {"/charge_control_end_threshold", "/charge_stop_threshold"}) {
-            if (QFile::exists(supply.path() + QLatin1String(name))) {
-                m_thresholdFile = supply.path() + QLatin1String(name);
-                m_lastThreshold = read();
-                return m_lastThreshold;
-            }
+    if (m_thresholds) {
+        if (const auto value = m_thresholds->endThreshold()) {
+            m_lastThreshold = value;
+            return value;
         }
+        // Caught between a writer's truncation and its write (a moved sysfs
+        // root): the write's own event follows.
+        if (m_lastThreshold && m_thresholds->isSupported() &&
+            QFile::exists(m_thresholds->controls().first().end))
+            return m_lastThreshold;
+    } else {
+        m_thresholds = std::make_unique<ThresholdControls>(m_sysfsRoot);
     }
-    return std::nullopt;
+    m_thresholds->rescan();
+    m_lastThreshold = m_thresholds->endThreshold();
+    return m_lastThreshold;
 }
 
 quint64 DBusChargeClient::getMCLLimit()

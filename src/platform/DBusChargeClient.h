@@ -8,12 +8,14 @@
 class ChargePropertyCache;
 class OrgVoltquillCharge1Interface;
 class QDBusError;
+class ThresholdControls;
 
 // The charge client over D-Bus: a synchronous call to org.voltquill.Charge1,
 // with a short timeout so a hung service cannot freeze the agent for long.
-// The limit in force is the battery's end threshold, read from sysfs (no
-// privilege needed, and no call that would keep the idle service awake):
-// what the kernel holds is what the battery does, whoever set it. Whether a
+// The limit in force is the battery's end threshold in force, read from sysfs
+// by the family's rules the service follows too (no privilege needed, and no
+// call that would keep the idle service awake): what the kernel holds is what
+// the battery does, whoever set it. Whether a
 // limit is suspended is the service's to know: answered from its published
 // properties once read, so a tick costs no round trip; a command drops them,
 // as its result must be read back at once. Without a readable threshold the
@@ -50,13 +52,15 @@ private:
     std::optional<ChargeError> finish(Reply reply, const QString &unsavedWarning);
     // Reads the published properties unless they are known; false on failure.
     bool readProperties();
-    // The first battery's end threshold; nothing without one.
+    // The first battery's end threshold in force; nothing without one.
     std::optional<int> threshold();
 
     QDBusConnection m_bus;
     std::unique_ptr<OrgVoltquillCharge1Interface> m_proxy;
     std::unique_ptr<ChargePropertyCache> m_properties;
     QString m_sysfsRoot;
-    QString m_thresholdFile; // found once, sought again when it cannot be read
+    // Found once, sought again when they cannot be read: a tick costs a read
+    // or two, not a walk through sysfs.
+    std::unique_ptr<ThresholdControls> m_thresholds;
     std::optional<int> m_lastThreshold;
 };

@@ -1,8 +1,9 @@
 #include "platform/LinuxSystemEvents.h"
 
 #include "platform/ChargeClientFactory.h"
-#include "platform/PowerSupply.h"
-#include "platform/SysfsPaths.h"
+#include "sysfs/PowerSupply.h"
+#include "sysfs/SysfsPaths.h"
+#include "sysfs/ThresholdControls.h"
 
 #include <QDBusConnection>
 #include <QDBusServiceWatcher>
@@ -105,14 +106,18 @@ void LinuxSystemEvents::rewatchFiles()
 {
     // The files whose changes a kernel announces with a uevent: plugging,
     // unplugging, the battery's state and its charge level; and the
-    // thresholds, which another program may write.
+    // attributes that decide the limit in force (the thresholds and the
+    // charge mode they need, wherever the laptop's family keeps them), which
+    // another program may write.
     const QString dir = SysfsPaths::powerSupplyDir(m_sysfsRoot);
     QStringList paths{dir};
     for (const PowerSupply &supply : PowerSupply::enumerate(dir)) {
-        for (const char *attribute : {"/online", "/status", "/capacity",
-                                      "/charge_control_end_threshold", "/charge_stop_threshold"})
+        for (const char *attribute : {"/online", "/status", "/capacity"})
             paths << supply.path() + QLatin1String(attribute);
     }
+    ThresholdControls thresholds(m_sysfsRoot);
+    thresholds.rescan();
+    paths << thresholds.watchedFiles();
     const QStringList watched = m_watcher->files() + m_watcher->directories();
     QStringList missing;
     for (const QString &path : paths)

@@ -1,7 +1,7 @@
 #include "platform/SysfsBatteryRegistry.h"
 
-#include "platform/PowerSupply.h"
-#include "platform/SysfsPaths.h"
+#include "sysfs/PowerSupply.h"
+#include "sysfs/SysfsPaths.h"
 
 #include <algorithm>
 #include <cmath>

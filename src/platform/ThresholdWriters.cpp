@@ -1,7 +1,7 @@
 #include "platform/ThresholdWriters.h"
 
-#include "platform/PowerSupply.h"
-#include "platform/SysfsPaths.h"
+#include "sysfs/PowerSupply.h"
+#include "sysfs/SysfsPaths.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>

@@ -116,6 +116,13 @@ class Machine:
         with open(os.path.join(self.supplies, supply, attribute), "w") as f:
             f.write(f"{value}\n")
 
+    def write_file(self, relative, text):
+        """A file below the sysfs root, written in place as a driver does."""
+        path = os.path.join(self.sys, relative)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "w") as f:
+            f.write(f"{text}\n")
+
     def read(self, supply, attribute):
         with open(os.path.join(self.supplies, supply, attribute)) as f:
             return f.read().strip()
@@ -361,6 +368,63 @@ def case_usb_pd_programmable_is_plugged(m):
     wait_until(lambda: "Akku 60 % – Akkubetrieb" in m.tooltip(), 1, "the tooltip says on battery")
 
 
+NO_LIMIT = "Ladelimit aus (lädt auf 100 %)"
+
+# Laptop families whose end threshold alone does not say what the battery
+# does. Each row: the driver's tree (module, supplies, other files, as the
+# kernel documents them), what the tray shows, a change by another program
+# that sets a limit, what the tray shows then.
+# (name, module, supplies {name: attributes}, files {path below the root: text},
+#  shown, (path below the root, new text), shown after)
+FAMILIES = [
+    # dell-laptop: the thresholds act only while charge_types is Custom.
+    ("dell", "dell_laptop",
+     {"BAT0": {"charge_types": "Trickle Fast [Standard] Adaptive Custom",
+               "charge_control_start_threshold": "50", "charge_control_end_threshold": "80"}},
+     {}, NO_LIMIT,
+     ("class/power_supply/BAT0/charge_types", "Trickle Fast Standard Adaptive [Custom]"),
+     "Ladelimit 80 % aktiv"),
+    # wilco_charger: the thresholds and charge_type sit on the charger supply;
+    # they too act only in Custom.
+    ("wilco", "wilco_charger",
+     {"BAT0": {}, "wilco-charger": {"type": "Mains", "charge_type": "Standard",
+                                    "charge_control_start_threshold": "75",
+                                    "charge_control_end_threshold": "80"}},
+     {}, NO_LIMIT, ("class/power_supply/wilco-charger/charge_type", "Custom"),
+     "Ladelimit 80 % aktiv"),
+    # sony-laptop: battery_care_limiter on the platform device, 0 for no limit.
+    ("sony", "sony_laptop", {"BAT0": {}},
+     {"devices/platform/sony-laptop/battery_care_limiter": "0"}, NO_LIMIT,
+     ("devices/platform/sony-laptop/battery_care_limiter", "80"), "Ladelimit 80 % aktiv"),
+]
+
+
+def case_family_limit_in_force(m, family):
+    """The tray shows the limit in force by the family's rules, also after a
+    change by another program while the service is idle, without waking it."""
+    _, module, supplies, files, shown, (path, text), shown_after = family
+    os.makedirs(os.path.join(m.sys, "module", module))
+    for name, attributes in supplies.items():
+        if name.startswith("BAT"):
+            attributes = {"type": "Battery", "status": "Not charging", "capacity": "60",
+                          **attributes}
+        m.supply(name, **attributes)
+    m.supply("AC", type="Mains", online="1")
+    for relative, content in files.items():
+        m.write_file(relative, content)
+    m.boot()
+    wait_until(lambda: not m.service_running(), 10, "the service leaves when idle")
+    wait_until(lambda: shown in m.tooltip(), 1, f"the tooltip shows »{shown}«")
+    m.write_file(path, text)
+    wait_until(lambda: shown_after in m.tooltip(), 1,
+               f"the tooltip shows »{shown_after}« (it shows »{m.tooltip()}«)")
+    wait_until(lambda: any(l == shown_after for _, l in m.menu()), 1,
+               f"the menu shows »{shown_after}«")
+    time.sleep(0.5)
+    if m.service_running():
+        raise Failure("showing the change woke the idle service")
+
+
 # name: (case, how the machine is set up)
 CASES = {
     "unplug_ends_suspension": (case_unplug_ends_suspension, {}),
@@ -369,6 +433,8 @@ CASES = {
     "driver_reset": (case_driver_reset, {}),
     "unsaved_limit_is_a_warning": (case_unsaved_limit_is_a_warning, {"state_writable": False}),
     "usb_pd_programmable_is_plugged": (case_usb_pd_programmable_is_plugged, {}),
+    **{f"family_{f[0]}": (lambda m, f=f: case_family_limit_in_force(m, f), {"idle_seconds": 1})
+       for f in FAMILIES},
 }
 
 

@@ -1,4 +1,4 @@
-#include "LaptopFamily.h"
+#include "sysfs/LaptopFamily.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "platform/SysfsPaths.h"
+#include "sysfs/SysfsPaths.h"
 
 QString SysfsPaths::sysfsRoot()
 {

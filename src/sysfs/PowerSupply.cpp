@@ -1,4 +1,4 @@
-#include "platform/PowerSupply.h"
+#include "sysfs/PowerSupply.h"
 
 #include <QDir>
 #include <QFile>
