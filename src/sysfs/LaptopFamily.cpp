@@ -37,14 +37,12 @@ QList<LaptopFamily> table()
     // wilco_charger (Dell Chromebooks): one "wilco-charger" supply holds
     // charge_type and the thresholds for the whole machine; same ranges as
     // Dell; they act only in the Custom charge_type.
-    auto wilco = family("wilco", "Chromebook mit Wilco-EC (wilco_charger)", "wilco_charger");
+    auto wilco = dell;
+    wilco.id = "wilco";
+    wilco.name = "Chromebook mit Wilco-EC (wilco_charger)";
+    wilco.module = "wilco_charger";
     wilco.supply = "wilco-charger";
     wilco.place = LaptopFamily::Place::Supply;
-    wilco.startMin = 50;
-    wilco.startMax = 95;
-    wilco.endMin = 55;
-    wilco.gap = 5;
-    wilco.modeNeeded = "Custom";
     wilco.sinceKernel = "5.2";
     t << wilco;
 

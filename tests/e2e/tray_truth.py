@@ -277,8 +277,8 @@ def laptop(machine, online="1", adapter_type="Mains"):
 
 
 # -- the cases ----------------------------------------------------------------
-def case_unplug_ends_suspension(m):
-    """Unplugging ends a one-time full charge: the tray says so within a second."""
+def charging_fully_once_at_80(m):
+    """A limit of 80 % picked in the menu, then suspended for one full charge."""
     laptop(m)
     m.boot()
     m.click("80 %")
@@ -286,6 +286,11 @@ def case_unplug_ends_suspension(m):
     m.click("Einmal voll laden (bis zum Abstecken)")
     wait_until(lambda: "Limit 80 % – lädt einmalig voll" in m.tooltip(), 2,
                "the tooltip shows the suspension")
+
+
+def case_unplug_ends_suspension(m):
+    """Unplugging ends a one-time full charge: the tray says so within a second."""
+    charging_fully_once_at_80(m)
     m.write("AC", "online", "0")
     wait_until(lambda: "Ladelimit 80 % aktiv" in m.tooltip(), 1, "the tooltip shows 80 % again")
     wait_until(lambda: any(l == "Ladelimit 80 % aktiv" for _, l in m.menu()), 1,
@@ -296,13 +301,7 @@ def case_unplug_ends_suspension(m):
 
 def case_unplug_while_the_service_is_away(m):
     """Charged fully, the service gone (shut down, or ended), then unplugged."""
-    laptop(m)
-    m.boot()
-    m.click("80 %")
-    wait_until(lambda: m.threshold() == "80", 5, "the battery holds 80 %")
-    m.click("Einmal voll laden (bis zum Abstecken)")
-    wait_until(lambda: "Limit 80 % – lädt einmalig voll" in m.tooltip(), 2,
-               "the tooltip shows the suspension")
+    charging_fully_once_at_80(m)
     m.stop_service()
     m.write("AC", "online", "0")
     wait_until(lambda: "Ladelimit 80 % aktiv" in m.tooltip(), 1, "the tooltip shows 80 % again")
