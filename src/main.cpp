@@ -21,6 +21,7 @@
 #include "policy/History.h"
 #include "policy/Notifier.h"
 #include "settings/ConfigPaths.h"
+#include "settings/Prefs.h"
 #include "window/SettingsWindow.h"
 
 #include <QApplication>
@@ -69,6 +70,9 @@ int run(int argc, char *argv[])
     }
     loadStringTable();
 
+    SettingsStore settings(ConfigPaths::configDir() + QStringLiteral("/settings.json"));
+    Prefs::bind(&settings);
+
     const QString sysfsRoot = SysfsPaths::sysfsRoot();
     SystemClock clock;
     SysfsBatteryRegistry registry(sysfsRoot);
@@ -87,7 +91,6 @@ int run(int argc, char *argv[])
         {.statusNotifierHost = &StatusNotifierHost::isRegistered,
          .glyphCacheFile = ConfigPaths::cacheHome() + QStringLiteral("/Voltquill/icon-glyphs.json"),
          .fontSetup = FontSetup::stamp()});
-    AppDelegate *delegateRef = nullptr;
     SettingsWindow window(
         {.state = state,
          .history = history,
@@ -101,11 +104,7 @@ int run(int argc, char *argv[])
          .loginItem = &loginItem,
          .panes = &panes,
          .onIconChange = [&statusItem] { statusItem.updateStatusItem(); },
-         .quit =
-             [&delegateRef] {
-                 if (delegateRef)
-                     delegateRef->quit();
-             },
+         .quit = &QCoreApplication::quit,
          .otherThresholdWriters =
              [sysfsRoot] { return ThresholdWriters::onThisMachine(sysfsRoot); }});
     statusItem.setWindow(&window);
@@ -117,8 +116,9 @@ int run(int argc, char *argv[])
                           .events = &events,
                           .item = &statusItem,
                           .window = &window});
-    delegateRef = &delegate;
-    QObject::connect(&statusItem, &StatusItem::quitRequested, &delegate, &AppDelegate::quit);
+    // Quitting from the menu or the window ends the event loop; the parts above
+    // are then destroyed in reverse order, so nothing needs the delegate for it.
+    QObject::connect(&statusItem, &StatusItem::quitRequested, &app, &QCoreApplication::quit);
     instance.setReopenHandler([&delegate] { delegate.applicationShouldHandleReopen(); });
     QMetaObject::invokeMethod(&delegate, &AppDelegate::applicationDidFinishLaunching,
                               Qt::QueuedConnection);

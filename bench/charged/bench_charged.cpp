@@ -60,6 +60,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
+    SettingsStore settings(home.filePath(QStringLiteral("config/Voltquill/settings.json")));
+    Prefs::bind(&settings);
 
     PrivateBus bus;
     if (!bus.start()) {

@@ -4,6 +4,7 @@
 #include "app/ChargeLimit.h"
 #include "app/SystemClock.h"
 #include "platform/SysfsBatteryRegistry.h"
+#include "settings/Prefs.h"
 #include "support/FakeChargeClient.h"
 #include "support/SysfsTree.h"
 #include "support/TempHome.h"
@@ -14,6 +15,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     TempHome home;
+    SettingsStore settings(home.path() + QStringLiteral("/config/Voltquill/settings.json"));
+    Prefs::bind(&settings);
     SysfsTree tree;
     tree.add("AC", {{"type", "Mains"}, {"online", "1"}});
     tree.add("BAT0", {{"type", "Battery"}, {"status", "Charging"}, {"capacity", "57"},

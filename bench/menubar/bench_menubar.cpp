@@ -46,6 +46,8 @@ int main(int argc, char *argv[])
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     QApplication app(argc, argv);
+    SettingsStore settings(config.filePath(QStringLiteral("Voltquill/settings.json")));
+    Prefs::bind(&settings);
     QLoggingCategory::setFilterRules(QStringLiteral("qt.core.qobject.connect.warning=false"));
 
     FakeBattery battery;

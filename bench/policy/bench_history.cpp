@@ -2,6 +2,7 @@
 // the usual unchanged tick, and a tick whose reading changed (a rewrite).
 #include "Measure.h"
 #include "policy/History.h"
+#include "settings/Prefs.h"
 #include "support/TempHome.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     TempHome home;
+    SettingsStore settings(home.path() + QStringLiteral("/config/Voltquill/settings.json"));
+    Prefs::bind(&settings);
     QTemporaryDir data;
 
     BatteryInfo info;

@@ -9,6 +9,7 @@
 #include "policy/History.h"
 #include "policy/Notifier.h"
 #include "policy/SilentNotificationCenter.h"
+#include "settings/Prefs.h"
 #include "support/FakeBatteryRegistry.h"
 #include "support/FakeChargeClient.h"
 #include "support/TempHome.h"
@@ -79,6 +80,8 @@ int once(int argc, char *argv[])
         qputenv("VOLTQUILL_PLUGIN_DIR", VOLTQUILL_PLUGIN_BUILD_DIR);
     QApplication app(argc, argv);
     TempHome home;
+    SettingsStore settings(home.path() + QStringLiteral("/config/Voltquill/settings.json"));
+    Prefs::bind(&settings);
     writeYearOfHistory();
 
     SystemClock clock;

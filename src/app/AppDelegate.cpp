@@ -12,7 +12,6 @@
 #include "policy/Scheduler.h"
 #include "settings/Prefs.h"
 
-#include <QCoreApplication>
 
 AppDelegate::AppDelegate(Parts parts, QObject *parent) : QObject(parent), m_parts(parts)
 {
@@ -59,8 +58,6 @@ bool AppDelegate::applicationShouldHandleReopen()
         m_parts.window->showWindow();
     return true;
 }
-
-void AppDelegate::quit() { QCoreApplication::quit(); }
 
 void AppDelegate::applySchedule()
 {

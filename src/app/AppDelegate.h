@@ -35,7 +35,6 @@ public:
     void tick();
     // A second start of the agent: show the window.
     bool applicationShouldHandleReopen();
-    void quit();
 
     const QTimer &timer() const { return m_timer; }
 

@@ -62,7 +62,7 @@ QString AppState::limitLine() const
 
 std::optional<QString> AppState::scheduleLine() const
 {
-    if (!Prefs::d().boolean(Key::scheduleOn, Defaults::scheduleOn))
+    if (!Prefs::scheduleOn())
         return std::nullopt;
     const QDateTime now = m_clock.now();
     const QDateTime day = Scheduler::effectiveDay(now);

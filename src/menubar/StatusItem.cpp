@@ -139,7 +139,7 @@ void StatusItem::panelChanged()
 QColor StatusItem::tint() const
 {
     const auto choice =
-        PanelColour::choice(Prefs::d().integer(Key::iconColour, Defaults::iconColour));
+        PanelColour::choice(Prefs::iconColour());
     return PanelColour::textFor(choice, m_scheme, QGuiApplication::palette());
 }
 
@@ -238,8 +238,8 @@ void StatusItem::updateBlink()
     const BatteryInfo &b = m_state.battery();
     const bool blink =
         m_item && b.hasBattery && !b.pluggedIn &&
-        Prefs::d().boolean(Key::blinkLow, Defaults::blinkLow) &&
-        Prefs::d().integer(Key::blinkThreshold, Defaults::blinkThreshold) >= b.percent;
+        Prefs::blinkLow() &&
+        Prefs::blinkThreshold() >= b.percent;
     if (blink) {
         if (!m_blinkTimer) {
             m_blinkTimer = std::make_unique<QTimer>();

@@ -24,7 +24,7 @@ struct HealthSample {
     QByteArray toJson() const;
     // Months a battery can have been measured in: 1970 up to the end of 2100.
     // A month beyond them is a damaged or hand-made record, not a date.
-    static constexpr double earliestMonth = -978307200.0;
+    static constexpr double earliestMonth = -static_cast<double>(referenceEpoch);
     static constexpr double monthsEnd = 3155673600.0;
 
     // Needs all four keys: "month" a number within the months above, the

@@ -102,7 +102,7 @@ void History::load()
 
 void History::record(const BatteryInfo &info, const QDateTime &now)
 {
-    if (!Prefs::d().boolean(Key::historyOn, Defaults::historyOn) || !info.hasBattery ||
+    if (!Prefs::historyOn() || !info.hasBattery ||
         info.healthPercent <= 0)
         return;
     const HealthSample sample{monthOf(now), info.healthPercent, info.cycles, info.nominalCapacity};

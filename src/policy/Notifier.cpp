@@ -12,10 +12,9 @@ Notifier::Notifier(NotificationCenter &center) : m_center(center) {}
 void Notifier::setup()
 {
     m_center.setWillPresent([this] { return willPresent(); });
-    SettingsStore &d = Prefs::d();
-    if (d.boolean(Key::notifyLimit, Defaults::notifyLimit) ||
-        d.boolean(Key::notifyLow, Defaults::notifyLow) ||
-        d.boolean(Key::notifyAdapter, Defaults::notifyAdapter))
+    if (Prefs::notifyLimit() ||
+        Prefs::notifyLow() ||
+        Prefs::notifyAdapter())
         requestPermission();
 }
 
@@ -47,19 +46,18 @@ void Notifier::evaluate(const BatteryInfo &old, const BatteryInfo &now, qint64 l
 {
     if (!now.hasBattery)
         return;
-    SettingsStore &d = Prefs::d();
     if (!now.pluggedIn) {
         m_limitNotified = false;
         m_adapterChecked = false;
         m_stalledTicks = 0;
-        if (now.percent > d.integer(Key::lowThreshold, Defaults::lowThreshold) + 5)
+        if (now.percent > Prefs::lowThreshold() + 5)
             m_lowNotified = false;
     } else {
         m_lowNotified = false;
     }
     limitRule(old, now, limit, engaged);
     lowRule(now);
-    if (!d.boolean(Key::notifyAdapter, Defaults::notifyAdapter) || !now.pluggedIn)
+    if (!Prefs::notifyAdapter() || !now.pluggedIn)
         return;
     adapterRule(now);
     stalledRule(old, now, limit);
@@ -67,7 +65,7 @@ void Notifier::evaluate(const BatteryInfo &old, const BatteryInfo &now, qint64 l
 
 void Notifier::limitRule(const BatteryInfo &old, const BatteryInfo &now, qint64 limit, bool engaged)
 {
-    if (!Prefs::d().boolean(Key::notifyLimit, Defaults::notifyLimit) || !now.pluggedIn ||
+    if (!Prefs::notifyLimit() || !now.pluggedIn ||
         !engaged || limit > 99 || m_limitNotified)
         return;
     const bool reached = old.percent < limit;
@@ -82,10 +80,9 @@ void Notifier::limitRule(const BatteryInfo &old, const BatteryInfo &now, qint64 
 
 void Notifier::lowRule(const BatteryInfo &now)
 {
-    SettingsStore &d = Prefs::d();
-    if (!d.boolean(Key::notifyLow, Defaults::notifyLow) || now.pluggedIn || m_lowNotified)
+    if (!Prefs::notifyLow() || now.pluggedIn || m_lowNotified)
         return;
-    if (now.percent > d.integer(Key::lowThreshold, Defaults::lowThreshold))
+    if (now.percent > Prefs::lowThreshold())
         return;
     m_lowNotified = true;
     QStringList body{L("Noch %d %%.", now.percent)};
@@ -103,7 +100,7 @@ void Notifier::adapterRule(const BatteryInfo &now)
     if (m_adapterChecked || now.adapterWatts < 1)
         return;
     m_adapterChecked = true;
-    const qint64 minimum = Prefs::d().integer(Key::adapterMinWatts, Defaults::adapterMinWatts);
+    const qint64 minimum = Prefs::adapterMinWatts();
     if (now.adapterWatts >= minimum)
         return;
     send(L("Schwaches Netzteil"),

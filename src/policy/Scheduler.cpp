@@ -39,11 +39,10 @@ qint64 Scheduler::weekdayNumber(const QDateTime &date)
 
 QDateTime Scheduler::effectiveDay(const QDateTime &date)
 {
-    SettingsStore &d = Prefs::d();
-    if (!d.boolean(Key::scheduleEve, Defaults::scheduleEve))
+    if (!Prefs::scheduleEve())
         return date;
     const QDateTime local = date.toLocalTime();
-    if (local.time().hour() < d.integer(Key::scheduleEveHour, Defaults::scheduleEveHour))
+    if (local.time().hour() < Prefs::scheduleEveHour())
         return date;
     // Calendar-day arithmetic keeps the wall-clock time, so a 23- or 25-hour day
     // still lands on the next date. Where that wall-clock time does not exist
@@ -59,7 +58,7 @@ QDateTime Scheduler::effectiveDay(const QDateTime &date)
 
 qint64 Scheduler::limit(const QDateTime &date)
 {
-    return Prefs::d().integer(Key::scheduleDay(weekdayNumber(date)), Defaults::scheduleLimit);
+    return Prefs::scheduleDay(weekdayNumber(date));
 }
 
 QString Scheduler::stamp(const QDateTime &date)
@@ -70,19 +69,18 @@ QString Scheduler::stamp(const QDateTime &date)
 
 void Scheduler::apply(const QDateTime &now, const std::function<void(qint64)> &setLimit)
 {
-    SettingsStore &d = Prefs::d();
-    if (!d.boolean(Key::scheduleOn, Defaults::scheduleOn))
+    if (!Prefs::scheduleOn())
         return;
     const QDateTime day = effectiveDay(now);
     const QString dayStamp = stamp(day);
-    if (d.string(Key::scheduleApplied) == dayStamp)
+    if (Prefs::scheduleApplied() == dayStamp)
         return;
-    d.setString(Key::scheduleApplied, dayStamp);
+    Prefs::setScheduleApplied(dayStamp);
     if (setLimit)
         setLimit(limit(day));
 }
 
 void Scheduler::invalidate()
 {
-    Prefs::d().remove(Key::scheduleApplied);
+    Prefs::setScheduleApplied(std::nullopt);
 }

@@ -1,19 +1,18 @@
 #pragma once
 
-#include <QtGlobal>
+#include "settings/SettingsTable.h"
 
-namespace Defaults {
-inline constexpr bool notifyLimit = true;
-inline constexpr bool notifyLow = true;
-inline constexpr qint64 lowThreshold = 10;
-inline constexpr bool notifyAdapter = true;
-inline constexpr qint64 adapterMinWatts = 60;
-inline constexpr bool scheduleOn = false;
-inline constexpr bool scheduleEve = true;
-inline constexpr qint64 scheduleEveHour = 20;
-inline constexpr qint64 scheduleLimit = 80;
-inline constexpr bool historyOn = true;
-inline constexpr bool blinkLow = true;
-inline constexpr qint64 blinkThreshold = 10;
-inline constexpr qint64 iconColour = 0;
+#include <QString>
+#include <QtGlobal>
+#include <optional>
+
+// What each setting reads as while it is missing or mistyped.
+namespace Defaults
+{
+#define VOLTQUILL_DEFAULT(type, name, Name, fallback, reader) \
+    inline const type name = fallback;
+VOLTQUILL_SETTINGS(VOLTQUILL_DEFAULT)
+#undef VOLTQUILL_DEFAULT
+
+inline constexpr qint64 scheduleLimit = VOLTQUILL_SCHEDULE_LIMIT_DEFAULT;
 } // namespace Defaults

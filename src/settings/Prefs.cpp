@@ -1,39 +1,24 @@
 #include "settings/Prefs.h"
 
-#include "settings/ConfigPaths.h"
+#include <QtGlobal>
 
-namespace {
-const QString showIconKey = QStringLiteral("showIcon");
-const QString iconStyleKey = QStringLiteral("iconStyle");
-const QString showPercentKey = QStringLiteral("showPercent");
-const QString chosenLimitKey = QStringLiteral("chosenLimit");
+namespace
+{
+SettingsStore *bound = nullptr;
 } // namespace
 
 SettingsStore &Prefs::d()
 {
-    static SettingsStore store(ConfigPaths::configDir() + QStringLiteral("/settings.json"));
-    return store;
+    if (!bound)
+        qFatal("Voltquill: no settings store bound");
+    return *bound;
 }
 
-bool Prefs::showIcon() { return d().boolean(showIconKey, true); }
-
-void Prefs::setShowIcon(bool value) { d().setBool(showIconKey, value); }
+void Prefs::bind(SettingsStore *store) { bound = store; }
 
 qint64 Prefs::iconStyle()
 {
-    if (const auto style = d().optionalInteger(iconStyleKey))
+    if (const auto style = d().optionalInteger(Key::iconStyle))
         return *style;
-    return d().boolean(showPercentKey, false) ? 2 : 0;
-}
-
-void Prefs::setIconStyle(qint64 value) { d().setInteger(iconStyleKey, value); }
-
-std::optional<qint64> Prefs::chosenLimit() { return d().optionalInteger(chosenLimitKey); }
-
-void Prefs::setChosenLimit(std::optional<qint64> value)
-{
-    if (value)
-        d().setInteger(chosenLimitKey, *value);
-    else
-        d().remove(chosenLimitKey);
+    return showPercent() ? 2 : 0;
 }

@@ -128,19 +128,19 @@ GeneralTab::GeneralTab(std::function<void()> onIconChange, LoginItem *loginItem,
     });
     connect(m_colour, &QComboBox::activated, this, [this](int index) {
         const qint64 choice = m_colour->itemData(index).toLongLong();
-        if (choice == Prefs::d().integer(Key::iconColour, Defaults::iconColour))
+        if (choice == Prefs::iconColour())
             return;
-        Prefs::d().setInteger(Key::iconColour, choice);
+        Prefs::setIconColour(choice);
         if (m_onIconChange)
             m_onIconChange();
     });
     connect(m_blink, &QCheckBox::clicked, this, [this](bool on) {
-        Prefs::d().setBool(Key::blinkLow, on);
+        Prefs::setBlinkLow(on);
         if (m_onIconChange)
             m_onIconChange();
     });
     connect(m_blinkAt, &Stepper::stepped, this, [this](qint64 v) {
-        Prefs::d().setInteger(Key::blinkThreshold, v);
+        Prefs::setBlinkThreshold(v);
         if (m_onIconChange)
             m_onIconChange();
     });
@@ -159,15 +159,14 @@ GeneralTab::GeneralTab(std::function<void()> onIconChange, LoginItem *loginItem,
 
 void GeneralTab::sync()
 {
-    const SettingsStore &store = Prefs::d();
-    const bool blink = store.boolean(Key::blinkLow, Defaults::blinkLow);
+    const bool blink = Prefs::blinkLow();
     m_blink->setChecked(blink);
-    m_blinkAt->setValue(store.integer(Key::blinkThreshold, Defaults::blinkThreshold));
+    m_blinkAt->setValue(Prefs::blinkThreshold());
     m_style->setEnabled(m_showIcon);
     {
         // A stored value of no choice shows as the automatic one it acts as.
         const QSignalBlocker blocker(m_colour);
-        const int index = m_colour->findData(store.integer(Key::iconColour, Defaults::iconColour));
+        const int index = m_colour->findData(Prefs::iconColour());
         m_colour->setCurrentIndex(index < 0 ? 0 : index);
     }
     m_colour->setEnabled(m_showIcon);

@@ -23,8 +23,6 @@
 
 namespace
 {
-constexpr qint64 referenceEpoch = 978307200; // 2001-01-01 UTC
-
 enum Column { MonthColumn, HealthColumn, CyclesColumn };
 // Toggle, empty note, chart and list (once built), flexible space.
 enum Row { ContentRow = 2 };
@@ -46,7 +44,7 @@ HistoryTab::HistoryTab(History &history, AppState &state, QWidget *parent)
     column->addStretch(1);
 
     auto sync = [this] {
-        m_on->setChecked(Prefs::d().boolean(Key::historyOn, Defaults::historyOn));
+        m_on->setChecked(Prefs::historyOn());
     };
     sync();
     connect(&Prefs::d(), &SettingsStore::changed, this, [sync](const QString &key) {
@@ -54,7 +52,7 @@ HistoryTab::HistoryTab(History &history, AppState &state, QWidget *parent)
             sync();
     });
     connect(m_on, &QCheckBox::clicked, this, [this](bool on) {
-        Prefs::d().setBool(Key::historyOn, on);
+        Prefs::setHistoryOn(on);
         if (on)
             m_history.record(m_state.battery(), m_state.clock().now());
     });
@@ -127,7 +125,7 @@ void HistoryTab::redraw()
     rows.reserve(samples.size());
     for (auto it = samples.crbegin(); it != samples.crend(); ++it) {
         const QDateTime month =
-            QDateTime::fromSecsSinceEpoch(static_cast<qint64>(it->month) + referenceEpoch);
+            QDateTime::fromSecsSinceEpoch(static_cast<qint64>(it->month) + HealthSample::referenceEpoch);
         auto *item = new QTreeWidgetItem;
         item->setText(MonthColumn, appLocale().toString(month.date(), QStringLiteral("MMMM yyyy")));
         item->setText(HealthColumn, QStringLiteral("%1 %").arg(it->health));

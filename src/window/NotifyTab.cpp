@@ -87,9 +87,9 @@ NotifyTab::NotifyTab(Notifier &notifier, DeniedCheck deniedCheck, SystemSettings
         DesktopHint::open(panes, SystemSettingsPanes::Pane::Notifications, this);
     });
     connect(m_lowAt, &Stepper::stepped, this,
-            [](qint64 v) { Prefs::d().setInteger(Key::lowThreshold, v); });
+            [](qint64 v) { Prefs::setLowThreshold(v); });
     connect(m_minW, &Stepper::stepped, this,
-            [](qint64 v) { Prefs::d().setInteger(Key::adapterMinWatts, v); });
+            [](qint64 v) { Prefs::setAdapterMinWatts(v); });
     connect(&Prefs::d(), &SettingsStore::changed, this, &NotifyTab::sync);
     sync();
 }
@@ -110,12 +110,11 @@ QCheckBox *NotifyTab::toggle(const QString &text, const QString &key, bool fallb
 
 void NotifyTab::sync()
 {
-    const SettingsStore &store = Prefs::d();
-    m_limit->setChecked(store.boolean(Key::notifyLimit, Defaults::notifyLimit));
-    m_low->setChecked(store.boolean(Key::notifyLow, Defaults::notifyLow));
-    m_adapter->setChecked(store.boolean(Key::notifyAdapter, Defaults::notifyAdapter));
-    m_lowAt->setValue(store.integer(Key::lowThreshold, Defaults::lowThreshold));
-    m_minW->setValue(store.integer(Key::adapterMinWatts, Defaults::adapterMinWatts));
+    m_limit->setChecked(Prefs::notifyLimit());
+    m_low->setChecked(Prefs::notifyLow());
+    m_adapter->setChecked(Prefs::notifyAdapter());
+    m_lowAt->setValue(Prefs::lowThreshold());
+    m_minW->setValue(Prefs::adapterMinWatts());
     m_lowAt->setEnabled(m_low->isChecked());
     m_minW->setEnabled(m_adapter->isChecked());
 }

@@ -50,9 +50,9 @@ ScheduleTab::ScheduleTab(AppState &state, QWidget *parent)
             // Choosing the limit already set is no change: it must not take
             // back a limit picked in the menu meanwhile.
             const qint64 value = picker->itemData(index).toLongLong();
-            if (value == Prefs::d().integer(Key::scheduleDay(n), Defaults::scheduleLimit))
+            if (value == Prefs::scheduleDay(n))
                 return;
-            Prefs::d().setInteger(Key::scheduleDay(n), value);
+            Prefs::setScheduleDay(n, value);
             changed();
         });
     }
@@ -80,22 +80,22 @@ ScheduleTab::ScheduleTab(AppState &state, QWidget *parent)
     column->addStretch(1);
 
     connect(m_on, &QCheckBox::clicked, this, [this](bool on) {
-        if (on == Prefs::d().boolean(Key::scheduleOn, Defaults::scheduleOn))
+        if (on == Prefs::scheduleOn())
             return;
-        Prefs::d().setBool(Key::scheduleOn, on);
+        Prefs::setScheduleOn(on);
         changed();
     });
     connect(m_eve, &QCheckBox::clicked, this, [this](bool on) {
-        if (on == Prefs::d().boolean(Key::scheduleEve, Defaults::scheduleEve))
+        if (on == Prefs::scheduleEve())
             return;
-        Prefs::d().setBool(Key::scheduleEve, on);
+        Prefs::setScheduleEve(on);
         changed();
     });
     connect(m_eveHour, &QComboBox::activated, this, [this](int index) {
         const qint64 hour = m_eveHour->itemData(index).toLongLong();
-        if (hour == Prefs::d().integer(Key::scheduleEveHour, Defaults::scheduleEveHour))
+        if (hour == Prefs::scheduleEveHour())
             return;
-        Prefs::d().setInteger(Key::scheduleEveHour, hour);
+        Prefs::setScheduleEveHour(hour);
         changed();
     });
     connect(&Prefs::d(), &SettingsStore::changed, this, &ScheduleTab::sync);
@@ -114,15 +114,14 @@ void ScheduleTab::changed()
 
 void ScheduleTab::sync()
 {
-    const SettingsStore &store = Prefs::d();
-    const bool on = store.boolean(Key::scheduleOn, Defaults::scheduleOn);
-    const bool eve = store.boolean(Key::scheduleEve, Defaults::scheduleEve);
+    const bool on = Prefs::scheduleOn();
+    const bool eve = Prefs::scheduleEve();
     m_on->setChecked(on);
     m_eve->setChecked(eve);
     fillDayChoices();
     for (const auto &[n, picker] : m_dayPickers)
-        select(picker, store.integer(Key::scheduleDay(n), Defaults::scheduleLimit));
-    select(m_eveHour, store.integer(Key::scheduleEveHour, Defaults::scheduleEveHour));
+        select(picker, Prefs::scheduleDay(n));
+    select(m_eveHour, Prefs::scheduleEveHour());
     m_days->setEnabled(on);
     m_evening->setEnabled(on);
     m_eveHour->setEnabled(eve);

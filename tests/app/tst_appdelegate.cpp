@@ -10,6 +10,7 @@
 #include "policy/Notifier.h"
 #include "policy/SilentNotificationCenter.h"
 #include "settings/Prefs.h"
+#include "support/BoundSettings.h"
 #include "support/FakeBatteryRegistry.h"
 #include "support/FakeChargeClient.h"
 #include "support/TempHome.h"
@@ -79,6 +80,7 @@ class TestAppDelegate : public QObject
     Q_OBJECT
 
     TempHome m_home;
+    BoundSettings m_settings{m_home.path() + QStringLiteral("/config/Voltquill/settings.json")};
     SystemClock m_clock;
 
     struct Rig {

@@ -2,6 +2,7 @@
 #include "app/ChargeLimit.h"
 #include "app/SystemClock.h"
 #include "settings/Prefs.h"
+#include "support/BoundSettings.h"
 #include "support/FakeBatteryRegistry.h"
 #include "support/FakeChargeClient.h"
 #include "support/TempHome.h"
@@ -18,6 +19,7 @@ class TestAppState : public QObject
     Q_OBJECT
 
     TempHome m_home;
+    BoundSettings m_settings{m_home.path() + QStringLiteral("/config/Voltquill/settings.json")};
     SystemClock m_clock;
     FakeBatteryRegistry m_registry;
 

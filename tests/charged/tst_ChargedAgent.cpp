@@ -9,6 +9,7 @@
 #include "platform/ChargeClientFactory.h"
 #include "platform/SysfsBatteryRegistry.h"
 #include "settings/Prefs.h"
+#include "support/BoundSettings.h"
 
 #include <QDBusConnectionInterface>
 #include <QFile>
@@ -38,6 +39,7 @@ private:
     std::unique_ptr<AppState> makeState(const PrivateBus &bus);
 
     QTemporaryDir m_home;
+    BoundSettings m_settings{m_home.filePath(QStringLiteral("config/Voltquill/settings.json"))};
     std::unique_ptr<PrivateBus> m_bus;
     std::unique_ptr<FakeSysfs> m_sysfs;
     std::unique_ptr<QTemporaryDir> m_state;
@@ -50,7 +52,6 @@ private:
 void TestChargedAgent::initTestCase()
 {
     // The settings store must never be the real home's.
-    qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toUtf8());
     qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("data")).toUtf8());
 }
 

@@ -12,6 +12,7 @@
 #include "policy/SilentNotificationCenter.h"
 #include "settings/Key.h"
 #include "settings/Prefs.h"
+#include "support/BoundSettings.h"
 #include "support/FakeBatteryRegistry.h"
 #include "support/FakeChargeClient.h"
 #include "support/TempHome.h"
@@ -47,6 +48,7 @@ private Q_SLOTS:
 
 private:
     TempHome m_home;
+    BoundSettings m_settings{m_home.path() + QStringLiteral("/config/Voltquill/settings.json")};
 };
 
 void TestClockFaults::jumpsAndZones_data()

@@ -10,6 +10,7 @@
 #include "settings/Key.h"
 #include "settings/Prefs.h"
 #include "settings/SettingsStore.h"
+#include "support/BoundSettings.h"
 #include "support/TempHome.h"
 
 #include <QCoreApplication>
@@ -102,6 +103,7 @@ private:
     bool runAsNobody(const QString &row);
 
     TempHome m_home;
+    BoundSettings m_settings{m_home.path() + QStringLiteral("/config/Voltquill/settings.json")};
     std::unique_ptr<QTemporaryDir> m_base;
     QString m_disk; // the folder that becomes unwritable
     bool m_mounted = false;

@@ -7,6 +7,7 @@
 #include "app/WindowView.h"
 #include "menubar/StatusItem.h"
 #include "settings/Prefs.h"
+#include "support/BoundSettings.h"
 #include "support/FakeBatteryRegistry.h"
 #include "support/FakeChargeClient.h"
 #include "support/TempHome.h"
@@ -33,6 +34,7 @@ private Q_SLOTS:
 
 private:
     TempHome m_home;
+    BoundSettings m_settings{m_home.path() + QStringLiteral("/config/Voltquill/settings.json")};
 };
 
 void TestLateTray::trayAfterTheWait_data()

@@ -6,6 +6,7 @@
 #include "policy/Notifier.h"
 #include "policy/PolicySupport.h"
 #include "settings/Prefs.h"
+#include "support/BoundSettings.h"
 #include "support/NotificationBus.h"
 #include "support/TempHome.h"
 
@@ -43,6 +44,7 @@ private Q_SLOTS:
 
 private:
     TempHome m_home;
+    BoundSettings m_settings{m_home.path() + QStringLiteral("/config/Voltquill/settings.json")};
 };
 
 void TestNotificationFaults::serverFaults_data()

@@ -10,6 +10,7 @@
 #include "platform/ChargeClientFactory.h"
 #include "platform/SysfsBatteryRegistry.h"
 #include "settings/Prefs.h"
+#include "support/BoundSettings.h"
 #include "support/TempHome.h"
 
 #include <QTemporaryDir>
@@ -28,6 +29,7 @@ private Q_SLOTS:
 
 private:
     TempHome m_home;
+    BoundSettings m_settings{m_home.path() + QStringLiteral("/config/Voltquill/settings.json")};
 };
 
 void TestServiceFaults::failsMidCommand_data()

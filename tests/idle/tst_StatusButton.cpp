@@ -6,6 +6,7 @@
 #include "app/ChargeLimit.h"
 #include "menubar/StatusItem.h"
 #include "settings/Prefs.h"
+#include "support/BoundSettings.h"
 
 #include <QApplication>
 #include <QSystemTrayIcon>
@@ -23,11 +24,11 @@ private Q_SLOTS:
 
 private:
     QTemporaryDir m_home;
+    BoundSettings m_settings{m_home.filePath(QStringLiteral("config/Voltquill/settings.json"))};
 };
 
 void TestStatusButton::initTestCase()
 {
-    qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toUtf8());
     qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("data")).toUtf8());
 }
 

@@ -8,6 +8,7 @@
 #include "app/ChargeLimit.h"
 #include "menubar/StatusItem.h"
 #include "settings/Prefs.h"
+#include "support/BoundSettings.h"
 
 #include <QApplication>
 #include <QDBusArgument>
@@ -75,13 +76,13 @@ private:
     bool click(const QString &service, int id);
 
     QTemporaryDir m_home;
+    BoundSettings m_settings{m_home.filePath(QStringLiteral("Voltquill/settings.json"))};
     QProcess m_watcher;
 };
 
 void TestDBusMenu::initTestCase()
 {
     QVERIFY(m_home.isValid());
-    qputenv("XDG_CONFIG_HOME", m_home.path().toUtf8());
     qputenv("XDG_DATA_HOME", m_home.path().toUtf8());
     QVERIFY2(QDBusConnection::sessionBus().isConnected(), "needs a session bus");
     m_watcher.setProcessChannelMode(QProcess::ForwardedErrorChannel);

@@ -11,6 +11,7 @@
 #include "settings/Defaults.h"
 #include "settings/Key.h"
 #include "settings/Prefs.h"
+#include "support/BoundSettings.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -159,6 +160,7 @@ private Q_SLOTS:
 
 private:
     QTemporaryDir m_config;
+    BoundSettings m_settings{m_config.filePath(QStringLiteral("Voltquill/settings.json"))};
 };
 
 void TestStatusItem::initTestCase()
@@ -166,7 +168,6 @@ void TestStatusItem::initTestCase()
     QVERIFY(m_config.isValid());
     // The offscreen platform has no tray window to follow; Qt says so at every icon.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.core.qobject.connect.warning=false"));
-    qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
     qputenv("XDG_DATA_HOME", m_config.path().toUtf8());
 }
 

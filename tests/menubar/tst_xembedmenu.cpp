@@ -7,6 +7,7 @@
 #include "app/ChargeLimit.h"
 #include "menubar/StatusItem.h"
 #include "settings/Prefs.h"
+#include "support/BoundSettings.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -28,12 +29,12 @@ private Q_SLOTS:
 
 private:
     QTemporaryDir m_home;
+    BoundSettings m_settings{m_home.filePath(QStringLiteral("Voltquill/settings.json"))};
 };
 
 void TestXEmbedMenu::initTestCase()
 {
     QVERIFY(m_home.isValid());
-    qputenv("XDG_CONFIG_HOME", m_home.path().toUtf8());
     qputenv("XDG_DATA_HOME", m_home.path().toUtf8());
 }
 

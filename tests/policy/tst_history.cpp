@@ -2,6 +2,7 @@
 #include "policy/History.h"
 #include "settings/Key.h"
 #include "settings/Prefs.h"
+#include "support/BoundSettings.h"
 #include "support/TempHome.h"
 
 #include <QDir>
@@ -48,6 +49,7 @@ class TestHistory : public QObject
     Q_OBJECT
 
     TempHome m_home;
+    BoundSettings m_settings{m_home.path() + QStringLiteral("/config/Voltquill/settings.json")};
     std::unique_ptr<QTemporaryDir> m_data;
 
     QString folder() const { return m_data->path() + QStringLiteral("/Voltquill"); }

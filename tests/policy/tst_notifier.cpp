@@ -3,6 +3,7 @@
 #include "policy/Notifier.h"
 #include "settings/Key.h"
 #include "settings/Prefs.h"
+#include "support/BoundSettings.h"
 #include "support/TempHome.h"
 
 #include <QTest>
@@ -85,6 +86,7 @@ class TestNotifier : public QObject
     Q_OBJECT
 
     TempHome m_home;
+    BoundSettings m_settings{m_home.path() + QStringLiteral("/config/Voltquill/settings.json")};
 
     static void addRow(const char *name, const BatteryInfo &first, const QList<Tick> &ticks,
                        const QVariantMap &settings = {})

@@ -4,6 +4,7 @@
 #include "policy/Scheduler.h"
 #include "settings/Key.h"
 #include "settings/Prefs.h"
+#include "support/BoundSettings.h"
 #include "support/FakeBatteryRegistry.h"
 #include "support/FakeChargeClient.h"
 #include "support/TempHome.h"
@@ -24,6 +25,7 @@ class TestScheduler : public QObject
     Q_OBJECT
 
     TempHome m_home;
+    BoundSettings m_settings{m_home.path() + QStringLiteral("/config/Voltquill/settings.json")};
 
     static void storeWeek()
     {

@@ -3,6 +3,7 @@
 #include "app/ChargeLimit.h"
 #include "settings/Key.h"
 #include "settings/Prefs.h"
+#include "support/BoundSettings.h"
 #include "support/FakeBatteryRegistry.h"
 #include "support/FakeChargeClient.h"
 #include "support/TempHome.h"
@@ -31,6 +32,7 @@ class TestStatusLines : public QObject
     Q_OBJECT
 
     TempHome m_home;
+    BoundSettings m_settings{m_home.path() + QStringLiteral("/config/Voltquill/settings.json")};
     FixedClock m_clock;
     FakeBatteryRegistry m_registry;
 

@@ -1,12 +1,15 @@
+#include "settings/ConfigPaths.h"
 #include "settings/Defaults.h"
 #include "settings/Key.h"
 #include "settings/Prefs.h"
 #include "settings/SettingsStore.h"
+#include "support/BoundSettings.h"
 #include "support/TempHome.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -15,6 +18,7 @@ class TestSettingsStore : public QObject
     Q_OBJECT
 
     TempHome m_home;
+    BoundSettings m_settings{m_home.path() + QStringLiteral("/config/Voltquill/settings.json")};
 
     static void writeFile(const QString &path, const QByteArray &json)
     {
@@ -34,10 +38,54 @@ class TestSettingsStore : public QObject
 private Q_SLOTS:
     void init() { Prefs::d().clear(); }
 
-    void fileLivesInXdgConfigHome()
+    void agentFolderLivesInXdgConfigHome()
     {
-        QCOMPARE(Prefs::d().filePath(),
-                 m_home.path() + QStringLiteral("/config/Voltquill/settings.json"));
+        QCOMPARE(ConfigPaths::configDir(), m_home.path() + QStringLiteral("/config/Voltquill"));
+    }
+
+    // Every row of the table: its setter stores a value of its own JSON type
+    // under its own name, and its reader gives that value back; cleared, the
+    // reader gives the row's default.
+    void tableRowsRoundTrip()
+    {
+        const auto other = [](auto fallback) {
+            using T = std::decay_t<decltype(fallback)>;
+            if constexpr (std::is_same_v<T, bool>)
+                return !fallback;
+            else if constexpr (std::is_same_v<T, qint64>)
+                return fallback + 7;
+            else if constexpr (std::is_same_v<T, std::optional<qint64>>)
+                return std::optional<qint64>(77);
+            else
+                return std::optional<QString>(QStringLiteral("2025-03-18"));
+        };
+        const auto jsonType = [](auto fallback) {
+            using T = std::decay_t<decltype(fallback)>;
+            if constexpr (std::is_same_v<T, bool>)
+                return QJsonValue::Bool;
+            else if constexpr (std::is_same_v<T, std::optional<QString>>)
+                return QJsonValue::String;
+            else
+                return QJsonValue::Double;
+        };
+#define CHECK_ROW(Type, name, Name, fallback, reader)                                       \
+    {                                                                                       \
+        QCOMPARE(Prefs::name(), Defaults::name);                                            \
+        const Type value = other(Defaults::name);                                           \
+        Prefs::set##Name(value);                                                            \
+        QCOMPARE(Prefs::name(), value);                                                     \
+        QFile file(Prefs::d().filePath());                                                  \
+        QVERIFY(file.open(QIODevice::ReadOnly));                                            \
+        const QJsonObject o = QJsonDocument::fromJson(file.readAll()).object();             \
+        QCOMPARE(o.value(QStringLiteral(#name)).type(), jsonType(Defaults::name));          \
+        Prefs::d().clear();                                                                 \
+        QCOMPARE(Prefs::name(), Defaults::name);                                            \
+    }
+        VOLTQUILL_SETTINGS(CHECK_ROW)
+#undef CHECK_ROW
+        QCOMPARE(Prefs::scheduleDay(3), Defaults::scheduleLimit);
+        Prefs::setScheduleDay(3, 65);
+        QCOMPARE(Prefs::d().integer(QStringLiteral("schedule_3"), 0), 65);
     }
 
     void emptyStoreReadsDefaults()

@@ -19,6 +19,7 @@
 #include "policy/Scheduler.h"
 #include "settings/Key.h"
 #include "settings/Prefs.h"
+#include "support/BoundSettings.h"
 #include "support/TempHome.h"
 
 #include <QDBusMessage>
@@ -89,6 +90,7 @@ private:
     void resume(Laptop &laptop, const QString &threshold);
 
     TempHome m_home;
+    BoundSettings m_settings{m_home.path() + QStringLiteral("/config/Voltquill/settings.json")};
     std::unique_ptr<PrivateBus> m_bus;
     QProcess m_logind;
 };

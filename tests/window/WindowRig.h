@@ -1,8 +1,8 @@
 #pragma once
 
 // Fakes at the platform edge and the real window built on them. Every test
-// executable points XDG_CONFIG_HOME and XDG_DATA_HOME at a temporary folder
-// before the first use of the settings store (useTemporaryHome).
+// executable points XDG_DATA_HOME at a temporary folder and binds a settings
+// store there before the first use of the settings (useTemporaryHome).
 
 #include "app/AppState.h"
 #include "app/BatteryRegistry.h"
@@ -37,8 +37,10 @@ inline QTemporaryDir &temporaryHome()
 inline void useTemporaryHome()
 {
     QVERIFY(temporaryHome().isValid());
-    qputenv("XDG_CONFIG_HOME",
-            QFile::encodeName(temporaryHome().filePath(QStringLiteral("config"))));
+    // One store for the whole run, owned by the application.
+    Prefs::bind(new SettingsStore(
+        temporaryHome().filePath(QStringLiteral("config/Voltquill/settings.json")),
+        QCoreApplication::instance()));
     qputenv("XDG_DATA_HOME", QFile::encodeName(temporaryHome().filePath(QStringLiteral("data"))));
     loadStringTable();
 }
@@ -200,7 +202,7 @@ struct MonthSample {
 
 inline double referenceSeconds(const QDateTime &at)
 {
-    return static_cast<double>(at.toSecsSinceEpoch() - 978307200);
+    return static_cast<double>(at.toSecsSinceEpoch() - HealthSample::referenceEpoch);
 }
 
 inline void writeHistoryFile(const QList<MonthSample> &specs)
