@@ -11,8 +11,8 @@
 #include "platform/SysfsBatteryRegistry.h"
 #include "policy/History.h"
 #include "policy/Notifier.h"
-#include "policy/SilentNotificationCenter.h"
 #include "settings/Prefs.h"
+#include "support/FakeNotificationCenter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -118,7 +118,8 @@ int main(int argc, char *argv[])
 
     // A whole tick as the timer runs it: schedule, refresh, notifications,
     // history; without a tray icon (bench/menubar measures the button).
-    SilentNotificationCenter center;
+    FakeNotificationCenter center;
+    center.grant = false;
     Notifier notifier(center);
     History history(home.filePath(QStringLiteral("data")));
     AppDelegate delegate({.state = appState, .notifier = notifier, .history = history});

@@ -28,7 +28,7 @@ int main(int argc, char *argv[])
     SystemClock clock;
     SysfsBatteryRegistry registry(tree.root());
     auto client = std::make_unique<FakeChargeClient>();
-    client->reportedLimit = 80;
+    client->limit = 80;
     ChargeLimit chargeLimit(std::move(client));
     AppState state(chargeLimit, registry, clock);
 

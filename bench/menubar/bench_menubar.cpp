@@ -2,7 +2,7 @@
 // drawn; a new level: icon rendered for every slot size and handed to the tray) and
 // of building the status menu, over a fake battery and client.
 #include "FakeBattery.h"
-#include "FakeChargeClient.h"
+#include "support/FakeChargeClient.h"
 #include "app/AppState.h"
 #include "app/ChargeLimit.h"
 #include "menubar/ButtonImage.h"
@@ -57,6 +57,7 @@ int main(int argc, char *argv[])
     battery.adapterWatts = 96;
     FixedClock clock;
     auto client = std::make_unique<FakeChargeClient>();
+    client->enabled = 1;
     client->limit = 80;
     ChargeLimit chargeLimit(std::move(client));
     AppState state(chargeLimit, battery, clock);

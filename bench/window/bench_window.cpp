@@ -8,10 +8,10 @@
 #include "app/SystemClock.h"
 #include "policy/History.h"
 #include "policy/Notifier.h"
-#include "policy/SilentNotificationCenter.h"
 #include "settings/Prefs.h"
 #include "support/FakeBatteryRegistry.h"
 #include "support/FakeChargeClient.h"
+#include "support/FakeNotificationCenter.h"
 #include "support/TempHome.h"
 #include "window/HistoryTab.h"
 #include "window/SettingsView.h"
@@ -93,10 +93,11 @@ int once(int argc, char *argv[])
                                       {QStringLiteral("DesignCapacity"), 4382},
                                       {QStringLiteral("NominalChargeCapacity"), 4123}};
     auto client = std::make_unique<FakeChargeClient>();
-    client->reportedLimit = 80;
+    client->limit = 80;
     ChargeLimit chargeLimit(std::move(client));
     AppState state(chargeLimit, registry, clock);
-    SilentNotificationCenter center;
+    FakeNotificationCenter center;
+    center.grant = false;
     Notifier notifier(center);
     History history(qEnvironmentVariable("XDG_DATA_HOME"));
 

@@ -25,11 +25,6 @@ public:
     static MenuIcon image(qint64 percent, bool showNumber, Badge badge, qint64 limit = 100,
                           GlyphCache *glyphs = nullptr);
 
-    qint64 percent() const { return m_percent; }
-    bool showNumber() const { return m_showNumber; }
-    Badge badge() const { return m_badge; }
-    qint64 limit() const { return m_limit; }
-
     // 36.1 × 18.0 with the number, 27.1 × 18.0 without.
     QSizeF size() const;
     // "Akku 80 %".
@@ -52,13 +47,13 @@ public:
 
     static QImage tinted(QImage image, const QColor &tint);
 
+private:
+    MenuIcon(qint64 percent, bool showNumber, Badge badge, qint64 limit, GlyphCache *glyphs);
+
     // The outlines of `text` (baseline at y = 0, y down) and its advance, from
     // the same source as the icon's own text.
     QPainterPath textPath(const QFont &font, const QString &text) const;
     qreal textAdvance(const QFont &font, const QString &text) const;
-
-private:
-    MenuIcon(qint64 percent, bool showNumber, Badge badge, qint64 limit, GlyphCache *glyphs);
 
     void draw(QPainter &p, const MenuIconFrame &frame) const;
     void drawNumber(QPainter &p, const MenuIconFrame &frame) const;

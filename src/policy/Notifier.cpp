@@ -26,12 +26,6 @@ void Notifier::requestPermission(std::function<void(bool)> completion)
     });
 }
 
-void Notifier::authorizationStatus(
-    std::function<void(NotificationCenter::AuthorizationStatus)> completion)
-{
-    m_center.authorizationStatus(std::move(completion));
-}
-
 void Notifier::send(const QString &title, const QString &body, const QString &id)
 {
     m_center.add(title, body, id);

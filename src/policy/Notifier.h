@@ -18,9 +18,6 @@ public:
     void setup();
     // Calls completion (when given) on the main thread with whether permission was granted.
     void requestPermission(std::function<void(bool)> completion = {});
-    // Calls completion on the main thread with the current permission state.
-    void
-    authorizationStatus(std::function<void(NotificationCenter::AuthorizationStatus)> completion);
     void send(const QString &title, const QString &body, const QString &id);
     // How a notification is shown while the agent is in front: banner with sound.
     NotificationCenter::PresentationOptions willPresent() const;

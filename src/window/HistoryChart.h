@@ -23,9 +23,6 @@ public:
     QWidget *widget() override { return this; }
     void setSamples(const QList<HealthSample> &samples) override;
 
-    QValueAxis *healthAxis() const { return m_y; }
-    QCategoryAxis *monthAxis() const { return m_x; }
-
     // Calendar months since January 2001 in local time, with the part of the
     // month gone by as fraction.
     static double monthValue(double secondsSinceReference);

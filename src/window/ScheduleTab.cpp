@@ -108,7 +108,6 @@ void ScheduleTab::changed()
     Scheduler::invalidate();
     AppState &state = m_state;
     Scheduler::apply(state.clock().now(), [&state](qint64 limit) { state.setLimit(limit); });
-    ++m_tick;
     showLine();
 }
 

@@ -17,9 +17,6 @@ class ScheduleTab : public QWidget
 public:
     explicit ScheduleTab(AppState &state, QWidget *parent = nullptr);
 
-    // Counts the changes made in this tab; each one rebuilds the schedule line.
-    qint64 tick() const { return m_tick; }
-
 private:
     void changed();
     void sync();
@@ -35,5 +32,4 @@ private:
     QCheckBox *m_eve;
     QComboBox *m_eveHour;
     QLabel *m_line;
-    qint64 m_tick = 0;
 };

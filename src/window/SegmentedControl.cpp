@@ -40,20 +40,6 @@ void SegmentedControl::setSelected(std::optional<qint64> value)
     showSelection();
 }
 
-std::optional<qint64> SegmentedControl::selected() const
-{
-    for (qsizetype i = 0; i < m_buttons.size(); ++i)
-        if (m_buttons.at(i)->isChecked())
-            return m_values.at(i);
-    return std::nullopt;
-}
-
-QAbstractButton *SegmentedControl::segment(qint64 value) const
-{
-    const qsizetype i = m_values.indexOf(value);
-    return i < 0 ? nullptr : m_buttons.at(i);
-}
-
 void SegmentedControl::showSelection()
 {
     for (qsizetype i = 0; i < m_buttons.size(); ++i) {

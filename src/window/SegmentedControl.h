@@ -17,11 +17,7 @@ public:
     explicit SegmentedControl(QWidget *parent = nullptr);
 
     void setValues(const QList<qint64> &values);
-    const QList<qint64> &values() const { return m_values; }
     void setSelected(std::optional<qint64> value);
-    std::optional<qint64> selected() const;
-
-    QAbstractButton *segment(qint64 value) const;
 
 Q_SIGNALS:
     void picked(qint64 value);

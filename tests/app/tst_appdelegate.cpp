@@ -8,11 +8,13 @@
 #include "app/WindowView.h"
 #include "policy/History.h"
 #include "policy/Notifier.h"
-#include "policy/SilentNotificationCenter.h"
+#include "support/FakeNotificationCenter.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
 #include "support/FakeBatteryRegistry.h"
 #include "support/FakeChargeClient.h"
+#include "support/FakeLoginItem.h"
+#include "support/FakeWindow.h"
 #include "support/TempHome.h"
 
 #include <QTest>
@@ -48,23 +50,6 @@ private:
     Log &m_log;
 };
 
-class FakeWindow : public WindowView
-{
-public:
-    int shown = 0;
-    void showWindow() override { ++shown; }
-};
-
-class FakeLoginItem : public LoginItem
-{
-public:
-    bool enabled = false;
-    int registered = 0;
-    bool isEnabled() const override { return enabled; }
-    bool registerItem() override { return ++registered, false; } // a failure is ignored
-    bool unregisterItem() override { return true; }
-};
-
 class FakeEvents : public SystemEvents
 {
 public:
@@ -89,7 +74,7 @@ class TestAppDelegate : public QObject
         FakeChargeClient *client = nullptr;
         std::unique_ptr<ChargeLimit> chargeLimit;
         std::unique_ptr<AppState> state;
-        SilentNotificationCenter center;
+        FakeNotificationCenter center;
         std::unique_ptr<Notifier> notifier;
         std::unique_ptr<History> history;
         FakeItem item{log};
@@ -107,6 +92,7 @@ class TestAppDelegate : public QObject
         rig->client = client.get();
         rig->chargeLimit = std::make_unique<ChargeLimit>(std::move(client));
         rig->state = std::make_unique<AppState>(*rig->chargeLimit, rig->registry, m_clock);
+        rig->center.grant = false; // no notification service
         rig->notifier = std::make_unique<Notifier>(rig->center);
         rig->history = std::make_unique<History>(m_home.path());
         rig->delegate = std::make_unique<AppDelegate>(AppDelegate::Parts{
@@ -139,9 +125,10 @@ private Q_SLOTS:
     {
         auto rig = makeRig();
         rig->loginItem.enabled = true;
+        rig->loginItem.fail = true; // a failing registration is ignored
         rig->delegate->applicationDidFinishLaunching();
         QCOMPARE(rig->log.lines, QStringList{"updateStatusItem"}); // no tick at launch
-        QCOMPARE(rig->loginItem.registered, 1);
+        QCOMPARE(rig->loginItem.registers, 1);
         QVERIFY(rig->events.started);
         QVERIFY(rig->delegate->timer().isActive());
         QCOMPARE(rig->delegate->timer().interval(), 30'000);
@@ -157,7 +144,7 @@ private Q_SLOTS:
     {
         auto rig = makeRig();
         rig->delegate->applicationDidFinishLaunching();
-        QCOMPARE(rig->loginItem.registered, 0);
+        QCOMPARE(rig->loginItem.registers, 0);
     }
 
     void windowAtLaunch_data()

@@ -91,7 +91,7 @@ private Q_SLOTS:
         }
 
         Rig rig = makeRig([&](FakeChargeClient &c) {
-            c.reportedLimit = reported;
+            c.limit = reported;
             c.enabled = enabled;
         });
         QCOMPARE(rig.state->limit(), limit);
@@ -162,7 +162,7 @@ private Q_SLOTS:
     void acceptedButStillReportingOld()
     {
         Rig rig = makeRig([](FakeChargeClient &c) {
-            c.reportedLimit = 80;
+            c.limit = 80;
             c.acceptSetLimit = false;
         });
         rig.state->setLimit(85);
@@ -173,7 +173,7 @@ private Q_SLOTS:
     void setLimit100ForgetsSuspension()
     {
         Rig rig = makeRig([](FakeChargeClient &c) {
-            c.reportedLimit = 80;
+            c.limit = 80;
             c.enabled = 1;
         });
         rig.state->setLimit(100);
@@ -203,7 +203,7 @@ private Q_SLOTS:
     void commandErrorsAndRefusalWithoutReason()
     {
         Rig rig = makeRig([](FakeChargeClient &c) {
-            c.reportedLimit = 80;
+            c.limit = 80;
             c.failure = ChargeError{QStringLiteral("x"), 1, QString()};
         });
         rig.state->chargeFullOnce();
@@ -222,7 +222,7 @@ private Q_SLOTS:
 
     void everyAssignmentIsAnnounced()
     {
-        Rig rig = makeRig([](FakeChargeClient &c) { c.reportedLimit = 80; });
+        Rig rig = makeRig([](FakeChargeClient &c) { c.limit = 80; });
         QSignalSpy spy(rig.state.get(), &AppState::changed);
         rig.state->refresh(); // battery, limit, engaged: unchanged values, still announced
         QCOMPARE(spy.count(), 3);

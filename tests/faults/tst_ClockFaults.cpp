@@ -9,12 +9,12 @@
 #include "policy/History.h"
 #include "policy/Notifier.h"
 #include "policy/PolicySupport.h"
-#include "policy/SilentNotificationCenter.h"
 #include "settings/Key.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
 #include "support/FakeBatteryRegistry.h"
 #include "support/FakeChargeClient.h"
+#include "support/FakeNotificationCenter.h"
 #include "support/TempHome.h"
 
 #include <QTemporaryDir>
@@ -108,7 +108,8 @@ void TestClockFaults::jumpsAndZones()
         QVariantMap{{"CurrentCapacity", 60},  {"ExternalConnected", true},     {"IsCharging", true},
                     {"DesignCapacity", 5000}, {"NominalChargeCapacity", 4600}, {"CycleCount", 120}};
     AppState state(chargeLimit, registry, clock);
-    SilentNotificationCenter center;
+    FakeNotificationCenter center;
+    center.grant = false;
     Notifier notifier(center);
     History history(data.path());
     AppDelegate delegate({.state = state, .notifier = notifier, .history = history});

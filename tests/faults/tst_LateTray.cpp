@@ -10,20 +10,11 @@
 #include "support/BoundSettings.h"
 #include "support/FakeBatteryRegistry.h"
 #include "support/FakeChargeClient.h"
+#include "support/FakeWindow.h"
 #include "support/TempHome.h"
 
 #include <QSystemTrayIcon>
 #include <QTest>
-
-namespace
-{
-class CountingWindow : public WindowView
-{
-public:
-    int shown = 0;
-    void showWindow() override { ++shown; }
-};
-} // namespace
 
 class TestLateTray : public QObject
 {
@@ -56,7 +47,7 @@ void TestLateTray::trayAfterTheWait()
     ChargeLimit chargeLimit(std::make_unique<FakeChargeClient>());
     AppState state(chargeLimit, registry, clock);
     state.refresh();
-    CountingWindow window;
+    FakeWindow window;
     bool tray = false;
     int asked = 0;
     StatusItem item(state, &window,

@@ -1,12 +1,12 @@
 // The status button hands a picture to the tray only when it differs from the
 // one shown: each hand-over is a round of panel traffic on every tick.
 #include "FakeBattery.h"
-#include "FakeChargeClient.h"
 #include "app/AppState.h"
 #include "app/ChargeLimit.h"
 #include "menubar/StatusItem.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
+#include "support/FakeChargeClient.h"
 
 #include <QApplication>
 #include <QSystemTrayIcon>
@@ -60,6 +60,7 @@ void TestStatusButton::handOver()
     FixedClock clock;
     auto fake = std::make_unique<FakeChargeClient>();
     FakeChargeClient *client = fake.get();
+    client->enabled = 1;
     client->limit = 80;
     ChargeLimit chargeLimit(std::move(fake));
     AppState state(chargeLimit, battery, clock);
@@ -100,7 +101,9 @@ void TestStatusButton::paletteChangeDrawsAnew()
 {
     FakeBattery battery;
     FixedClock clock;
-    ChargeLimit chargeLimit(std::make_unique<FakeChargeClient>());
+    auto client = std::make_unique<FakeChargeClient>();
+    client->enabled = 1;
+    ChargeLimit chargeLimit(std::move(client));
     AppState state(chargeLimit, battery, clock);
     StatusItem item(state, nullptr, {.trayAvailable = [] { return true; }});
     item.updateStatusItem();

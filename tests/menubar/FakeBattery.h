@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/BatteryRegistry.h"
-#include "app/Clock.h"
-#include "app/WindowView.h"
+#include "support/FakeWindow.h"
+#include "support/FixedClock.h"
 
 // The battery's property table, set by the test; no battery when `present` is false.
 class FakeBattery : public BatteryRegistry
@@ -33,18 +33,4 @@ public:
                      QVariantMap{{QStringLiteral("Watts"), adapterWatts}});
         return p;
     }
-};
-
-class FixedClock : public Clock
-{
-public:
-    QDateTime at = QDateTime(QDate(2026, 3, 2), QTime(12, 0));
-    QDateTime now() const override { return at; }
-};
-
-class FakeWindow : public WindowView
-{
-public:
-    int shown = 0;
-    void showWindow() override { ++shown; }
 };

@@ -3,12 +3,12 @@
 // status item exporting its menu as dbusmenu. The test reads the layout and
 // clicks rows the way a panel does.
 #include "FakeBattery.h"
-#include "FakeChargeClient.h"
 #include "app/AppState.h"
 #include "app/ChargeLimit.h"
 #include "menubar/StatusItem.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
+#include "support/FakeChargeClient.h"
 
 #include <QApplication>
 #include <QDBusArgument>
@@ -148,6 +148,7 @@ void TestDBusMenu::limitRowsAreOneRadioGroup()
     FixedClock clock;
     auto client = std::make_unique<FakeChargeClient>();
     FakeChargeClient *fake = client.get();
+    fake->enabled = 1;
     fake->limit = 85;
     ChargeLimit chargeLimit(std::move(client));
     AppState state(chargeLimit, battery, clock);

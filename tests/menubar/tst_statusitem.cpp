@@ -1,7 +1,6 @@
 // The status item and its menu over a real AppState, with a fake charge client
 // and a fake battery at the platform edge.
 #include "FakeBattery.h"
-#include "FakeChargeClient.h"
 #include "IconPixels.h"
 #include "app/AppState.h"
 #include "app/ChargeLimit.h"
@@ -12,6 +11,7 @@
 #include "settings/Key.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
+#include "support/FakeChargeClient.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -46,6 +46,7 @@ struct World {
     {
         auto fake = std::make_unique<FakeChargeClient>();
         client = fake.get();
+        client->enabled = 1;
         if (setUp)
             setUp(*client);
         chargeLimit = std::make_unique<ChargeLimit>(std::move(fake));
@@ -313,7 +314,7 @@ void TestStatusItem::warningAfterFailedPick()
     w.client->failure =
         ChargeError{QStringLiteral("org.voltquill"), 3, QStringLiteral("Zugriff verweigert")};
     w.row(QStringLiteral("90 %"))->trigger();
-    QCOMPARE(w.client->calls, QStringList{"setMCLLimit 90"});
+    QCOMPARE(w.client->commands(), QStringList{"setMCLLimit 90"});
 
     const QString warning =
         QStringLiteral(u"\u26A0\uFE0E Limit konnte nicht gesetzt werden: Zugriff verweigert (off)");
@@ -372,7 +373,7 @@ void TestStatusItem::menuActions()
     QVERIFY(action);
     QVERIFY(action->isEnabled());
     action->trigger();
-    QCOMPARE(w.client->calls, calls);
+    QCOMPARE(w.client->commands(), calls);
     QCOMPARE(w.window.shown, windowShown);
     QCOMPARE(quitSpy.count(), quit ? 1 : 0);
     // The button follows at once: the tooltip carries the new limit line.

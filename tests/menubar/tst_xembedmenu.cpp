@@ -2,12 +2,12 @@
 // real X server with trayer as the tray, at the top and at the bottom of the
 // screen, opened by a left and by a right click.
 #include "FakeBattery.h"
-#include "FakeChargeClient.h"
 #include "app/AppState.h"
 #include "app/ChargeLimit.h"
 #include "menubar/StatusItem.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
+#include "support/FakeChargeClient.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -62,7 +62,9 @@ void TestXEmbedMenu::opensAtTheIcon()
     Prefs::d().clear();
     FakeBattery battery;
     FixedClock clock;
-    ChargeLimit chargeLimit(std::make_unique<FakeChargeClient>());
+    auto client = std::make_unique<FakeChargeClient>();
+    client->enabled = 1;
+    ChargeLimit chargeLimit(std::move(client));
     AppState state(chargeLimit, battery, clock);
     FakeWindow window;
     StatusItem item(state, &window);

@@ -1,18 +1,10 @@
 #pragma once
 
 #include "app/BatteryInfo.h"
-#include "app/Clock.h"
+#include "support/FixedClock.h"
 
 #include <QDateTime>
 #include <ctime>
-
-// A clock that stands where the test puts it.
-class FixedClock : public Clock
-{
-public:
-    QDateTime at;
-    QDateTime now() const override { return at; }
-};
 
 // Switches the process's local time zone, as the TZ variable of a session would.
 inline void setTimeZone(const QByteArray &zone)

@@ -4,40 +4,12 @@
 #include "settings/Key.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
+#include "support/FakeNotificationCenter.h"
 #include "support/TempHome.h"
 
 #include <QTest>
 
 namespace {
-// Records what the rules hand to the notification service.
-class RecordingCenter : public NotificationCenter
-{
-public:
-    QStringList posts; // "identifier|title|body"
-    int authorizationRequests = 0;
-    bool grant = true;
-    std::function<PresentationOptions()> willPresent;
-
-    void setWillPresent(std::function<PresentationOptions()> answer) override
-    {
-        willPresent = std::move(answer);
-    }
-    void requestAuthorization(std::function<void(bool)> completion) override
-    {
-        ++authorizationRequests;
-        if (completion)
-            completion(grant);
-    }
-    void authorizationStatus(std::function<void(AuthorizationStatus)> completion) override
-    {
-        completion(grant ? AuthorizationStatus::Authorized : AuthorizationStatus::Denied);
-    }
-    void add(const QString &title, const QString &body, const QString &identifier) override
-    {
-        posts << identifier + u'|' + title + u'|' + body;
-    }
-};
-
 QString limitPost(int percent)
 {
     return QStringLiteral("limit|Ladelimit erreicht|Der Akku ist bei %1 %. Der Laptop läuft jetzt "
@@ -207,7 +179,7 @@ private Q_SLOTS:
             else
                 Prefs::d().setInteger(it.key(), it->toLongLong());
         }
-        RecordingCenter center;
+        FakeNotificationCenter center;
         Notifier notifier(center);
         BatteryInfo old = first;
         for (qsizetype i = 0; i < ticks.size(); ++i) {
@@ -228,7 +200,7 @@ private Q_SLOTS:
 
     void noBatteryKeepsFlags()
     {
-        RecordingCenter center;
+        FakeNotificationCenter center;
         Notifier notifier(center);
         notifier.evaluate(snapshot(79, true, true), snapshot(80, true, true, 30), 80, true);
         notifier.evaluate(snapshot(11, false), snapshot(10, false), 80, true);
@@ -263,7 +235,7 @@ private Q_SLOTS:
             Prefs::d().setBool(Key::notifyLow, low);
             Prefs::d().setBool(Key::notifyAdapter, adapter);
         }
-        RecordingCenter center;
+        FakeNotificationCenter center;
         Notifier notifier(center);
         notifier.setup();
         QCOMPARE(center.authorizationRequests, requests);
@@ -282,7 +254,7 @@ private Q_SLOTS:
     void permissionAnswers()
     {
         QFETCH(bool, grant);
-        RecordingCenter center;
+        FakeNotificationCenter center;
         center.grant = grant;
         Notifier notifier(center);
         std::optional<bool> answer;
@@ -290,10 +262,6 @@ private Q_SLOTS:
         QCOMPARE(answer, grant);
         notifier.requestPermission(); // no completion: nothing to call
         QCOMPARE(center.authorizationRequests, 2);
-        std::optional<NotificationCenter::AuthorizationStatus> status;
-        notifier.authorizationStatus([&](auto s) { status = s; });
-        QCOMPARE(status, grant ? NotificationCenter::AuthorizationStatus::Authorized
-                               : NotificationCenter::AuthorizationStatus::Denied);
     }
 };
 

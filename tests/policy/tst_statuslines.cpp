@@ -42,16 +42,16 @@ class TestStatusLines : public QObject
         auto client = std::make_unique<FakeChargeClient>();
         switch (limitState) {
         case LimitState::Engaged:
-            client->reportedLimit = limit;
+            client->limit = limit;
             client->enabled = 1;
             break;
         case LimitState::Suspended:
-            client->reportedLimit = 100;
+            client->limit = 100;
             client->enabled = 1;
             Prefs::setChosenLimit(limit);
             break;
         case LimitState::None:
-            client->reportedLimit = 100;
+            client->limit = 100;
             client->enabled = 0;
             break;
         }

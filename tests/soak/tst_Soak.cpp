@@ -20,6 +20,7 @@
 #include "settings/Key.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
+#include "support/FakeNotificationCenter.h"
 #include "support/TempHome.h"
 
 #include <QDBusMessage>
@@ -30,29 +31,11 @@
 
 namespace
 {
-// Records every notification with the plug session it fell into.
-class RecordingCenter : public NotificationCenter
-{
-public:
-    struct Posted {
-        QString identifier;
-        int session;
-        QString at;
-    };
-    QList<Posted> posted;
-    int session = 0; // counts plug and unplug events
-    QString now;
-
-    void setWillPresent(std::function<PresentationOptions()>) override {}
-    void requestAuthorization(std::function<void(bool)> completion) override { completion(true); }
-    void authorizationStatus(std::function<void(AuthorizationStatus)> completion) override
-    {
-        completion(AuthorizationStatus::Authorized);
-    }
-    void add(const QString &, const QString &, const QString &identifier) override
-    {
-        posted.append({identifier, session, now});
-    }
+// A notification with the plug session it fell into.
+struct Posted {
+    QString identifier;
+    int session;
+    QString at;
 };
 
 // Bytes the allocator hands out now (a leak shows as steady growth).
@@ -159,7 +142,11 @@ void TestSoak::month()
     ChargeLimit chargeLimit(ChargeClientFactory::create(m_bus->connection()));
     QVERIFY(chargeLimit.hasClient());
     AppState state(chargeLimit, registry, clock);
-    RecordingCenter center;
+    QList<Posted> posted;
+    int session = 0; // counts plug and unplug events
+    QString now;
+    FakeNotificationCenter center;
+    center.onAdd = [&](const QString &identifier) { posted.append({identifier, session, now}); };
     Notifier notifier(center);
     History history(data.path());
     AppDelegate delegate({.state = state, .notifier = notifier, .history = history});
@@ -182,7 +169,7 @@ void TestSoak::month()
         if (onBattery == plugged) {
             plugged = !onBattery;
             laptop.setPlugged(plugged);
-            ++center.session;
+            ++session;
             ++plugChanges;
         }
         if (time.hour() == 23 && time.minute() < stepSeconds / 60) {
@@ -195,10 +182,10 @@ void TestSoak::month()
             laptop.step(stepSeconds);
             clock.at = clock.at.addSecs(stepSeconds);
         }
-        center.now = clock.at.toString(Qt::ISODate);
+        now = clock.at.toString(Qt::ISODate);
         delegate.tick();
         QVERIFY2(!state.error(),
-                 qPrintable(state.error().value_or(QString()) + " at " + center.now));
+                 qPrintable(state.error().value_or(QString()) + " at " + now));
         ++ticks;
         if (ticks == 3 * 16 * 30) { // warmed up after three days
             heapAtWarmUp = heapInUse();
@@ -206,7 +193,7 @@ void TestSoak::month()
         }
     }
     qInfo("%d ticks, %d plug changes, %d suspends, %lld notifications", ticks, plugChanges,
-          suspends, static_cast<long long>(center.posted.size()));
+          suspends, static_cast<long long>(posted.size()));
 
     // The schedule held: the battery keeps the limit of the last day.
     const qint64 scheduled = week[Scheduler::weekdayNumber(Scheduler::effectiveDay(clock.at))];
@@ -227,16 +214,16 @@ void TestSoak::month()
 
     // Each rule spoke, and none twice for one occasion (one plug session).
     QSet<QString> identifiers;
-    for (qsizetype i = 0; i < center.posted.size(); ++i) {
-        const auto &p = center.posted.at(i);
+    for (qsizetype i = 0; i < posted.size(); ++i) {
+        const auto &p = posted.at(i);
         identifiers.insert(p.identifier);
         for (qsizetype j = 0; j < i; ++j)
-            QVERIFY2(center.posted.at(j).identifier != p.identifier ||
-                         center.posted.at(j).session != p.session,
+            QVERIFY2(posted.at(j).identifier != p.identifier ||
+                         posted.at(j).session != p.session,
                      qPrintable(p.identifier + " twice, at " + p.at));
     }
     QMap<QString, int> byIdentifier;
-    for (const auto &p : center.posted)
+    for (const auto &p : posted)
         ++byIdentifier[p.identifier];
     for (auto it = byIdentifier.cbegin(); it != byIdentifier.cend(); ++it)
         qInfo("  \"%s\": %d", qPrintable(it.key()), it.value());

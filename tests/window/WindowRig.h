@@ -5,15 +5,16 @@
 // store there before the first use of the settings (useTemporaryHome).
 
 #include "app/AppState.h"
-#include "app/BatteryRegistry.h"
 #include "app/ChargeLimit.h"
-#include "app/Clock.h"
 #include "app/L.h"
-#include "app/LoginItem.h"
 #include "policy/History.h"
 #include "policy/Notifier.h"
-#include "policy/SilentNotificationCenter.h"
 #include "settings/Prefs.h"
+#include "support/FakeBatteryRegistry.h"
+#include "support/FakeChargeClient.h"
+#include "support/FakeLoginItem.h"
+#include "support/FakeNotificationCenter.h"
+#include "support/FixedClock.h"
 #include "window/SettingsView.h"
 #include "window/SettingsWindow.h"
 #include "window/SystemSettingsPanes.h"
@@ -71,113 +72,6 @@ inline QVariantMap batteryTable(qint64 percent, bool charging, bool plugged, qin
             {QStringLiteral("Temperature"), temperatureHundredths},
             {QStringLiteral("AdapterDetails"), QVariantMap{{QStringLiteral("Watts"), watts}}}};
 }
-
-class FakeRegistry : public BatteryRegistry
-{
-public:
-    std::optional<QVariantMap> table;
-    std::optional<QVariantMap> copyProperties() const override { return table; }
-};
-
-class FixedClock : public Clock
-{
-public:
-    QDateTime at = QDateTime(QDate(2026, 3, 9), QTime(10, 0)); // a Monday
-    QDateTime now() const override { return at; }
-};
-
-// The charge service as the agent sees it: a limit, suspended or not.
-class FakeClient : public ChargeClient
-{
-public:
-    bool supported = true;
-    QList<qint64> limits{80, 85, 90, 95, 100};
-    quint64 limit = 100;
-    qint64 enabled = 1;
-    std::optional<ChargeError> failure;
-    QList<qint64> setCalls;
-    int fullOnceCalls = 0;
-    int enableCalls = 0;
-    int limitReads = 0;
-
-    bool isMCLSupported() override { return supported; }
-    std::optional<QList<qint64>> availableChargeLimits() override { return limits; }
-    quint64 getMCLLimit() override
-    {
-        ++limitReads;
-        return limit;
-    }
-    qint64 isMCLCurrentlyEnabled() override { return enabled; }
-    std::optional<ChargeError> setMCLLimit(quint8 value) override
-    {
-        setCalls.append(value);
-        if (failure)
-            return failure;
-        limit = value;
-        return std::nullopt;
-    }
-    std::optional<ChargeError> temporarilyDisableMCL() override
-    {
-        ++fullOnceCalls;
-        if (failure)
-            return failure;
-        limit = 100;
-        return std::nullopt;
-    }
-    std::optional<ChargeError> enableMCL() override
-    {
-        ++enableCalls;
-        if (failure)
-            return failure;
-        limit = static_cast<quint64>(Prefs::chosenLimit().value_or(100));
-        return std::nullopt;
-    }
-};
-
-// Counts the requests for permission; the window's checks of the refusal go
-// through checkDenied.
-class FakeCenter : public SilentNotificationCenter
-{
-public:
-    bool granted = true;
-    int requests = 0;
-    int checks = 0;
-    void requestAuthorization(std::function<void(bool)> completion) override
-    {
-        ++requests;
-        if (completion)
-            completion(granted);
-    }
-    void checkDenied(const std::function<void(bool)> &completion)
-    {
-        ++checks;
-        completion(!granted);
-    }
-};
-
-class FakeLoginItem : public LoginItem
-{
-public:
-    bool enabled = false;
-    bool fail = false;
-    int registers = 0;
-    int unregisters = 0;
-    bool isEnabled() const override { return enabled; }
-    bool registerItem() override
-    {
-        ++registers;
-        if (!fail)
-            enabled = true;
-        return !fail;
-    }
-    bool unregisterItem() override
-    {
-        ++unregisters;
-        if (!fail)
-            enabled = false;
-        return !fail;
-    }
-};
 
 class FakePanes : public SystemSettingsPanes
 {
@@ -237,9 +131,9 @@ struct RigSetup {
 // The agent's parts around the real settings window.
 struct WindowRig {
     explicit WindowRig(const RigSetup &setup = RigSetup{})
-        : client(new FakeClient), chargeLimit(std::unique_ptr<ChargeClient>(client))
+        : client(new FakeChargeClient), chargeLimit(std::unique_ptr<ChargeClient>(client))
     {
-        registry.table = setup.battery;
+        registry.properties = setup.battery;
         client->limit = setup.limit;
         client->enabled = setup.enabled;
         client->limits = setup.limits;
@@ -270,12 +164,12 @@ struct WindowRig {
         return tab;
     }
 
-    FakeRegistry registry;
+    FakeBatteryRegistry registry;
     FixedClock clock;
-    FakeClient *client; // owned by chargeLimit
+    FakeChargeClient *client; // owned by chargeLimit
     ChargeLimit chargeLimit;
     std::unique_ptr<AppState> state;
-    FakeCenter center;
+    FakeNotificationCenter center;
     Notifier notifier{center};
     std::unique_ptr<History> history;
     FakeLoginItem login;

@@ -4,7 +4,47 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
+
+// The limit selector as drawn: its segments in row order, each named after its value.
+struct Segments {
+    SegmentedControl *control;
+
+    QList<QAbstractButton *> buttons() const
+    {
+        QList<QAbstractButton *> row;
+        for (int i = 0; i < control->layout()->count(); ++i)
+            if (auto *b = qobject_cast<QAbstractButton *>(control->layout()->itemAt(i)->widget()))
+                row << b;
+        return row;
+    }
+    static qint64 value(const QAbstractButton *b)
+    {
+        return b->objectName().section(QLatin1Char('_'), 1).toLongLong();
+    }
+    QList<qint64> values() const
+    {
+        QList<qint64> result;
+        for (const QAbstractButton *b : buttons())
+            result << value(b);
+        return result;
+    }
+    QAbstractButton *segment(qint64 v) const
+    {
+        for (QAbstractButton *b : buttons())
+            if (value(b) == v)
+                return b;
+        return nullptr;
+    }
+    std::optional<qint64> selected() const
+    {
+        for (const QAbstractButton *b : buttons())
+            if (b->isChecked())
+                return value(b);
+        return std::nullopt;
+    }
+};
 
 // The Charge tab: what it shows of the state and the commands it sends.
 class TestChargeTab : public QObject
@@ -62,13 +102,13 @@ private Q_SLOTS:
         auto *reEnable = tab->findChild<QPushButton *>(QStringLiteral("reEnable"));
 
         click(fullOnce);
-        QCOMPARE(rig.client->fullOnceCalls, 1);
+        QCOMPARE(rig.client->sent.count(QStringLiteral("temporarilyDisableMCL")), 1);
         QVERIFY(!rig.state->engaged());
         QVERIFY(!fullOnce->isEnabled());
         QVERIFY(reEnable->isVisible());
 
         click(reEnable);
-        QCOMPARE(rig.client->enableCalls, 1);
+        QCOMPARE(rig.client->sent.count(QStringLiteral("enableMCL")), 1);
         QVERIFY(rig.state->engaged());
         QVERIFY(fullOnce->isEnabled());
         QVERIFY(!reEnable->isVisible());
@@ -88,10 +128,11 @@ private Q_SLOTS:
         QFETCH(QVariant, selected);
         WindowRig rig({.limit = clientLimit, .enabled = 0});
         auto *tab = rig.open<ChargeTab>(SettingsView::Charge);
-        auto *selector = tab->findChild<SegmentedControl *>(QStringLiteral("limitSelector"));
-        QCOMPARE(selector->values(), (QList<qint64>{80, 85, 90, 95, 100}));
-        QCOMPARE(selector->segment(85)->text(), QStringLiteral("85 %"));
-        const std::optional<qint64> shown = selector->selected();
+        const Segments selector{
+            tab->findChild<SegmentedControl *>(QStringLiteral("limitSelector"))};
+        QCOMPARE(selector.values(), (QList<qint64>{80, 85, 90, 95, 100}));
+        QCOMPARE(selector.segment(85)->text(), QStringLiteral("85 %"));
+        const std::optional<qint64> shown = selector.selected();
         QCOMPARE(shown.has_value(), selected.isValid());
         if (shown)
             QCOMPARE(*shown, selected.toLongLong());
@@ -101,15 +142,16 @@ private Q_SLOTS:
     {
         WindowRig rig({.limit = 80});
         auto *tab = rig.open<ChargeTab>(SettingsView::Charge);
-        auto *selector = tab->findChild<SegmentedControl *>(QStringLiteral("limitSelector"));
+        const Segments selector{
+            tab->findChild<SegmentedControl *>(QStringLiteral("limitSelector"))};
 
-        click(selector->segment(80));
-        QVERIFY(rig.client->setCalls.isEmpty());
+        click(selector.segment(80));
+        QVERIFY(rig.client->limitsSent().isEmpty());
 
-        click(selector->segment(90));
-        QCOMPARE(rig.client->setCalls, QList<qint64>{90});
-        QCOMPARE(selector->selected(), std::optional<qint64>(90));
-        QVERIFY(!selector->segment(80)->isChecked());
+        click(selector.segment(90));
+        QCOMPARE(rig.client->limitsSent(), QList<qint64>{90});
+        QCOMPARE(selector.selected(), std::optional<qint64>(90));
+        QVERIFY(!selector.segment(80)->isChecked());
     }
 
     void aRefusedPickShowsTheErrorAndKeepsTheSelection()
@@ -118,17 +160,18 @@ private Q_SLOTS:
         rig.client->failure =
             ChargeError{QStringLiteral("org.voltquill"), 3, QStringLiteral("Nicht berechtigt.")};
         auto *tab = rig.open<ChargeTab>(SettingsView::Charge);
-        auto *selector = tab->findChild<SegmentedControl *>(QStringLiteral("limitSelector"));
+        const Segments selector{
+            tab->findChild<SegmentedControl *>(QStringLiteral("limitSelector"))};
         auto *error = tab->findChild<QLabel *>(QStringLiteral("error"));
         QVERIFY(!error->isVisible());
 
-        click(selector->segment(95));
-        QCOMPARE(selector->selected(), std::optional<qint64>(80));
+        click(selector.segment(95));
+        QCOMPARE(selector.selected(), std::optional<qint64>(80));
         QVERIFY(error->isVisible());
         QVERIFY(error->text().contains(QStringLiteral("Nicht berechtigt.")));
 
         rig.client->failure.reset();
-        click(selector->segment(95));
+        click(selector.segment(95));
         QVERIFY(!error->isVisible());
     }
 
@@ -196,7 +239,7 @@ private Q_SLOTS:
         auto *tab = rig.open<ChargeTab>(SettingsView::Charge);
         auto *cycles = tab->findChild<QLabel *>(QStringLiteral("cyclesValue"));
         QCOMPARE(cycles->text(), QStringLiteral("0"));
-        rig.registry.table = batteryTable(40, false, false, 321);
+        rig.registry.properties = batteryTable(40, false, false, 321);
         rig.state->refresh();
         QCOMPARE(cycles->text(), QStringLiteral("321"));
     }
@@ -207,9 +250,9 @@ private Q_SLOTS:
         auto *tab = rig.open<ChargeTab>(SettingsView::Charge);
         rig.window->view()->tabs()->setCurrentIndex(SettingsView::General);
         QVERIFY(!tab->isVisible());
-        const int reads = rig.client->limitReads;
+        const int reads = rig.client->sent.count(QStringLiteral("getMCLLimit"));
         rig.window->view()->tabs()->setCurrentIndex(SettingsView::Charge);
-        QVERIFY(rig.client->limitReads > reads);
+        QVERIFY(rig.client->sent.count(QStringLiteral("getMCLLimit")) > reads);
     }
 
     void otherWritersAreNamedBelowTheLimit()

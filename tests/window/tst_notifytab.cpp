@@ -56,24 +56,24 @@ private Q_SLOTS:
         WindowRig rig;
         auto *tab = rig.open<NotifyTab>(SettingsView::Notify);
         auto *toggle = tab->findChild<QCheckBox *>(key);
-        QCOMPARE(rig.center.requests, 0); // showing the tab only checks
-        QCOMPARE(rig.center.checks, 1);
+        QCOMPARE(rig.center.authorizationRequests, 0); // showing the tab only checks
+        QCOMPARE(rig.center.deniedChecks, 1);
 
         click(toggle);
         QCOMPARE(Prefs::d().boolean(key, true), false);
-        QCOMPARE(rig.center.requests, 0);
-        QCOMPARE(rig.center.checks, 1);
+        QCOMPARE(rig.center.authorizationRequests, 0);
+        QCOMPARE(rig.center.deniedChecks, 1);
 
         click(toggle);
         QCOMPARE(Prefs::d().boolean(key, false), true);
-        QCOMPARE(rig.center.requests, 1);
-        QCOMPARE(rig.center.checks, 2);
+        QCOMPARE(rig.center.authorizationRequests, 1);
+        QCOMPARE(rig.center.deniedChecks, 2);
     }
 
     void refusedNotificationsShowTheWarning()
     {
         WindowRig rig;
-        rig.center.granted = false;
+        rig.center.grant = false;
         Prefs::d().setBool(Key::notifyLimit, false);
         auto *tab = rig.open<NotifyTab>(SettingsView::Notify);
         auto *section = tab->findChild<QWidget *>(QStringLiteral("deniedSection"));
@@ -81,13 +81,13 @@ private Q_SLOTS:
         QVERIFY(section->isVisible());
 
         // The user allows them elsewhere and switches a rule on: the warning goes.
-        rig.center.granted = true;
+        rig.center.grant = true;
         click(tab->findChild<QCheckBox *>(Key::notifyLimit));
         QVERIFY(!tab->denied());
         QVERIFY(!section->isVisible());
 
         // Refused once more: the toggle stays on as the user set it.
-        rig.center.granted = false;
+        rig.center.grant = false;
         auto *low = tab->findChild<QCheckBox *>(Key::notifyLow);
         click(low);
         click(low);
@@ -102,7 +102,7 @@ private Q_SLOTS:
     void aPaneThatCannotBeOpenedExplainsItself()
     {
         WindowRig rig;
-        rig.center.granted = false;
+        rig.center.grant = false;
         rig.panes.answer = QStringLiteral("Dort nachsehen.");
         auto *tab = rig.open<NotifyTab>(SettingsView::Notify);
         click(tab->findChild<QPushButton *>(QStringLiteral("openNotificationSettings")));
@@ -172,7 +172,7 @@ private Q_SLOTS:
         auto *stepper = tab->findChild<Stepper *>(Key::adapterMinWatts);
         QVERIFY(!stepper->isEnabled());
         QCOMPARE(stepper->text(), QStringLiteral("unter 45 W"));
-        QCOMPARE(rig.center.requests, 0);
+        QCOMPARE(rig.center.authorizationRequests, 0);
     }
 };
 

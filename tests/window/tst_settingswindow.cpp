@@ -60,10 +60,10 @@ private Q_SLOTS:
 
         // The service changed the limit behind the agent's back.
         rig.client->limit = 90;
-        const int reads = rig.client->limitReads;
+        const int reads = rig.client->sent.count(QStringLiteral("getMCLLimit"));
         rig.window->showWindow();
         QCOMPARE(rig.window->view(), first);
-        QVERIFY(rig.client->limitReads > reads);
+        QVERIFY(rig.client->sent.count(QStringLiteral("getMCLLimit")) > reads);
         QCOMPARE(rig.state->limit(), 90);
         int views = 0;
         for (QWidget *w : QApplication::topLevelWidgets())

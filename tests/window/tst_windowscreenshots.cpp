@@ -61,7 +61,7 @@ private Q_SLOTS:
                        .limit = 80,
                        .loginEnabled = true});
         rig.clock.at = QDateTime(QDate(2026, 1, 12), QTime(18, 30)); // a Monday
-        rig.center.granted = !refused;
+        rig.center.grant = !refused;
         rig.open<QWidget>(index);
         const QImage image = rig.window->view()->grab().toImage();
         QCOMPARE(image.size() / image.devicePixelRatio(), QSize(520, 600));

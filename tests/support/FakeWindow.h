@@ -1,0 +1,11 @@
+#pragma once
+
+#include "app/WindowView.h"
+
+// Counts the requests to show the settings window.
+class FakeWindow : public WindowView
+{
+public:
+    int shown = 0;
+    void showWindow() override { ++shown; }
+};
