@@ -1,7 +1,7 @@
 #include "BatteryControl.h"
 
 #include "StateStore.h"
-#include "sysfs/SysfsPaths.h"
+#include "shared/SysfsPaths.h"
 
 #include <QFile>
 #include <fcntl.h>

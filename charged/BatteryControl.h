@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sysfs/ThresholdControls.h"
+#include "shared/ThresholdControls.h"
 
 #include <QList>
 #include <QMap>

@@ -1,8 +1,8 @@
 #include "ChargeCheck.h"
 
 #include "BatteryControl.h"
-#include "sysfs/SysfsPaths.h"
-#include "platform/ThresholdWriters.h"
+#include "shared/SysfsPaths.h"
+#include "shared/ThresholdWriters.h"
 
 #include <QDBusConnection>
 #include <QTextStream>

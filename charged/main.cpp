@@ -8,8 +8,8 @@
 #include "SupplyMonitor.h"
 #include "Version.h"
 #include "charge1adaptor.h"
-#include "platform/QtTranslation.h"
-#include "sysfs/SysfsPaths.h"
+#include "shared/QtTranslation.h"
+#include "shared/SysfsPaths.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 #include "Laptop.h"
 #include "SimScript.h"
 #include "Version.h"
-#include "platform/QtTranslation.h"
+#include "shared/QtTranslation.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

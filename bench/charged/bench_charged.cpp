@@ -1,8 +1,8 @@
 // Round trips to the running charge service on a private bus (a read, a
 // SetLimit), one agent refresh() and one whole tick() against it; prints medians.
-#include "FakeSysfs.h"
-#include "PrivateBus.h"
-#include "ServiceProcess.h"
+#include "support/FakeSysfs.h"
+#include "support/PrivateBus.h"
+#include "support/ServiceProcess.h"
 #include "app/AppDelegate.h"
 #include "app/AppState.h"
 #include "app/ChargeLimit.h"

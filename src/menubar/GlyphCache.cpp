@@ -1,7 +1,7 @@
 #include "menubar/GlyphCache.h"
 
 #include "menubar/MenuIconFont.h"
-#include "settings/AtomicFile.h"
+#include "shared/AtomicFile.h"
 
 #include <QDir>
 #include <QFile>

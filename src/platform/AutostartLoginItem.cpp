@@ -1,6 +1,6 @@
 #include "platform/AutostartLoginItem.h"
 
-#include "settings/AtomicFile.h"
+#include "shared/AtomicFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "platform/ChargeClientFactory.h"
 
 #include "platform/DBusChargeClient.h"
-#include "sysfs/SysfsPaths.h"
+#include "shared/SysfsPaths.h"
 
 #include <QDBusConnectionInterface>
 

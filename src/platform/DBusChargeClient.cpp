@@ -3,7 +3,7 @@
 #include "app/L.h"
 #include "charge1interface.h"
 #include "platform/ChargePropertyCache.h"
-#include "sysfs/ThresholdControls.h"
+#include "shared/ThresholdControls.h"
 
 #include <QDBusConnectionInterface>
 #include <QFile>

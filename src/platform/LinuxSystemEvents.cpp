@@ -1,9 +1,9 @@
 #include "platform/LinuxSystemEvents.h"
 
 #include "platform/ChargeClientFactory.h"
-#include "sysfs/PowerSupply.h"
-#include "sysfs/SysfsPaths.h"
-#include "sysfs/ThresholdControls.h"
+#include "shared/PowerSupply.h"
+#include "shared/SysfsPaths.h"
+#include "shared/ThresholdControls.h"
 
 #include <QDBusConnection>
 #include <QDBusServiceWatcher>

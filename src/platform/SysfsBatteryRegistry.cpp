@@ -1,7 +1,7 @@
 #include "platform/SysfsBatteryRegistry.h"
 
-#include "sysfs/PowerSupply.h"
-#include "sysfs/SysfsPaths.h"
+#include "shared/PowerSupply.h"
+#include "shared/SysfsPaths.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "policy/History.h"
 
-#include "settings/AtomicFile.h"
+#include "shared/AtomicFile.h"
 #include "settings/Defaults.h"
 #include "settings/Key.h"
 #include "settings/Prefs.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/SystemSettingsPanes.h"
+#include "app/SystemSettingsPanes.h"
 
 class QWidget;
 

@@ -8,7 +8,7 @@
 #include "window/DesktopHint.h"
 #include "window/Stepper.h"
 #include "window/Style.h"
-#include "window/SystemSettingsPanes.h"
+#include "app/SystemSettingsPanes.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 #include "FamilyFixtures.h"
 
-#include "FakeSysfs.h"
+#include "support/FakeSysfs.h"
 
 namespace
 {

@@ -1,8 +1,8 @@
 // The agent's state derived end to end from the real charge service on a
 // private bus, through the D-Bus client and its factory.
-#include "FakeSysfs.h"
-#include "PrivateBus.h"
-#include "ServiceProcess.h"
+#include "support/FakeSysfs.h"
+#include "support/PrivateBus.h"
+#include "support/ServiceProcess.h"
 #include "app/AppState.h"
 #include "app/ChargeLimit.h"
 #include "app/SystemClock.h"

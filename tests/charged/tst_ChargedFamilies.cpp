@@ -1,10 +1,10 @@
 // Each laptop family through the real service on a private bus: what it
 // offers, what it writes (start, end, mode), what a driver's refusal shows,
 // and what --check says about it.
-#include "FakeSysfs.h"
+#include "support/FakeSysfs.h"
 #include "FamilyFixtures.h"
-#include "PrivateBus.h"
-#include "ServiceProcess.h"
+#include "support/PrivateBus.h"
+#include "support/ServiceProcess.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>

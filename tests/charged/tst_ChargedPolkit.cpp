@@ -2,9 +2,9 @@
 // password dialog would be open: the agent's client always hears the
 // service's verdict before it gives up, what it hears is what happened, and
 // held checks cannot crowd out an allowed user.
-#include "FakeSysfs.h"
-#include "PrivateBus.h"
-#include "ServiceProcess.h"
+#include "support/FakeSysfs.h"
+#include "support/PrivateBus.h"
+#include "support/ServiceProcess.h"
 #include "platform/DBusChargeClient.h"
 
 #include <QDBusConnection>

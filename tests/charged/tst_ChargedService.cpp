@@ -1,8 +1,8 @@
 // The charge service over a private bus standing in for the system bus, with
 // polkit played by python3-dbusmock's polkitd template.
-#include "FakeSysfs.h"
-#include "PrivateBus.h"
-#include "ServiceProcess.h"
+#include "support/FakeSysfs.h"
+#include "support/PrivateBus.h"
+#include "support/ServiceProcess.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

@@ -8,7 +8,7 @@
 #include "app/ChargeLimit.h"
 #include "policy/History.h"
 #include "policy/Notifier.h"
-#include "policy/PolicySupport.h"
+#include "support/PolicySupport.h"
 #include "settings/Key.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"

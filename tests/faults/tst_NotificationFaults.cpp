@@ -4,7 +4,7 @@
 // never waits for it, and once a server answers again the next occasion shows.
 #include "platform/FreedesktopNotificationCenter.h"
 #include "policy/Notifier.h"
-#include "policy/PolicySupport.h"
+#include "support/PolicySupport.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
 #include "support/NotificationBus.h"

@@ -1,9 +1,9 @@
 // The service's privilege boundary: whatever is planted in the sysfs tree and
 // whatever a caller sends, it writes nothing but the threshold attributes of
 // the batteries it found inside the tree.
-#include "charged/FakeSysfs.h"
-#include "charged/PrivateBus.h"
-#include "charged/ServiceProcess.h"
+#include "support/FakeSysfs.h"
+#include "support/PrivateBus.h"
+#include "support/ServiceProcess.h"
 
 #include <QDBusMessage>
 #include <QDir>

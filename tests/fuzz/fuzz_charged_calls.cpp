@@ -8,7 +8,7 @@
 #include "PolkitAuthority.h"
 #include "StateStore.h"
 #include "charge1adaptor.h"
-#include "charged/FakeSysfs.h"
+#include "support/FakeSysfs.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>

@@ -5,7 +5,7 @@
 #include "BatteryControl.h"
 #include "ChargeService.h"
 #include "StateStore.h"
-#include "charged/FakeSysfs.h"
+#include "support/FakeSysfs.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>

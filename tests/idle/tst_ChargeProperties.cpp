@@ -1,9 +1,9 @@
 // The agent's charge client answers from the service's published properties:
 // they must follow every change, whoever makes it, and be read anew when the
 // service was replaced or left while it had a suspension to watch.
-#include "FakeSysfs.h"
-#include "PrivateBus.h"
-#include "ServiceProcess.h"
+#include "support/FakeSysfs.h"
+#include "support/PrivateBus.h"
+#include "support/ServiceProcess.h"
 #include "platform/DBusChargeClient.h"
 
 #include <QDBusConnectionInterface>

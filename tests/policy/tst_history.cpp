@@ -1,4 +1,4 @@
-#include "PolicySupport.h"
+#include "support/PolicySupport.h"
 #include "policy/History.h"
 #include "settings/Key.h"
 #include "settings/Prefs.h"

@@ -1,4 +1,4 @@
-#include "PolicySupport.h"
+#include "support/PolicySupport.h"
 #include "app/L.h"
 #include "policy/Notifier.h"
 #include "settings/Key.h"

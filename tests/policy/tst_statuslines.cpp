@@ -1,4 +1,4 @@
-#include "PolicySupport.h"
+#include "support/PolicySupport.h"
 #include "app/AppState.h"
 #include "app/ChargeLimit.h"
 #include "settings/Key.h"

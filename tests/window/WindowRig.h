@@ -17,7 +17,7 @@
 #include "support/FixedClock.h"
 #include "window/SettingsView.h"
 #include "window/SettingsWindow.h"
-#include "window/SystemSettingsPanes.h"
+#include "app/SystemSettingsPanes.h"
 
 #include <QDir>
 #include <QFile>

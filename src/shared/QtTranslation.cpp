@@ -1,4 +1,4 @@
-#include "platform/QtTranslation.h"
+#include "shared/QtTranslation.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

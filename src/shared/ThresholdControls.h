@@ -1,7 +1,7 @@
 #pragma once
 
-#include "sysfs/LaptopFamily.h"
-#include "sysfs/PowerSupply.h"
+#include "shared/LaptopFamily.h"
+#include "shared/PowerSupply.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "sysfs/SysfsPaths.h"
+#include "shared/SysfsPaths.h"
 
 QString SysfsPaths::sysfsRoot()
 {

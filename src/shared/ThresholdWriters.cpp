@@ -1,7 +1,7 @@
-#include "platform/ThresholdWriters.h"
+#include "shared/ThresholdWriters.h"
 
-#include "sysfs/PowerSupply.h"
-#include "sysfs/SysfsPaths.h"
+#include "shared/PowerSupply.h"
+#include "shared/SysfsPaths.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>

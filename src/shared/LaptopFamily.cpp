@@ -1,4 +1,4 @@
-#include "sysfs/LaptopFamily.h"
+#include "shared/LaptopFamily.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "sysfs/PowerSupply.h"
+#include "shared/PowerSupply.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "sysfs/ThresholdControls.h"
+#include "shared/ThresholdControls.h"
 
-#include "sysfs/SysfsPaths.h"
+#include "shared/SysfsPaths.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "ServiceProcess.h"
+#include "support/ServiceProcess.h"
 
-#include "PrivateBus.h"
+#include "support/PrivateBus.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

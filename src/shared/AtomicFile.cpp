@@ -1,4 +1,4 @@
-#include "settings/AtomicFile.h"
+#include "shared/AtomicFile.h"
 
 #include <QSaveFile>
 
