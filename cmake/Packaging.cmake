@@ -26,6 +26,13 @@ install(FILES ${PACKAGING_OUT}/voltquill-charged.8.gz DESTINATION ${CMAKE_INSTAL
 install(FILES ${PACKAGING_OUT}/changelog.gz ${PROJECT_SOURCE_DIR}/data/debian/copyright
         DESTINATION ${VOLTQUILL_DOC_DIR})
 
+# What the package holds, built without the tests; installing does not build
+# the rest first.
+add_custom_target(voltquill-programs)
+add_dependencies(voltquill-programs voltquill voltquill-charged voltquill-sim voltquill-chart
+                 voltquill-docs)
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME voltquill)
 set(CPACK_PACKAGE_VENDOR "Voltquill")
