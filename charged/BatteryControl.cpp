@@ -1,9 +1,12 @@
 #include "BatteryControl.h"
 
+#include "ChargeLog.h"
 #include "StateStore.h"
 #include "shared/SysfsPaths.h"
 
 #include <QFile>
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -15,10 +18,16 @@ bool writeText(const QString &path, const QByteArray &text)
     // Never through a link planted in place of the attribute. Unbuffered: a
     // driver's refusal arrives as the write's error.
     const int fd = ::open(name.constData(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        qCDebug(lcCharge, "%s not opened: %s", name.constData(), std::strerror(errno));
         return false;
+    }
     const bool written = ::write(fd, text.constData(), text.size()) == text.size();
-    return ::close(fd) == 0 && written;
+    const int writeError = errno;
+    const bool closed = ::close(fd) == 0;
+    qCDebug(lcCharge, "wrote %s = %s: %s", name.constData(), text.constData(),
+            written && closed ? "taken" : std::strerror(written ? errno : writeError));
+    return closed && written;
 }
 
 // A mode worth writing back: a word of the kernel's list, nothing a
@@ -67,6 +76,8 @@ BatteryControl::Outcome BatteryControl::apply(int target)
         }
     }
     const auto accepted = endThreshold();
+    if (accepted)
+        qCDebug(lcCharge, "read back %d %% after writing %d %%", *accepted, target);
     if (!accepted) {
         outcome.failure = QStringLiteral("Die Ladeschwelle von %1 ist nicht lesbar.")
                               .arg(m_controls.controls().first().label);
@@ -123,8 +134,9 @@ std::optional<QString> BatteryControl::switchMode(const Control &control, int ta
         if (!m_modesFound.contains(control.label) && active && plausibleMode(*active)) {
             m_modesFound.insert(control.label, *active);
             if (m_store && !m_store->saveModes(m_modesFound))
-                qWarning("Lademodus von %s nicht gespeichert: nach einem Neustart bleibt %s",
-                         qPrintable(control.label), qPrintable(m_controls.family().modeNeeded));
+                qCWarning(lcCharge,
+                          "Lademodus von %s nicht gespeichert: nach einem Neustart bleibt %s",
+                          qPrintable(control.label), qPrintable(m_controls.family().modeNeeded));
         }
         wanted = m_controls.family().modeNeeded;
     } else {

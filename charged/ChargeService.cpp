@@ -2,10 +2,29 @@
 
 #include "BatteryControl.h"
 #include "ChargeErrors.h"
+#include "ChargeLog.h"
 #include "PolkitAuthority.h"
 #include "StateStore.h"
 
 #include <QDBusMessage>
+
+namespace
+{
+const char *verdictName(PolkitAuthority::Verdict verdict)
+{
+    switch (verdict) {
+    case PolkitAuthority::Verdict::Allowed:
+        return "allowed";
+    case PolkitAuthority::Verdict::ChallengeRequired:
+        return "needs authentication";
+    case PolkitAuthority::Verdict::NoAnswer:
+        return "no answer";
+    case PolkitAuthority::Verdict::Denied:
+        break;
+    }
+    return "denied";
+}
+} // namespace
 
 ChargeService::ChargeService(BatteryControl &batteries, const StateStore &store,
                              PolkitAuthority *authority, QDBusConnection bus, QObject *parent)
@@ -23,8 +42,9 @@ ChargeService::ChargeService(BatteryControl &batteries, const StateStore &store,
         if (!m_state.suspended || m_batteries.adapterOnline())
             return;
         // The one full charge is over.
+        qCDebug(lcCharge, "adapter still offline: the suspension ends");
         if (const auto failure = commit({m_state.limit, false}))
-            qWarning("Aussetzen nicht beendet: %s", qPrintable(failure->message));
+            qCWarning(lcCharge, "Aussetzen nicht beendet: %s", qPrintable(failure->message));
     });
 }
 
@@ -37,8 +57,10 @@ void ChargeService::start()
         // Unplugged while the service was not running (shut down when full,
         // booted on battery): the one full charge is over.
         m_state.suspended = false;
+        qCDebug(lcCharge, "unplugged while not running: the suspension ended");
         if (!m_store.save(m_state))
-            qWarning("Ende des Aussetzens nicht gespeichert (%s)", qPrintable(m_store.filePath()));
+            qCWarning(lcCharge, "Ende des Aussetzens nicht gespeichert (%s)",
+                      qPrintable(m_store.filePath()));
     }
     // What others did meanwhile counts as if the service had been running.
     enforce("Start");
@@ -123,18 +145,23 @@ void ChargeService::Enable()
 
 void ChargeService::refuse(const QString &name, const QString &message)
 {
+    qCDebug(lcCharge, "%s refused: %s", qPrintable(this->message().member()), qPrintable(message));
     sendErrorReply(name, message);
 }
 
 void ChargeService::authorizeThen(Action action)
 {
     if (!m_authority) {
-        if (const auto failure = action())
+        if (const auto failure = action()) {
+            qCDebug(lcCharge, "%s failed: %s", qPrintable(message().member()),
+                    qPrintable(failure->message));
             sendErrorReply(failure->name, failure->message);
+        }
         return;
     }
     const QDBusMessage call = message();
     const QString caller = call.service();
+    qCDebug(lcCharge, "%s from %s: asking polkit", qPrintable(call.member()), qPrintable(caller));
     // Checks that wait for a password dialog can be held for minutes: each
     // one costs a pending reply on the bus, of which a connection has few.
     if (m_pendingTotal >= MaxChecks || m_pendingByCaller.value(caller) >= MaxChecksPerCaller)
@@ -153,6 +180,8 @@ void ChargeService::authorizeThen(Action action)
             --m_pendingTotal;
             if (--m_pendingByCaller[caller] <= 0)
                 m_pendingByCaller.remove(caller);
+            qCDebug(lcCharge, "polkit: %s %s for %s (interactive: %s)", qPrintable(call.member()),
+                    verdictName(verdict), qPrintable(caller), interactive ? "yes" : "no");
             std::optional<Failure> failure;
             if (verdict == PolkitAuthority::Verdict::Allowed)
                 failure = action();
@@ -167,6 +196,9 @@ void ChargeService::authorizeThen(Action action)
             else
                 failure = Failure{ChargeErrors::NotAuthorized,
                                   QStringLiteral("Keine Berechtigung, das Ladelimit zu ändern.")};
+            if (failure)
+                qCDebug(lcCharge, "%s failed: %s", qPrintable(call.member()),
+                        qPrintable(failure->message));
             m_bus.send(failure ? call.createErrorReply(failure->name, failure->message)
                                : call.createReply());
         });
@@ -176,6 +208,8 @@ std::optional<ChargeService::Failure> ChargeService::commit(ChargeState wanted)
 {
     m_retries = 0;
     const int target = wanted.target();
+    qCDebug(lcCharge, "writing %d %% (limit %d %%%s)", target, wanted.limit,
+            wanted.suspended ? ", suspended" : "");
     const auto outcome = m_batteries.apply(target);
     const auto notTaken = [&](const QString &why) {
         // Whatever the batteries hold now, the kept state is put back.
@@ -201,6 +235,9 @@ std::optional<ChargeService::Failure> ChargeService::adopt(const ChargeState &st
 {
     const ChargeState before = m_state;
     m_state = state;
+    if (before.suspended != m_state.suspended)
+        qCDebug(lcCharge, "%s (limit %d %%)",
+                m_state.suspended ? "suspended until unplugged" : "suspension over", m_state.limit);
     const bool saved = m_store.save(m_state);
     announce(before);
     if (!saved)
@@ -227,9 +264,9 @@ void ChargeService::enforce(const char *why)
         const auto hardware = m_batteries.endThreshold();
         if (hardware && isPlausible(*hardware) && *hardware != m_state.limit) {
             // Set by another program, or rounded by the driver: it holds.
-            qInfo("Ladeschwelle %d %% übernommen (%s)", *hardware, why);
+            qCInfo(lcCharge, "Ladeschwelle %d %% übernommen (%s)", *hardware, why);
             if (const auto failure = adopt({*hardware, false}))
-                qWarning("%s", qPrintable(failure->message));
+                qCWarning(lcCharge, "%s", qPrintable(failure->message));
         }
         if (m_state.limit >= 100)
             return; // nothing kept: the batteries are left as they are
@@ -240,15 +277,17 @@ void ChargeService::enforce(const char *why)
         m_retries = 0;
         return;
     }
+    qCDebug(lcCharge, "threshold %d %% found, %d %% kept: writing it again (%s)",
+            m_batteries.endThreshold().value_or(-1), target, why);
     const auto outcome = m_batteries.apply(target);
     if (outcome.ok && !m_batteries.differsFrom(target)) {
-        qInfo("Ladeschwelle %d %% wieder gesetzt (%s)", target, why);
+        qCInfo(lcCharge, "Ladeschwelle %d %% wieder gesetzt (%s)", target, why);
         m_retries = 0;
         announce(m_state, true);
         return;
     }
-    qWarning("Ladeschwelle %d %% nicht gesetzt (%s): %s", target, why,
-             outcome.ok ? "der Treiber behält einen anderen Wert" : qPrintable(outcome.failure));
+    qCWarning(lcCharge, "Ladeschwelle %d %% nicht gesetzt (%s): %s", target, why,
+              outcome.ok ? "der Treiber behält einen anderen Wert" : qPrintable(outcome.failure));
     retryLater();
 }
 
@@ -269,6 +308,7 @@ void ChargeService::suppliesChanged()
     const bool unplugged = m_adapterWasOnline && !online;
     m_adapterWasOnline = online;
     m_retries = 0;
+    qCDebug(lcCharge, "power supplies changed: adapter %s", online ? "online" : "offline");
     if (m_state.suspended && unplugged)
         m_unplugged.start();
     enforce("Stromversorgung geändert");
@@ -278,6 +318,7 @@ void ChargeService::prepareForSleep(bool sleeping)
 {
     if (sleeping)
         return;
+    qCDebug(lcCharge, "woke up");
     m_batteries.rescan();
     m_retries = 0;
     enforce("nach dem Aufwachen");

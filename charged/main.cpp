@@ -2,6 +2,7 @@
 // tests, the session bus with VOLTQUILL_CHARGE_BUS=session).
 #include "BatteryControl.h"
 #include "ChargeCheck.h"
+#include "ChargeLog.h"
 #include "ChargeService.h"
 #include "PolkitAuthority.h"
 #include "StateStore.h"
@@ -65,7 +66,7 @@ int run(QCoreApplication &app, const Options &options)
     const bool sessionBus = qEnvironmentVariable("VOLTQUILL_CHARGE_BUS") == u"session";
     QDBusConnection bus = sessionBus ? QDBusConnection::sessionBus() : QDBusConnection::systemBus();
     if (!bus.isConnected()) {
-        qCritical("Kein Zugang zum D-Bus: %s", qPrintable(bus.lastError().message()));
+        qCCritical(lcCharge, "Kein Zugang zum D-Bus: %s", qPrintable(bus.lastError().message()));
         return 1;
     }
 
@@ -86,8 +87,9 @@ int run(QCoreApplication &app, const Options &options)
         QObject::connect(&service, &ChargeService::rescanned, &monitor, rewatch);
         rewatch();
     } else if (!monitor.listenToKernel()) {
-        qWarning("Keine Kernel-Meldungen der Stromversorgung: Treiber-Rücksetzungen bleiben "
-                 "unbemerkt.");
+        qCWarning(lcCharge,
+                  "Keine Kernel-Meldungen der Stromversorgung: Treiber-Rücksetzungen bleiben "
+                  "unbemerkt.");
     }
     // logind is on the system bus also when the service runs on the session bus.
     QDBusConnection::systemBus().connect(
@@ -98,12 +100,12 @@ int run(QCoreApplication &app, const Options &options)
     service.start();
 
     if (!bus.registerObject(ChargeService::ObjectPath, &service)) {
-        qCritical("Objekt %s nicht registriert.", qPrintable(ChargeService::ObjectPath));
+        qCCritical(lcCharge, "Objekt %s nicht registriert.", qPrintable(ChargeService::ObjectPath));
         return 1;
     }
     if (!bus.registerService(ChargeService::ServiceName)) {
-        qCritical("Name %s nicht erhalten: %s", qPrintable(ChargeService::ServiceName),
-                  qPrintable(bus.lastError().message()));
+        qCCritical(lcCharge, "Name %s nicht erhalten: %s", qPrintable(ChargeService::ServiceName),
+                   qPrintable(bus.lastError().message()));
         return 1;
     }
 
@@ -140,6 +142,7 @@ int run(QCoreApplication &app, const Options &options)
 
 int main(int argc, char *argv[])
 {
+    ChargeLog::useJournalPriorities();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("voltquill-charged"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VOLTQUILL_VERSION));

@@ -1,17 +1,17 @@
 #include "app/AppDelegate.h"
 
+#include "app/AgentLog.h"
 #include "app/AppState.h"
+#include "app/ChargeLimit.h"
 #include "app/Clock.h"
 #include "app/LoginItem.h"
 #include "app/StatusItemView.h"
 #include "app/SystemEvents.h"
 #include "app/WindowView.h"
-#include "app/ChargeLimit.h"
 #include "policy/History.h"
 #include "policy/Notifier.h"
 #include "policy/Scheduler.h"
 #include "settings/Prefs.h"
-
 
 AppDelegate::AppDelegate(Parts parts, QObject *parent) : QObject(parent), m_parts(parts)
 {
@@ -46,6 +46,10 @@ void AppDelegate::tick()
     const BatteryInfo old = state().battery();
     applySchedule();
     state().refresh();
+    qCDebug(lcAgent, "tick: %lld %%%s%s, limit %lld %%%s", state().battery().percent,
+            state().battery().pluggedIn ? ", plugged in" : "",
+            state().battery().isCharging ? ", charging" : "", state().limit(),
+            state().engaged() ? ", engaged" : "");
     m_parts.notifier.evaluate(old, state().battery(), state().limit(), state().engaged());
     m_parts.history.record(state().battery(), state().clock().now());
     if (m_parts.item)

@@ -1,5 +1,7 @@
 #include "app/L.h"
 
+#include "app/AgentLog.h"
+
 #include <QCoreApplication>
 #include <QTranslator>
 
@@ -16,8 +18,9 @@ bool loadStringTable(const QString &file)
         return QCoreApplication::installTranslator(&translator);
     // The texts still show, but as written in the code, without the Linux
     // wording the table gives some of them.
-    qWarning("Übersetzungstabelle %s fehlt: die Texte erscheinen ohne die Linux-Fassungen.",
-             qUtf8Printable(file));
+    qCWarning(lcAgent,
+              "Übersetzungstabelle %s fehlt: die Texte erscheinen ohne die Linux-Fassungen.",
+              qUtf8Printable(file));
     return false;
 }
 

@@ -3,6 +3,7 @@
 #include "app/L.h"
 #include "charge1interface.h"
 #include "platform/ChargePropertyCache.h"
+#include "platform/PlatformLog.h"
 #include "shared/ThresholdControls.h"
 
 #include <QDBusConnectionInterface>
@@ -76,6 +77,8 @@ bool DBusChargeClient::isMCLSupported()
 {
     auto reply = m_proxy->IsSupported();
     reply.waitForFinished();
+    qCDebug(lcClient, "IsSupported: %s",
+            reply.isValid() ? (reply.value() ? "yes" : "no") : qPrintable(reply.error().name()));
     return reply.isValid() && reply.value();
 }
 
@@ -83,11 +86,14 @@ std::optional<QList<qint64>> DBusChargeClient::availableChargeLimits()
 {
     auto reply = m_proxy->AvailableLimits();
     reply.waitForFinished();
-    if (!reply.isValid())
+    if (!reply.isValid()) {
+        qCDebug(lcClient, "AvailableLimits: %s", qPrintable(reply.error().name()));
         return std::nullopt;
+    }
     QList<qint64> limits;
     for (const char limit : reply.value())
         limits.append(static_cast<uchar>(limit));
+    qCDebug(lcClient) << "AvailableLimits:" << limits;
     return limits;
 }
 
@@ -101,8 +107,11 @@ bool DBusChargeClient::readProperties()
     getAll << Interface;
     const QDBusMessage answer = m_bus.call(getAll, QDBus::Block, QueryTimeoutMs);
     const QDBusReply<QVariantMap> reply = answer;
-    if (!reply.isValid())
+    if (!reply.isValid()) {
+        qCDebug(lcClient, "GetAll: %s", qPrintable(reply.error().name()));
         return false;
+    }
+    qCDebug(lcClient) << "GetAll:" << reply.value();
     m_properties->store(reply.value(), answer.service());
     return m_properties->values().has_value();
 }
@@ -131,8 +140,10 @@ std::optional<int> DBusChargeClient::threshold()
 
 quint64 DBusChargeClient::getMCLLimit()
 {
-    if (const auto held = threshold())
+    if (const auto held = threshold()) {
+        qCDebug(lcClient, "end threshold in force: %d %%", *held);
         return *held >= 1 && *held <= 99 ? static_cast<quint64>(*held) : 100;
+    }
     // Without an answer nothing is known to be in force.
     return readProperties() ? m_properties->values()->currentLimit : 100;
 }
@@ -152,6 +163,7 @@ qint64 DBusChargeClient::isMCLCurrentlyEnabled()
 
 std::optional<ChargeError> DBusChargeClient::setMCLLimit(quint8 limit)
 {
+    qCDebug(lcClient, "SetLimit(%d)", limit);
     m_proxy->setTimeout(CommandTimeoutMs);
     return finish(m_proxy->SetLimit(limit),
                   limit < 100
@@ -164,6 +176,7 @@ std::optional<ChargeError> DBusChargeClient::setMCLLimit(quint8 limit)
 
 std::optional<ChargeError> DBusChargeClient::temporarilyDisableMCL()
 {
+    qCDebug(lcClient, "SuspendUntilUnplugged()");
     m_proxy->setTimeout(CommandTimeoutMs);
     return finish(m_proxy->SuspendUntilUnplugged(),
                   L("Der Akku lädt einmalig voll; nach einem Neustart gilt das Ladelimit aber "
@@ -172,6 +185,7 @@ std::optional<ChargeError> DBusChargeClient::temporarilyDisableMCL()
 
 std::optional<ChargeError> DBusChargeClient::enableMCL()
 {
+    qCDebug(lcClient, "Enable()");
     m_proxy->setTimeout(CommandTimeoutMs);
     return finish(m_proxy->Enable(), L("Das Ladelimit gilt wieder; nach einem Neustart lädt der "
                                        "Akku aber erneut einmalig voll."));
@@ -184,9 +198,12 @@ std::optional<ChargeError> DBusChargeClient::finish(Reply reply, const QString &
     m_proxy->setTimeout(QueryTimeoutMs);
     // The change signals may still be on their way: the next query reads anew.
     m_properties->drop();
-    if (!reply.isError())
+    if (!reply.isError()) {
+        qCDebug(lcClient, "answer: done");
         return std::nullopt;
+    }
     const QDBusError error = reply.error();
+    qCDebug(lcClient, "answer: %s (%s)", qPrintable(error.name()), qPrintable(error.message()));
     if (error.name() == QLatin1String("org.voltquill.Charge1.Error.StateNotSaved"))
         return ChargeError{error.name(), static_cast<qint64>(error.type()), unsavedWarning, true};
     bool gone = false;

@@ -1,6 +1,7 @@
 #include "platform/LinuxSystemEvents.h"
 
 #include "platform/ChargeClientFactory.h"
+#include "platform/PlatformLog.h"
 #include "shared/PowerSupply.h"
 #include "shared/SysfsPaths.h"
 #include "shared/ThresholdControls.h"
@@ -80,6 +81,9 @@ void LinuxSystemEvents::readUdev()
     // Drain what has queued up, then tick once: a plug-in raises several events.
     bool any = false;
     while (udev_device *device = udev_monitor_receive_device(m_monitor)) {
+        // QDebug takes a null text as empty.
+        qCDebug(lcEvents).noquote()
+            << "udev:" << udev_device_get_action(device) << udev_device_get_sysname(device);
         udev_device_unref(device);
         any = true;
     }
@@ -90,11 +94,13 @@ void LinuxSystemEvents::readUdev()
 bool LinuxSystemEvents::startFileWatch()
 {
     m_watcher = new QFileSystemWatcher(this);
-    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this] {
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this](const QString &path) {
+        qCDebug(lcEvents, "changed: %s", qPrintable(path));
         rewatchFiles();
         Q_EMIT powerSourceChanged();
     });
-    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this](const QString &path) {
+        qCDebug(lcEvents, "changed: %s", qPrintable(path));
         rewatchFiles();
         Q_EMIT powerSourceChanged();
     });
@@ -129,12 +135,15 @@ void LinuxSystemEvents::rewatchFiles()
 
 void LinuxSystemEvents::chargePropertiesChanged()
 {
+    qCDebug(lcEvents, "the charge service announced a change");
     if (!m_chargeSettle.isActive())
         m_chargeSettle.start();
 }
 
 void LinuxSystemEvents::prepareForSleep(bool sleeping)
 {
-    if (!sleeping)
+    if (!sleeping) {
+        qCDebug(lcEvents, "woke up");
         Q_EMIT didWake();
+    }
 }

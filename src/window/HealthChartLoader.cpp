@@ -1,5 +1,6 @@
 #include "window/HealthChartLoader.h"
 
+#include "app/AgentLog.h"
 #include "window/HealthChartFactory.h"
 
 #include <QCoreApplication>
@@ -29,7 +30,8 @@ HealthChartFactory *HealthChartLoader::load(const QStringList &folders)
         QPluginLoader loader(QDir(folder).filePath(QStringLiteral(VOLTQUILL_CHART_PLUGIN)));
         if (auto *factory = qobject_cast<HealthChartFactory *>(loader.instance()))
             return factory;
+        qCDebug(lcAgent, "chart plugin not loaded: %s", qPrintable(loader.errorString()));
     }
-    qWarning("Diagrammbibliothek nicht gefunden.");
+    qCWarning(lcAgent, "Diagrammbibliothek nicht gefunden.");
     return nullptr;
 }

@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <csignal>
 #include <memory>
 #include <sys/inotify.h>
@@ -107,6 +108,8 @@ private Q_SLOTS:
     void busPolicy();
     void exitsWhenIdle_data();
     void exitsWhenIdle();
+    void logFollowsRules_data();
+    void logFollowsRules();
 
 private:
     void allow(bool allowed);
@@ -857,6 +860,72 @@ void TestChargedService::exitsWhenIdle()
         QTest::qWait(2000);
         QVERIFY(running());
     }
+}
+
+void TestChargedService::logFollowsRules_data()
+{
+    QTest::addColumn<QString>("rules");
+    QTest::addColumn<bool>("journal");
+    QTest::addColumn<bool>("debug");
+    QTest::addColumn<QString>("infoPrefix");
+    QTest::addColumn<QString>("debugPrefix");
+
+    const QString plain = QStringLiteral("voltquill.charge: ");
+    QTest::newRow("by default: notes, no debug lines")
+        << QString() << false << false << plain << plain;
+    QTest::newRow("the service's debug lines")
+        << QStringLiteral("voltquill.charge.debug=true") << false << true << plain << plain;
+    QTest::newRow("all of Voltquill's debug lines")
+        << QStringLiteral("voltquill.*.debug=true") << false << true << plain << plain;
+    // The journal takes each line's priority from its start.
+    QTest::newRow("into the journal")
+        << QStringLiteral("voltquill.*.debug=true") << true << true
+        << QStringLiteral("<6>voltquill.charge: ") << QStringLiteral("<7>voltquill.charge: ");
+}
+
+void TestChargedService::logFollowsRules()
+{
+    QFETCH(QString, rules);
+    QFETCH(bool, journal);
+    QFETCH(bool, debug);
+    QFETCH(QString, infoPrefix);
+    QFETCH(QString, debugPrefix);
+
+    m_sysfs->addBattery();
+    m_sysfs->addAdapter(true);
+    // Another program's limit, found at start: a note even by default.
+    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "60");
+    const QString log = m_state->filePath(QStringLiteral("charged.log"));
+    m_service->logTo(log, rules, journal);
+    QVERIFY(m_service->start());
+    QCOMPARE(m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))}).type(),
+             QDBusMessage::ReplyMessage);
+    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
+    QTRY_COMPARE(threshold(), QByteArray("80"));
+    QCOMPARE(m_service->call(QStringLiteral("SuspendUntilUnplugged")).type(),
+             QDBusMessage::ReplyMessage);
+    m_service->stop();
+
+    QFile file(log);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    const auto has = [&](const QString &prefix, const QString &text) {
+        return std::any_of(lines.begin(), lines.end(), [&](const QString &line) {
+            return line.startsWith(prefix) && line.contains(text);
+        });
+    };
+    const QString all = lines.join(QLatin1Char('\n'));
+    QVERIFY2(has(infoPrefix, QStringLiteral("Ladeschwelle 60 % übernommen (Start)")),
+             qPrintable(all));
+    // What a bug report needs: each write and its read-back, the reset put
+    // back, the suspension, polkit's decision.
+    for (const QString &text :
+         {QStringLiteral("polkit: SetLimit allowed"),
+          QStringLiteral("charge_control_end_threshold = 80: taken"),
+          QStringLiteral("read back 80 % after writing 80 %"),
+          QStringLiteral("threshold 100 % found, 80 % kept: writing it again"),
+          QStringLiteral("suspended until unplugged (limit 80 %)")})
+        QVERIFY2(has(debugPrefix, text) == debug, qPrintable(text + QLatin1Char('\n') + all));
 }
 
 QTEST_GUILESS_MAIN(TestChargedService)

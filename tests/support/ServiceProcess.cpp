@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace
 {
@@ -40,11 +41,33 @@ QString ServiceProcess::binary()
     return QStringLiteral(CHARGED_BINARY);
 }
 
+void ServiceProcess::logTo(const QString &file, const QString &rules, bool journal)
+{
+    m_logFile = file;
+    m_logRules = rules;
+    m_logToJournal = journal;
+}
+
 bool ServiceProcess::start(const QStringList &arguments)
 {
-    m_process.setProcessEnvironment(
-        serviceEnvironment(m_bus.environment(), m_sysfsRoot, m_stateDir, m_sessionMode));
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QProcessEnvironment environment =
+        serviceEnvironment(m_bus.environment(), m_sysfsRoot, m_stateDir, m_sessionMode);
+    environment.remove(QStringLiteral("JOURNAL_STREAM"));
+    if (m_logFile.isEmpty()) {
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    } else {
+        environment.insert(QStringLiteral("QT_LOGGING_RULES"), m_logRules);
+        environment.remove(QStringLiteral("QT_MESSAGE_PATTERN"));
+        QFile file(m_logFile);
+        struct stat status = {};
+        if (m_logToJournal && file.open(QIODevice::Append) &&
+            ::stat(QFile::encodeName(m_logFile).constData(), &status) == 0)
+            environment.insert(QStringLiteral("JOURNAL_STREAM"),
+                               QStringLiteral("%1:%2").arg(status.st_dev).arg(status.st_ino));
+        m_process.setProcessChannelMode(QProcess::SeparateChannels);
+        m_process.setStandardErrorFile(m_logFile, QIODevice::Append);
+    }
+    m_process.setProcessEnvironment(environment);
     m_process.start(binary(), arguments);
     if (!m_process.waitForStarted(5000))
         return false;

@@ -21,6 +21,11 @@ public:
                                 const QString &sysfsRoot, const QString &stateDir,
                                 const QByteArray &arguments = {});
 
+    // For the next start: stderr into `file` (appended) instead of the
+    // test's own, QT_LOGGING_RULES set to `rules` (empty: Qt's defaults) and
+    // Qt's message pattern. `journal`: `file` stands for the journal's stream
+    // (JOURNAL_STREAM names it).
+    void logTo(const QString &file, const QString &rules, bool journal = false);
     bool start(const QStringList &arguments = {});
     void stop();
     void kill();
@@ -38,4 +43,7 @@ private:
     QString m_stateDir;
     bool m_sessionMode;
     QProcess m_process;
+    QString m_logFile;
+    QString m_logRules;
+    bool m_logToJournal = false;
 };

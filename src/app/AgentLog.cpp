@@ -1,0 +1,3 @@
+#include "app/AgentLog.h"
+
+Q_LOGGING_CATEGORY(lcAgent, "voltquill.agent", QtInfoMsg)

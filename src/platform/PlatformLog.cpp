@@ -1,0 +1,4 @@
+#include "platform/PlatformLog.h"
+
+Q_LOGGING_CATEGORY(lcClient, "voltquill.client", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcEvents, "voltquill.events", QtInfoMsg)
