@@ -260,8 +260,16 @@ void ChargeService::enforce(const char *why)
 {
     if (!m_batteries.isSupported())
         return;
+    const auto hardware = m_batteries.endThreshold();
+    if (!hardware && m_retries < MaxRetries) {
+        // Caught in the middle of another writer's write (the file empty for a
+        // moment): what it writes may be a limit to adopt, so read again
+        // before writing over it.
+        qCDebug(lcCharge, "threshold unreadable (%s): reading again", why);
+        retryLater();
+        return;
+    }
     if (!m_state.suspended) {
-        const auto hardware = m_batteries.endThreshold();
         if (hardware && isPlausible(*hardware) && *hardware != m_state.limit) {
             // Set by another program, or rounded by the driver: it holds.
             qCInfo(lcCharge, "Ladeschwelle %d %% übernommen (%s)", *hardware, why);
