@@ -2,10 +2,11 @@
 // password dialog would be open: the agent's client always hears the
 // service's verdict before it gives up, what it hears is what happened, and
 // held checks cannot crowd out an allowed user.
+#include "platform/DBusChargeClient.h"
+#include "shared/ChargeBus.h"
 #include "support/FakeSysfs.h"
 #include "support/PrivateBus.h"
 #include "support/ServiceProcess.h"
-#include "platform/DBusChargeClient.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -17,8 +18,6 @@
 
 namespace
 {
-const QString ServiceName = QStringLiteral("org.voltquill.Charge1");
-const QString ObjectPath = QStringLiteral("/org/voltquill/Charge1");
 } // namespace
 
 class TestChargedPolkit : public QObject
@@ -128,8 +127,9 @@ void TestChargedPolkit::heldChecksAreCapped()
         callers << QDBusConnection::connectToBus(m_bus->address(),
                                                  QStringLiteral("caller-%1").arg(i));
         for (int n = 0; n < CallsEach; ++n) {
-            QDBusMessage call = QDBusMessage::createMethodCall(ServiceName, ObjectPath, ServiceName,
-                                                               QStringLiteral("SetLimit"));
+            QDBusMessage call = QDBusMessage::createMethodCall(
+                ChargeBus::serviceName, ChargeBus::objectPath, ChargeBus::interfaceName,
+                QStringLiteral("SetLimit"));
             call << QVariant::fromValue(uchar(75));
             call.setInteractiveAuthorizationAllowed(true);
             calls << callers.last().asyncCall(call, 60000);

@@ -1,5 +1,6 @@
 // The charge service over a private bus standing in for the system bus, with
 // polkit played by python3-dbusmock's polkitd template.
+#include "shared/ChargeBus.h"
 #include "support/FakeSysfs.h"
 #include "support/PrivateBus.h"
 #include "support/ServiceProcess.h"
@@ -25,7 +26,7 @@
 namespace
 {
 const QString Action = QStringLiteral("org.voltquill.charge.set-limit");
-const QString ErrorPrefix = QStringLiteral("org.voltquill.Charge1.Error.");
+const QString ErrorPrefix = ChargeBus::interfaceName + QStringLiteral(".Error.");
 
 // The attribute writes into one folder, in the order they happened.
 class WriteRecorder
@@ -369,9 +370,9 @@ void TestChargedService::commands()
     // The properties say the same.
     const auto property = [&](const char *name) {
         QDBusMessage get = QDBusMessage::createMethodCall(
-            QStringLiteral("org.voltquill.Charge1"), QStringLiteral("/org/voltquill/Charge1"),
+            ChargeBus::serviceName, ChargeBus::objectPath,
             QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-        get << QStringLiteral("org.voltquill.Charge1") << QString::fromLatin1(name);
+        get << ChargeBus::interfaceName << QString::fromLatin1(name);
         return m_bus->connection().call(get).arguments().value(0).value<QDBusVariant>().variant();
     };
     QCOMPARE(property("CurrentLimit").toInt(), answeredLimit);
@@ -508,10 +509,10 @@ void TestChargedService::suspensionEndsWhenUnplugged()
     QCOMPARE(threshold(), QByteArray("80"));
 
     PropertyLog log;
-    QVERIFY(m_bus->connection().connect(
-        QStringLiteral("org.voltquill.Charge1"), QStringLiteral("/org/voltquill/Charge1"),
-        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"),
-        &log, SLOT(changed(QString, QVariantMap, QStringList))));
+    QVERIFY(m_bus->connection().connect(ChargeBus::serviceName, ChargeBus::objectPath,
+                                        QStringLiteral("org.freedesktop.DBus.Properties"),
+                                        QStringLiteral("PropertiesChanged"), &log,
+                                        SLOT(changed(QString, QVariantMap, QStringList))));
 
     QCOMPARE(m_service->call(QStringLiteral("SuspendUntilUnplugged")).type(),
              QDBusMessage::ReplyMessage);
@@ -534,10 +535,10 @@ void TestChargedService::suspensionEndsWhenUnplugged()
         QCOMPARE(log.changes.last().value(QStringLiteral("Suspended")).toBool(), false);
     }
     QCOMPARE(answer(QStringLiteral("IsEnabled")).toBool(), true);
-    m_bus->connection().disconnect(
-        QStringLiteral("org.voltquill.Charge1"), QStringLiteral("/org/voltquill/Charge1"),
-        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"),
-        &log, SLOT(changed(QString, QVariantMap, QStringList)));
+    m_bus->connection().disconnect(ChargeBus::serviceName, ChargeBus::objectPath,
+                                   QStringLiteral("org.freedesktop.DBus.Properties"),
+                                   QStringLiteral("PropertiesChanged"), &log,
+                                   SLOT(changed(QString, QVariantMap, QStringList)));
 }
 
 void TestChargedService::restoredAfterRestart_data()
@@ -666,9 +667,9 @@ void TestChargedService::everyResetIsPutBack()
     const auto pid = static_cast<pid_t>(m_service->pid());
     ::kill(pid, SIGSTOP);
     m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.voltquill.Charge1"), QStringLiteral("/org/voltquill/Charge1"),
-        QStringLiteral("org.voltquill.Charge1"), QStringLiteral("SetLimit"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(ChargeBus::serviceName, ChargeBus::objectPath,
+                                       ChargeBus::interfaceName, QStringLiteral("SetLimit"));
     call << QVariant::fromValue(uchar(80));
     QDBusPendingCall pending = m_bus->connection().asyncCall(call, 5000);
     QTest::qWait(100); // the call waits in the service's socket, the reset in its watch
@@ -806,22 +807,22 @@ void TestChargedService::busPolicy()
         *output = process.readAll();
         return process.exitCode();
     };
-    const QStringList toService{"--dest=org.voltquill.Charge1", "/org/voltquill/Charge1"};
+    const QStringList toService{"--dest=" + ChargeBus::serviceName, ChargeBus::objectPath};
+    const QString member = ChargeBus::interfaceName + u'.';
     QByteArray output;
 
     // Everyone may call…
-    QCOMPARE(asNobody(toService + QStringList{"org.voltquill.Charge1.Limit"}, &output), 0);
+    QCOMPARE(asNobody(toService + QStringList{member + "Limit"}, &output), 0);
     QVERIFY2(output.contains("byte 100"), output.constData());
     // …the service itself decides: without polkit, a command is denied.
-    QVERIFY(asNobody(toService + QStringList{"org.voltquill.Charge1.SetLimit", "byte:80"},
-                     &output) != 0);
+    QVERIFY(asNobody(toService + QStringList{member + "SetLimit", "byte:80"}, &output) != 0);
     QVERIFY2(output.contains("org.voltquill.Charge1.Error.NotAuthorized"), output.constData());
     QCOMPARE(threshold(), QByteArray("100"));
     // Nobody but root may own the name.
-    QVERIFY(
-        asNobody({"--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
-                  "org.freedesktop.DBus.RequestName", "string:org.voltquill.Charge1", "uint32:0"},
-                 &output) != 0);
+    QVERIFY(asNobody({"--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+                      "org.freedesktop.DBus.RequestName", "string:" + ChargeBus::serviceName,
+                      "uint32:0"},
+                     &output) != 0);
     QVERIFY2(output.contains("AccessDenied"), output.constData());
 }
 
@@ -845,9 +846,7 @@ void TestChargedService::exitsWhenIdle()
     QVERIFY(m_service->start({QStringLiteral("--exit-when-idle"), QStringLiteral("1")}));
     const QDBusConnection bus = m_bus->connection();
     const auto running = [&] {
-        return bus.interface()
-            ->isServiceRegistered(QStringLiteral("org.voltquill.Charge1"))
-            .value();
+        return bus.interface()->isServiceRegistered(ChargeBus::serviceName).value();
     };
     if (exits) {
         QTRY_VERIFY_WITH_TIMEOUT(!running(), 10000);
