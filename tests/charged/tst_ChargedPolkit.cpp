@@ -5,6 +5,7 @@
 #include "platform/DBusChargeClient.h"
 #include "shared/ChargeBus.h"
 #include "support/FakeSysfs.h"
+#include "support/PolkitStandIn.h"
 #include "support/PrivateBus.h"
 #include "support/ServiceProcess.h"
 
@@ -15,10 +16,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
-
-namespace
-{
-} // namespace
 
 class TestChargedPolkit : public QObject
 {
@@ -32,14 +29,18 @@ private Q_SLOTS:
     void heldChecksAreCapped();
 
 private:
-    bool startPolkit(int delayMs);
+    bool startPolkit(int delayMs)
+    {
+        return m_polkit->startScript(QStringLiteral(HOLDING_POLKIT),
+                                     {QStringLiteral("--delay-ms"), QString::number(delayMs)});
+    }
     QByteArray threshold() const
     {
         return m_sysfs->read(QStringLiteral("BAT0"), "charge_control_end_threshold");
     }
 
     std::unique_ptr<PrivateBus> m_bus;
-    QProcess m_polkit;
+    std::unique_ptr<PolkitStandIn> m_polkit;
     std::unique_ptr<FakeSysfs> m_sysfs;
     std::unique_ptr<QTemporaryDir> m_state;
     std::unique_ptr<ServiceProcess> m_service;
@@ -49,6 +50,7 @@ void TestChargedPolkit::init()
 {
     m_bus = std::make_unique<PrivateBus>();
     QVERIFY2(m_bus->start(), "dbus-daemon did not start");
+    m_polkit = std::make_unique<PolkitStandIn>(*m_bus);
     m_sysfs = std::make_unique<FakeSysfs>();
     m_sysfs->addBattery();
     m_sysfs->addAdapter(true);
@@ -59,19 +61,8 @@ void TestChargedPolkit::init()
 void TestChargedPolkit::cleanup()
 {
     m_service.reset();
-    m_polkit.kill();
-    m_polkit.waitForFinished(5000);
+    m_polkit.reset();
     m_bus.reset();
-}
-
-bool TestChargedPolkit::startPolkit(int delayMs)
-{
-    m_polkit.setProcessEnvironment(m_bus->environment());
-    m_polkit.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_polkit.start(
-        QStringLiteral("/usr/bin/python3"),
-        {QStringLiteral(HOLDING_POLKIT), QStringLiteral("--delay-ms"), QString::number(delayMs)});
-    return m_bus->waitForName(QStringLiteral("org.freedesktop.PolicyKit1"));
 }
 
 void TestChargedPolkit::answerWithinTheAgentsWait_data()

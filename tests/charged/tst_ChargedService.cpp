@@ -2,6 +2,7 @@
 // polkit played by python3-dbusmock's polkitd template.
 #include "shared/ChargeBus.h"
 #include "support/FakeSysfs.h"
+#include "support/PolkitStandIn.h"
 #include "support/PrivateBus.h"
 #include "support/ServiceProcess.h"
 
@@ -25,7 +26,6 @@
 
 namespace
 {
-const QString Action = QStringLiteral("org.voltquill.charge.set-limit");
 const QString ErrorPrefix = ChargeBus::interfaceName + QStringLiteral(".Error.");
 
 // The attribute writes into one folder, in the order they happened.
@@ -126,7 +126,7 @@ private:
     }
 
     std::unique_ptr<PrivateBus> m_bus;
-    QProcess m_polkit;
+    std::unique_ptr<PolkitStandIn> m_polkit;
     QProcess m_logind;
     std::unique_ptr<FakeSysfs> m_sysfs;
     std::unique_ptr<QTemporaryDir> m_state;
@@ -137,9 +137,8 @@ void TestChargedService::initTestCase()
 {
     m_bus = std::make_unique<PrivateBus>();
     QVERIFY2(m_bus->start(), "dbus-daemon did not start");
-    QVERIFY2(m_bus->startMock(m_polkit, QStringLiteral("polkitd"),
-                              QStringLiteral("org.freedesktop.PolicyKit1")),
-             "python3-dbusmock's polkitd did not come up");
+    m_polkit = std::make_unique<PolkitStandIn>(*m_bus);
+    QVERIFY2(m_polkit->startMock(), "python3-dbusmock's polkitd did not come up");
     QVERIFY2(m_bus->startMock(m_logind, QStringLiteral("logind"),
                               QStringLiteral("org.freedesktop.login1")),
              "python3-dbusmock's logind did not come up");
@@ -147,10 +146,9 @@ void TestChargedService::initTestCase()
 
 void TestChargedService::cleanupTestCase()
 {
-    for (QProcess *mock : {&m_polkit, &m_logind}) {
-        mock->terminate();
-        mock->waitForFinished(5000);
-    }
+    m_polkit.reset();
+    m_logind.terminate();
+    m_logind.waitForFinished(5000);
     m_bus.reset();
 }
 
@@ -169,13 +167,7 @@ void TestChargedService::cleanup()
 
 void TestChargedService::allow(bool allowed)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.PolicyKit1"),
-        QStringLiteral("/org/freedesktop/PolicyKit1/Authority"),
-        QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("SetAllowed"));
-    call << (allowed ? QStringList{Action} : QStringList());
-    const QDBusMessage reply = m_bus->connection().call(call);
-    QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
+    QVERIFY2(m_polkit->allow(allowed), "the polkit mock did not take what it allows");
 }
 
 void TestChargedService::keepState(int limit, bool suspended)
