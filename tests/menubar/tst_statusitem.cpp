@@ -406,6 +406,8 @@ void TestStatusItem::button()
     const MenuIcon expected = MenuIcon::image(45, number, Badge::charging, suspended ? 100 : 80);
     QCOMPARE(MenuIcon::tinted(image, Qt::black), expected.renderSlot(44, Qt::black));
     QCOMPARE(IconPixels(image).maxAlpha(QRectF(0, 0, 44, 6.0)) > 0, marker);
+    // The tooltip is the icon's description, what a panel reads out for it,
+    // whatever the picture shows: it begins with the charge.
     QCOMPARE(w.item->item()->toolTip(), w.state->statusLine() + "\n" + w.state->limitLine());
     QVERIFY(w.item->item()->toolTip().startsWith(QStringLiteral("Akku 45 %")));
 }
