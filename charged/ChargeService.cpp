@@ -5,6 +5,7 @@
 #include "ChargeLog.h"
 #include "PolkitAuthority.h"
 #include "StateStore.h"
+#include "shared/ChargeBus.h"
 
 #include <QDBusMessage>
 
@@ -354,9 +355,9 @@ void ChargeService::announce(const ChargeState &before, bool threshold)
         changed.insert(QStringLiteral("Suspended"), isSuspended());
     if (changed.isEmpty())
         return;
-    QDBusMessage signal =
-        QDBusMessage::createSignal(ObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                   QStringLiteral("PropertiesChanged"));
-    signal << ServiceName << changed << QStringList();
+    QDBusMessage signal = QDBusMessage::createSignal(
+        ChargeBus::objectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("PropertiesChanged"));
+    signal << ChargeBus::interfaceName << changed << QStringList();
     m_bus.send(signal);
 }

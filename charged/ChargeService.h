@@ -28,8 +28,6 @@ class ChargeService : public QObject, protected QDBusContext
     Q_PROPERTY(bool Enabled READ isEnabled)
     Q_PROPERTY(bool Suspended READ isSuspended)
 public:
-    static inline const QString ServiceName = QStringLiteral("org.voltquill.Charge1");
-    static inline const QString ObjectPath = QStringLiteral("/org/voltquill/Charge1");
     static inline const QString ActionId = QStringLiteral("org.voltquill.charge.set-limit");
 
     // `authority` null: no polkit check (the session bus, where the caller

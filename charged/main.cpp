@@ -9,6 +9,7 @@
 #include "SupplyMonitor.h"
 #include "Version.h"
 #include "charge1adaptor.h"
+#include "shared/ChargeBus.h"
 #include "shared/QtTranslation.h"
 #include "shared/SysfsPaths.h"
 
@@ -99,12 +100,12 @@ int run(QCoreApplication &app, const Options &options)
 
     service.start();
 
-    if (!bus.registerObject(ChargeService::ObjectPath, &service)) {
-        qCCritical(lcCharge, "Objekt %s nicht registriert.", qPrintable(ChargeService::ObjectPath));
+    if (!bus.registerObject(ChargeBus::objectPath, &service)) {
+        qCCritical(lcCharge, "Objekt %s nicht registriert.", qPrintable(ChargeBus::objectPath));
         return 1;
     }
-    if (!bus.registerService(ChargeService::ServiceName)) {
-        qCCritical(lcCharge, "Name %s nicht erhalten: %s", qPrintable(ChargeService::ServiceName),
+    if (!bus.registerService(ChargeBus::serviceName)) {
+        qCCritical(lcCharge, "Name %s nicht erhalten: %s", qPrintable(ChargeBus::serviceName),
                    qPrintable(bus.lastError().message()));
         return 1;
     }
@@ -121,7 +122,7 @@ int run(QCoreApplication &app, const Options &options)
             // instance for new calls, and those already routed here (they
             // arrive before the answer to the release) are still answered.
             idle.disconnect();
-            bus.unregisterService(ChargeService::ServiceName);
+            bus.unregisterService(ChargeBus::serviceName);
             // A suspension begun by one of them is kept in the state file; the
             // udev rule starts the service again when the charger is unplugged.
             auto *leave = new QTimer(&app);

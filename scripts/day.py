@@ -24,6 +24,8 @@ import sys
 import tempfile
 import time
 
+from process_group import stop_group
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
@@ -114,14 +116,7 @@ class Day:
     def stop_all(self):
         for name, proc in reversed(self.procs):
             if proc.poll() is None:
-                try:
-                    os.killpg(proc.pid, signal.SIGTERM)
-                    proc.wait(5)
-                except Exception:
-                    try:
-                        os.killpg(proc.pid, signal.SIGKILL)
-                    except Exception:
-                        pass
+                stop_group(proc)
         if self.bus_pid:
             try:
                 os.kill(self.bus_pid, signal.SIGTERM)

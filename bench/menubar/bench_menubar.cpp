@@ -1,15 +1,11 @@
 // Prints the median cost of refreshing the status button (unchanged: nothing
 // drawn; a new level: icon rendered for every slot size and handed to the tray) and
 // of building the status menu, over a fake battery and client.
-#include "FakeBattery.h"
-#include "support/FakeChargeClient.h"
-#include "app/AppState.h"
-#include "app/ChargeLimit.h"
 #include "menubar/ButtonImage.h"
 #include "menubar/MenuIcon.h"
-#include "menubar/StatusItem.h"
 #include "menubar/StatusMenu.h"
 #include "settings/Prefs.h"
+#include "support/TrayRig.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -50,18 +46,13 @@ int main(int argc, char *argv[])
     Prefs::bind(&settings);
     QLoggingCategory::setFilterRules(QStringLiteral("qt.core.qobject.connect.warning=false"));
 
-    FakeBattery battery;
-    battery.percent = 57;
-    battery.charging = true;
-    battery.pluggedIn = true;
-    battery.adapterWatts = 96;
-    FixedClock clock;
-    auto client = std::make_unique<FakeChargeClient>();
-    client->enabled = 1;
-    client->limit = 80;
-    ChargeLimit chargeLimit(std::move(client));
-    AppState state(chargeLimit, battery, clock);
-    StatusItem item(state, nullptr, {.trayAvailable = [] { return true; }});
+    TrayRig rig([](FakeChargeClient &c) { c.limit = 80; });
+    rig.battery.set(QStringLiteral("CurrentCapacity"), 57);
+    rig.battery.set(QStringLiteral("IsCharging"), true);
+    rig.plugIn(96);
+    AppState &state = *rig.state;
+    StatusItem &item = *rig.item;
+    state.refresh();
     item.updateStatusItem();
 
     const int rounds = 500;
@@ -73,8 +64,10 @@ int main(int argc, char *argv[])
     }
     // A new level each time: the picture is drawn and handed to the tray.
     Prefs::setIconStyle(0);
+    int percent = 57;
     std::printf("refresh + refreshButton, new level:  %8.1f\n", medianMicros(rounds, [&] {
-                    battery.percent = battery.percent == 57 ? 58 : 57;
+                    percent = percent == 57 ? 58 : 57;
+                    rig.battery.set(QStringLiteral("CurrentCapacity"), percent);
                     state.refresh();
                     item.refreshButton();
                 }));

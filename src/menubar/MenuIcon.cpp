@@ -1,6 +1,5 @@
 #include "menubar/MenuIcon.h"
 
-#include "app/L.h"
 #include "menubar/Glyph.h"
 #include "menubar/GlyphCache.h"
 #include "menubar/MenuIconFont.h"
@@ -80,11 +79,6 @@ QSizeF MenuIcon::size() const
 {
     const MenuIconFrame f = MenuIconFrame::design(m_showNumber);
     return {f.width, f.height};
-}
-
-QString MenuIcon::accessibilityDescription() const
-{
-    return L("Akku %d %%", m_percent);
 }
 
 QImage MenuIcon::render(qreal devicePixelRatio) const

@@ -27,8 +27,6 @@ public:
 
     // 36.1 × 18.0 with the number, 27.1 × 18.0 without.
     QSizeF size() const;
-    // "Akku 80 %".
-    QString accessibilityDescription() const;
 
     // The template image: black, partly translucent, on transparency, with the
     // given device pixel ratio; its pixel size is the point size rounded up.

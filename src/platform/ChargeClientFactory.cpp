@@ -1,13 +1,13 @@
 #include "platform/ChargeClientFactory.h"
 
 #include "platform/DBusChargeClient.h"
+#include "shared/ChargeBus.h"
 #include "shared/SysfsPaths.h"
 
 #include <QDBusConnectionInterface>
 
 namespace
 {
-const QString ServiceName = QStringLiteral("org.voltquill.Charge1");
 // Starting the service may take a moment at boot; later calls are short.
 constexpr int StartTimeoutMs = 5000;
 } // namespace
@@ -29,17 +29,17 @@ std::unique_ptr<ChargeClient> ChargeClientFactory::create(const QDBusConnection 
 {
     if (!bus.isConnected() || !bus.interface())
         return nullptr;
-    const QDBusReply<bool> owned = bus.interface()->isServiceRegistered(ServiceName);
+    const QDBusReply<bool> owned = bus.interface()->isServiceRegistered(ChargeBus::serviceName);
     if (!owned.isValid())
         return nullptr;
     if (!owned.value()) {
         const QDBusReply<QStringList> activatable = bus.interface()->activatableServiceNames();
-        if (!activatable.isValid() || !activatable.value().contains(ServiceName))
+        if (!activatable.isValid() || !activatable.value().contains(ChargeBus::serviceName))
             return nullptr;
         QDBusMessage start = QDBusMessage::createMethodCall(
             QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
             QStringLiteral("org.freedesktop.DBus"), QStringLiteral("StartServiceByName"));
-        start << ServiceName << 0u;
+        start << ChargeBus::serviceName << 0u;
         // Its answer does not matter: a service that fails to start answers
         // every later call with an error.
         bus.call(start, QDBus::Block, StartTimeoutMs);

@@ -4,6 +4,7 @@
 #include "charge1interface.h"
 #include "platform/ChargePropertyCache.h"
 #include "platform/PlatformLog.h"
+#include "shared/ChargeBus.h"
 #include "shared/ThresholdControls.h"
 
 #include <QDBusConnectionInterface>
@@ -11,9 +12,8 @@
 
 namespace
 {
-const QString ServiceName = QStringLiteral("org.voltquill.Charge1");
-const QString ObjectPath = QStringLiteral("/org/voltquill/Charge1");
-const QString Interface = QStringLiteral("org.voltquill.Charge1");
+// The proxy's own name for the interface, as generated from the interface file.
+const QString Interface = QString::fromLatin1(OrgVoltquillCharge1Interface::staticInterfaceName());
 
 struct Description {
     const char *name;
@@ -62,10 +62,10 @@ QString describeName(const QString &name, bool serviceGone)
 } // namespace
 
 DBusChargeClient::DBusChargeClient(QDBusConnection bus, QString sysfsRoot)
-    : m_bus(std::move(bus)),
-      m_proxy(std::make_unique<OrgVoltquillCharge1Interface>(ServiceName, ObjectPath, m_bus)),
-      m_properties(
-          std::make_unique<ChargePropertyCache>(m_bus, ServiceName, ObjectPath, Interface)),
+    : m_bus(std::move(bus)), m_proxy(std::make_unique<OrgVoltquillCharge1Interface>(
+                                 ChargeBus::serviceName, ChargeBus::objectPath, m_bus)),
+      m_properties(std::make_unique<ChargePropertyCache>(m_bus, ChargeBus::serviceName,
+                                                         ChargeBus::objectPath, Interface)),
       m_sysfsRoot(std::move(sysfsRoot))
 {
     m_proxy->setTimeout(QueryTimeoutMs);
@@ -102,8 +102,8 @@ bool DBusChargeClient::readProperties()
     if (m_properties->values())
         return true;
     QDBusMessage getAll = QDBusMessage::createMethodCall(
-        ServiceName, ObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-        QStringLiteral("GetAll"));
+        ChargeBus::serviceName, ChargeBus::objectPath,
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"));
     getAll << Interface;
     const QDBusMessage answer = m_bus.call(getAll, QDBus::Block, QueryTimeoutMs);
     const QDBusReply<QVariantMap> reply = answer;
@@ -210,7 +210,8 @@ std::optional<ChargeError> DBusChargeClient::finish(Reply reply, const QString &
     if (error.type() == QDBusError::NoReply || error.type() == QDBusError::Timeout ||
         error.type() == QDBusError::TimedOut) {
         // A timeout and a service that died mid-call look alike: ask the bus.
-        const QDBusReply<bool> owned = m_bus.interface()->isServiceRegistered(ServiceName);
+        const QDBusReply<bool> owned =
+            m_bus.interface()->isServiceRegistered(ChargeBus::serviceName);
         gone = owned.isValid() && !owned.value();
     }
     return describe(error, gone);

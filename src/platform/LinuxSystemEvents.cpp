@@ -2,6 +2,7 @@
 
 #include "platform/ChargeClientFactory.h"
 #include "platform/PlatformLog.h"
+#include "shared/ChargeBus.h"
 #include "shared/PowerSupply.h"
 #include "shared/SysfsPaths.h"
 #include "shared/ThresholdControls.h"
@@ -48,15 +49,14 @@ bool LinuxSystemEvents::start()
     if (m_chargeBus.isConnected()) {
         // A service that starts puts back or ends what it must before it
         // takes its name, unheard: its arrival is news too.
-        auto *arrival =
-            new QDBusServiceWatcher(QStringLiteral("org.voltquill.Charge1"), m_chargeBus,
-                                    QDBusServiceWatcher::WatchForRegistration, this);
+        auto *arrival = new QDBusServiceWatcher(ChargeBus::serviceName, m_chargeBus,
+                                                QDBusServiceWatcher::WatchForRegistration, this);
         connect(arrival, &QDBusServiceWatcher::serviceRegistered, this,
                 &LinuxSystemEvents::chargePropertiesChanged);
-        m_chargeBus.connect(
-            QStringLiteral("org.voltquill.Charge1"), QStringLiteral("/org/voltquill/Charge1"),
-            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"),
-            this, SLOT(chargePropertiesChanged()));
+        m_chargeBus.connect(ChargeBus::serviceName, ChargeBus::objectPath,
+                            QStringLiteral("org.freedesktop.DBus.Properties"),
+                            QStringLiteral("PropertiesChanged"), this,
+                            SLOT(chargePropertiesChanged()));
     }
     return m_watchFiles ? startFileWatch() : startUdev();
 }

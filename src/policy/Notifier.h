@@ -23,11 +23,6 @@ public:
     NotificationCenter::PresentationOptions willPresent() const;
     void evaluate(const BatteryInfo &old, const BatteryInfo &now, qint64 limit, bool engaged);
 
-    bool limitNotified() const { return m_limitNotified; }
-    bool lowNotified() const { return m_lowNotified; }
-    bool adapterChecked() const { return m_adapterChecked; }
-    qint64 stalledTicks() const { return m_stalledTicks; }
-
 private:
     void limitRule(const BatteryInfo &old, const BatteryInfo &now, qint64 limit, bool engaged);
     void lowRule(const BatteryInfo &now);

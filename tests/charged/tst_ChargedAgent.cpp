@@ -1,15 +1,16 @@
 // The agent's state derived end to end from the real charge service on a
 // private bus, through the D-Bus client and its factory.
-#include "support/FakeSysfs.h"
-#include "support/PrivateBus.h"
-#include "support/ServiceProcess.h"
 #include "app/AppState.h"
 #include "app/ChargeLimit.h"
 #include "app/SystemClock.h"
 #include "platform/ChargeClientFactory.h"
 #include "platform/SysfsBatteryRegistry.h"
 #include "settings/Prefs.h"
+#include "shared/ChargeBus.h"
 #include "support/BoundSettings.h"
+#include "support/FakeSysfs.h"
+#include "support/PrivateBus.h"
+#include "support/ServiceProcess.h"
 
 #include <QDBusConnectionInterface>
 #include <QFile>
@@ -181,8 +182,7 @@ void TestChargedAgent::activatableService()
     QCOMPARE(state->limit(), 75);
     QCOMPARE(state->error(), std::nullopt);
 
-    const QDBusReply<uint> pid =
-        bus.connection().interface()->servicePid(QStringLiteral("org.voltquill.Charge1"));
+    const QDBusReply<uint> pid = bus.connection().interface()->servicePid(ChargeBus::serviceName);
     QVERIFY(pid.isValid());
     m_chargeLimit.reset();
     ::kill(static_cast<pid_t>(pid.value()), SIGTERM);

@@ -2,10 +2,12 @@
 // password dialog would be open: the agent's client always hears the
 // service's verdict before it gives up, what it hears is what happened, and
 // held checks cannot crowd out an allowed user.
+#include "platform/DBusChargeClient.h"
+#include "shared/ChargeBus.h"
 #include "support/FakeSysfs.h"
+#include "support/PolkitStandIn.h"
 #include "support/PrivateBus.h"
 #include "support/ServiceProcess.h"
-#include "platform/DBusChargeClient.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -14,12 +16,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
-
-namespace
-{
-const QString ServiceName = QStringLiteral("org.voltquill.Charge1");
-const QString ObjectPath = QStringLiteral("/org/voltquill/Charge1");
-} // namespace
 
 class TestChargedPolkit : public QObject
 {
@@ -33,14 +29,18 @@ private Q_SLOTS:
     void heldChecksAreCapped();
 
 private:
-    bool startPolkit(int delayMs);
+    bool startPolkit(int delayMs)
+    {
+        return m_polkit->startScript(QStringLiteral(HOLDING_POLKIT),
+                                     {QStringLiteral("--delay-ms"), QString::number(delayMs)});
+    }
     QByteArray threshold() const
     {
         return m_sysfs->read(QStringLiteral("BAT0"), "charge_control_end_threshold");
     }
 
     std::unique_ptr<PrivateBus> m_bus;
-    QProcess m_polkit;
+    std::unique_ptr<PolkitStandIn> m_polkit;
     std::unique_ptr<FakeSysfs> m_sysfs;
     std::unique_ptr<QTemporaryDir> m_state;
     std::unique_ptr<ServiceProcess> m_service;
@@ -50,6 +50,7 @@ void TestChargedPolkit::init()
 {
     m_bus = std::make_unique<PrivateBus>();
     QVERIFY2(m_bus->start(), "dbus-daemon did not start");
+    m_polkit = std::make_unique<PolkitStandIn>(*m_bus);
     m_sysfs = std::make_unique<FakeSysfs>();
     m_sysfs->addBattery();
     m_sysfs->addAdapter(true);
@@ -60,19 +61,8 @@ void TestChargedPolkit::init()
 void TestChargedPolkit::cleanup()
 {
     m_service.reset();
-    m_polkit.kill();
-    m_polkit.waitForFinished(5000);
+    m_polkit.reset();
     m_bus.reset();
-}
-
-bool TestChargedPolkit::startPolkit(int delayMs)
-{
-    m_polkit.setProcessEnvironment(m_bus->environment());
-    m_polkit.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_polkit.start(
-        QStringLiteral("/usr/bin/python3"),
-        {QStringLiteral(HOLDING_POLKIT), QStringLiteral("--delay-ms"), QString::number(delayMs)});
-    return m_bus->waitForName(QStringLiteral("org.freedesktop.PolicyKit1"));
 }
 
 void TestChargedPolkit::answerWithinTheAgentsWait_data()
@@ -128,8 +118,9 @@ void TestChargedPolkit::heldChecksAreCapped()
         callers << QDBusConnection::connectToBus(m_bus->address(),
                                                  QStringLiteral("caller-%1").arg(i));
         for (int n = 0; n < CallsEach; ++n) {
-            QDBusMessage call = QDBusMessage::createMethodCall(ServiceName, ObjectPath, ServiceName,
-                                                               QStringLiteral("SetLimit"));
+            QDBusMessage call = QDBusMessage::createMethodCall(
+                ChargeBus::serviceName, ChargeBus::objectPath, ChargeBus::interfaceName,
+                QStringLiteral("SetLimit"));
             call << QVariant::fromValue(uchar(75));
             call.setInteractiveAuthorizationAllowed(true);
             calls << callers.last().asyncCall(call, 60000);

@@ -1,6 +1,8 @@
 // The charge service over a private bus standing in for the system bus, with
 // polkit played by python3-dbusmock's polkitd template.
+#include "shared/ChargeBus.h"
 #include "support/FakeSysfs.h"
+#include "support/PolkitStandIn.h"
 #include "support/PrivateBus.h"
 #include "support/ServiceProcess.h"
 
@@ -25,8 +27,7 @@
 
 namespace
 {
-const QString Action = QStringLiteral("org.voltquill.charge.set-limit");
-const QString ErrorPrefix = QStringLiteral("org.voltquill.Charge1.Error.");
+const QString ErrorPrefix = ChargeBus::interfaceName + QStringLiteral(".Error.");
 
 // The attribute writes into one folder, in the order they happened.
 class WriteRecorder
@@ -128,7 +129,7 @@ private:
     }
 
     std::unique_ptr<PrivateBus> m_bus;
-    QProcess m_polkit;
+    std::unique_ptr<PolkitStandIn> m_polkit;
     QProcess m_logind;
     std::unique_ptr<FakeSysfs> m_sysfs;
     std::unique_ptr<QTemporaryDir> m_state;
@@ -139,9 +140,8 @@ void TestChargedService::initTestCase()
 {
     m_bus = std::make_unique<PrivateBus>();
     QVERIFY2(m_bus->start(), "dbus-daemon did not start");
-    QVERIFY2(m_bus->startMock(m_polkit, QStringLiteral("polkitd"),
-                              QStringLiteral("org.freedesktop.PolicyKit1")),
-             "python3-dbusmock's polkitd did not come up");
+    m_polkit = std::make_unique<PolkitStandIn>(*m_bus);
+    QVERIFY2(m_polkit->startMock(), "python3-dbusmock's polkitd did not come up");
     QVERIFY2(m_bus->startMock(m_logind, QStringLiteral("logind"),
                               QStringLiteral("org.freedesktop.login1")),
              "python3-dbusmock's logind did not come up");
@@ -149,10 +149,9 @@ void TestChargedService::initTestCase()
 
 void TestChargedService::cleanupTestCase()
 {
-    for (QProcess *mock : {&m_polkit, &m_logind}) {
-        mock->terminate();
-        mock->waitForFinished(5000);
-    }
+    m_polkit.reset();
+    m_logind.terminate();
+    m_logind.waitForFinished(5000);
     m_bus.reset();
 }
 
@@ -171,13 +170,7 @@ void TestChargedService::cleanup()
 
 void TestChargedService::allow(bool allowed)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.PolicyKit1"),
-        QStringLiteral("/org/freedesktop/PolicyKit1/Authority"),
-        QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("SetAllowed"));
-    call << (allowed ? QStringList{Action} : QStringList());
-    const QDBusMessage reply = m_bus->connection().call(call);
-    QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
+    QVERIFY2(m_polkit->allow(allowed), "the polkit mock did not take what it allows");
 }
 
 void TestChargedService::keepState(int limit, bool suspended)
@@ -372,9 +365,9 @@ void TestChargedService::commands()
     // The properties say the same.
     const auto property = [&](const char *name) {
         QDBusMessage get = QDBusMessage::createMethodCall(
-            QStringLiteral("org.voltquill.Charge1"), QStringLiteral("/org/voltquill/Charge1"),
+            ChargeBus::serviceName, ChargeBus::objectPath,
             QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-        get << QStringLiteral("org.voltquill.Charge1") << QString::fromLatin1(name);
+        get << ChargeBus::interfaceName << QString::fromLatin1(name);
         return m_bus->connection().call(get).arguments().value(0).value<QDBusVariant>().variant();
     };
     QCOMPARE(property("CurrentLimit").toInt(), answeredLimit);
@@ -511,10 +504,10 @@ void TestChargedService::suspensionEndsWhenUnplugged()
     QCOMPARE(threshold(), QByteArray("80"));
 
     PropertyLog log;
-    QVERIFY(m_bus->connection().connect(
-        QStringLiteral("org.voltquill.Charge1"), QStringLiteral("/org/voltquill/Charge1"),
-        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"),
-        &log, SLOT(changed(QString, QVariantMap, QStringList))));
+    QVERIFY(m_bus->connection().connect(ChargeBus::serviceName, ChargeBus::objectPath,
+                                        QStringLiteral("org.freedesktop.DBus.Properties"),
+                                        QStringLiteral("PropertiesChanged"), &log,
+                                        SLOT(changed(QString, QVariantMap, QStringList))));
 
     QCOMPARE(m_service->call(QStringLiteral("SuspendUntilUnplugged")).type(),
              QDBusMessage::ReplyMessage);
@@ -537,10 +530,10 @@ void TestChargedService::suspensionEndsWhenUnplugged()
         QCOMPARE(log.changes.last().value(QStringLiteral("Suspended")).toBool(), false);
     }
     QCOMPARE(answer(QStringLiteral("IsEnabled")).toBool(), true);
-    m_bus->connection().disconnect(
-        QStringLiteral("org.voltquill.Charge1"), QStringLiteral("/org/voltquill/Charge1"),
-        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"),
-        &log, SLOT(changed(QString, QVariantMap, QStringList)));
+    m_bus->connection().disconnect(ChargeBus::serviceName, ChargeBus::objectPath,
+                                   QStringLiteral("org.freedesktop.DBus.Properties"),
+                                   QStringLiteral("PropertiesChanged"), &log,
+                                   SLOT(changed(QString, QVariantMap, QStringList)));
 }
 
 void TestChargedService::restoredAfterRestart_data()
@@ -669,9 +662,9 @@ void TestChargedService::everyResetIsPutBack()
     const auto pid = static_cast<pid_t>(m_service->pid());
     ::kill(pid, SIGSTOP);
     m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.voltquill.Charge1"), QStringLiteral("/org/voltquill/Charge1"),
-        QStringLiteral("org.voltquill.Charge1"), QStringLiteral("SetLimit"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(ChargeBus::serviceName, ChargeBus::objectPath,
+                                       ChargeBus::interfaceName, QStringLiteral("SetLimit"));
     call << QVariant::fromValue(uchar(80));
     QDBusPendingCall pending = m_bus->connection().asyncCall(call, 5000);
     QTest::qWait(100); // the call waits in the service's socket, the reset in its watch
@@ -809,22 +802,22 @@ void TestChargedService::busPolicy()
         *output = process.readAll();
         return process.exitCode();
     };
-    const QStringList toService{"--dest=org.voltquill.Charge1", "/org/voltquill/Charge1"};
+    const QStringList toService{"--dest=" + ChargeBus::serviceName, ChargeBus::objectPath};
+    const QString member = ChargeBus::interfaceName + u'.';
     QByteArray output;
 
     // Everyone may call…
-    QCOMPARE(asNobody(toService + QStringList{"org.voltquill.Charge1.Limit"}, &output), 0);
+    QCOMPARE(asNobody(toService + QStringList{member + "Limit"}, &output), 0);
     QVERIFY2(output.contains("byte 100"), output.constData());
     // …the service itself decides: without polkit, a command is denied.
-    QVERIFY(asNobody(toService + QStringList{"org.voltquill.Charge1.SetLimit", "byte:80"},
-                     &output) != 0);
+    QVERIFY(asNobody(toService + QStringList{member + "SetLimit", "byte:80"}, &output) != 0);
     QVERIFY2(output.contains("org.voltquill.Charge1.Error.NotAuthorized"), output.constData());
     QCOMPARE(threshold(), QByteArray("100"));
     // Nobody but root may own the name.
-    QVERIFY(
-        asNobody({"--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
-                  "org.freedesktop.DBus.RequestName", "string:org.voltquill.Charge1", "uint32:0"},
-                 &output) != 0);
+    QVERIFY(asNobody({"--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+                      "org.freedesktop.DBus.RequestName", "string:" + ChargeBus::serviceName,
+                      "uint32:0"},
+                     &output) != 0);
     QVERIFY2(output.contains("AccessDenied"), output.constData());
 }
 
@@ -848,9 +841,7 @@ void TestChargedService::exitsWhenIdle()
     QVERIFY(m_service->start({QStringLiteral("--exit-when-idle"), QStringLiteral("1")}));
     const QDBusConnection bus = m_bus->connection();
     const auto running = [&] {
-        return bus.interface()
-            ->isServiceRegistered(QStringLiteral("org.voltquill.Charge1"))
-            .value();
+        return bus.interface()->isServiceRegistered(ChargeBus::serviceName).value();
     };
     if (exits) {
         QTRY_VERIFY_WITH_TIMEOUT(!running(), 10000);

@@ -23,6 +23,10 @@ import dbus
 import dbus.mainloop.glib
 import dbus.service
 
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(ROOT, "scripts"))
+from process_group import stop_group  # noqa: E402
+
 WATCHER = "org.kde.StatusNotifierWatcher"
 CHARGE = "org.voltquill.Charge1"
 
@@ -235,14 +239,7 @@ class Machine:
             except (Failure, dbus.DBusException, ProcessLookupError, TypeError):
                 pass
         for proc in reversed(self.procs):
-            try:
-                os.killpg(proc.pid, signal.SIGTERM)
-                proc.wait(5)
-            except Exception:
-                try:
-                    os.killpg(proc.pid, signal.SIGKILL)
-                except Exception:
-                    pass
+            stop_group(proc)
         if self.bus:
             self.bus.close()
 

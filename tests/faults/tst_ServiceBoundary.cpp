@@ -2,6 +2,7 @@
 // whatever a caller sends, it writes nothing but the threshold attributes of
 // the batteries it found inside the tree.
 #include "support/FakeSysfs.h"
+#include "support/PolkitStandIn.h"
 #include "support/PrivateBus.h"
 #include "support/ServiceProcess.h"
 
@@ -14,8 +15,6 @@
 
 namespace
 {
-const QString Action = QStringLiteral("org.voltquill.charge.set-limit");
-
 void writeFile(const QString &path, const QByteArray &content)
 {
     QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));
@@ -43,7 +42,7 @@ private Q_SLOTS:
 
 private:
     std::unique_ptr<PrivateBus> m_bus;
-    QProcess m_polkit;
+    std::unique_ptr<PolkitStandIn> m_polkit;
     std::unique_ptr<FakeSysfs> m_sysfs;
     std::unique_ptr<QTemporaryDir> m_outside;
     std::unique_ptr<QTemporaryDir> m_state;
@@ -54,21 +53,14 @@ void TestServiceBoundary::initTestCase()
 {
     m_bus = std::make_unique<PrivateBus>();
     QVERIFY2(m_bus->start(), "dbus-daemon did not start");
-    QVERIFY2(m_bus->startMock(m_polkit, QStringLiteral("polkitd"),
-                                     QStringLiteral("org.freedesktop.PolicyKit1")),
-             "python3-dbusmock's polkitd did not come up");
-    QDBusMessage allow = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.PolicyKit1"),
-        QStringLiteral("/org/freedesktop/PolicyKit1/Authority"),
-        QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("SetAllowed"));
-    allow << QStringList{Action};
-    QCOMPARE(m_bus->connection().call(allow).type(), QDBusMessage::ReplyMessage);
+    m_polkit = std::make_unique<PolkitStandIn>(*m_bus);
+    QVERIFY2(m_polkit->startMock(), "python3-dbusmock's polkitd did not come up");
+    QVERIFY(m_polkit->allow(true));
 }
 
 void TestServiceBoundary::cleanupTestCase()
 {
-    m_polkit.terminate();
-    m_polkit.waitForFinished(5000);
+    m_polkit.reset();
     m_bus.reset();
 }
 

@@ -8,6 +8,7 @@
 #include "PolkitAuthority.h"
 #include "StateStore.h"
 #include "charge1adaptor.h"
+#include "shared/ChargeBus.h"
 #include "support/FakeSysfs.h"
 
 #include <QCoreApplication>
@@ -25,8 +26,6 @@
 
 namespace
 {
-const QString Name = QStringLiteral("org.voltquill.Charge1");
-const QString Path = QStringLiteral("/org/voltquill/Charge1");
 
 // Reads the input byte by byte; zeros once it is used up.
 class Input
@@ -103,7 +102,7 @@ World &world()
         w->address = QString::fromUtf8(w->daemon.readLine()).trimmed();
         w->service = QDBusConnection::connectToBus(w->address, QStringLiteral("service"));
         w->client = QDBusConnection::connectToBus(w->address, QStringLiteral("client"));
-        if (!w->service.registerService(Name))
+        if (!w->service.registerService(ChargeBus::serviceName))
             qFatal("name not taken");
         return w;
     }();
@@ -147,7 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ChargeService service(batteries, store, denied ? &authority : nullptr, w.service);
     new Charge1Adaptor(&service);
     service.start();
-    if (!w.service.registerObject(Path, &service))
+    if (!w.service.registerObject(ChargeBus::objectPath, &service))
         qFatal("object not registered");
 
     const QList<int> offered = batteries.availableLimits();
@@ -189,12 +188,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                                               "Introspect",
                                               "Bogus"};
         const QString method = QString::fromLatin1(methods[in.byte() % std::size(methods)]);
-        QString interface = Name;
+        QString interface = ChargeBus::interfaceName;
         if (method == u"Get" || method == u"GetAll" || method == u"Set")
             interface = QStringLiteral("org.freedesktop.DBus.Properties");
         else if (method == u"Introspect")
             interface = QStringLiteral("org.freedesktop.DBus.Introspectable");
-        QDBusMessage call = QDBusMessage::createMethodCall(Name, Path, interface, method);
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            ChargeBus::serviceName, ChargeBus::objectPath, interface, method);
         for (int n = in.byte() % 4; n > 0; --n)
             call << argument(in);
         w.client.call(call, QDBus::BlockWithGui, 5000);
@@ -213,6 +213,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             __builtin_trap();
         expected = now;
     }
-    w.service.unregisterObject(Path);
+    w.service.unregisterObject(ChargeBus::objectPath);
     return 0;
 }

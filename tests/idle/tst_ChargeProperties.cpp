@@ -1,10 +1,11 @@
 // The agent's charge client answers from the service's published properties:
 // they must follow every change, whoever makes it, and be read anew when the
 // service was replaced or left while it had a suspension to watch.
+#include "platform/DBusChargeClient.h"
+#include "shared/ChargeBus.h"
 #include "support/FakeSysfs.h"
 #include "support/PrivateBus.h"
 #include "support/ServiceProcess.h"
-#include "platform/DBusChargeClient.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusPendingCall>
@@ -18,11 +19,10 @@
 
 namespace
 {
-const QString ServiceName = QStringLiteral("org.voltquill.Charge1");
 
 bool owned(const PrivateBus &bus)
 {
-    return bus.connection().interface()->isServiceRegistered(ServiceName).value();
+    return bus.connection().interface()->isServiceRegistered(ChargeBus::serviceName).value();
 }
 } // namespace
 
@@ -145,7 +145,7 @@ void TestChargeProperties::leftIdleIsNotStartedAgain()
     const QByteArray threshold = "charge_control_end_threshold";
     m_sysfs->write(QStringLiteral("BAT0"), threshold, "100");
     const QDBusReply<void> started =
-        bus.connection().interface()->startService(QStringLiteral("org.voltquill.Charge1"));
+        bus.connection().interface()->startService(ChargeBus::serviceName);
     QVERIFY2(started.isValid(), qPrintable(started.error().message()));
     QTRY_COMPARE(m_sysfs->read(QStringLiteral("BAT0"), threshold), QByteArray("85"));
     QCOMPARE(agent.getMCLLimit(), 85u);
@@ -171,13 +171,13 @@ void TestChargeProperties::callsAtTheIdleExitAreAnswered()
     while (running.elapsed() < 3500) {
         for (int i = 0; i < 4; ++i) {
             QDBusMessage get = QDBusMessage::createMethodCall(
-                ServiceName, QStringLiteral("/org/voltquill/Charge1"),
+                ChargeBus::serviceName, ChargeBus::objectPath,
                 QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-            get << ServiceName << QStringLiteral("CurrentLimit");
+            get << ChargeBus::interfaceName << QStringLiteral("CurrentLimit");
             calls << connection.asyncCall(get, 5000);
         }
         QTest::qWait(10);
-        if (const QDBusReply<uint> pid = connection.interface()->servicePid(ServiceName);
+        if (const QDBusReply<uint> pid = connection.interface()->servicePid(ChargeBus::serviceName);
             pid.isValid())
             instances << pid.value();
     }

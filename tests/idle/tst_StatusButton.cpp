@@ -1,12 +1,8 @@
 // The status button hands a picture to the tray only when it differs from the
 // one shown: each hand-over is a round of panel traffic on every tick.
-#include "FakeBattery.h"
-#include "app/AppState.h"
-#include "app/ChargeLimit.h"
-#include "menubar/StatusItem.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
-#include "support/FakeChargeClient.h"
+#include "support/TrayRig.h"
 
 #include <QApplication>
 #include <QSystemTrayIcon>
@@ -55,17 +51,11 @@ void TestStatusButton::handOver()
     QFETCH(bool, newToolTip);
 
     Prefs::setIconStyle(0);
-    FakeBattery battery;
-    battery.percent = 64;
-    FixedClock clock;
-    auto fake = std::make_unique<FakeChargeClient>();
-    FakeChargeClient *client = fake.get();
-    client->enabled = 1;
-    client->limit = 80;
-    ChargeLimit chargeLimit(std::move(fake));
-    AppState state(chargeLimit, battery, clock);
+    TrayRig rig([](FakeChargeClient &c) { c.limit = 80; });
+    rig.battery.set("CurrentCapacity", 64);
+    AppState &state = *rig.state;
+    StatusItem &item = *rig.item;
     state.refresh();
-    StatusItem item(state, nullptr, {.trayAvailable = [] { return true; }});
     item.updateStatusItem();
     QVERIFY(item.item());
     const qint64 shown = item.item()->icon().cacheKey();
@@ -75,16 +65,16 @@ void TestStatusButton::handOver()
     case Change::nothing:
         break;
     case Change::level:
-        battery.percent = 63;
+        rig.battery.set("CurrentCapacity", 63);
         break;
     case Change::plug:
-        battery.pluggedIn = true;
+        rig.plugIn();
         break;
     case Change::limit:
-        client->limit = 85;
+        rig.client->limit = 85;
         break;
     case Change::suspend:
-        client->suspended = true;
+        rig.client->suspended = true;
         break;
     case Change::style:
         Prefs::setIconStyle(1);
@@ -99,13 +89,8 @@ void TestStatusButton::handOver()
 
 void TestStatusButton::paletteChangeDrawsAnew()
 {
-    FakeBattery battery;
-    FixedClock clock;
-    auto client = std::make_unique<FakeChargeClient>();
-    client->enabled = 1;
-    ChargeLimit chargeLimit(std::move(client));
-    AppState state(chargeLimit, battery, clock);
-    StatusItem item(state, nullptr, {.trayAvailable = [] { return true; }});
+    TrayRig rig;
+    StatusItem &item = *rig.item;
     item.updateStatusItem();
     QVERIFY(item.item());
     const qint64 shown = item.item()->icon().cacheKey();

@@ -2,13 +2,9 @@
 // StatusNotifierWatcher that reports a host, a real X server, and the agent's
 // status item exporting its menu as dbusmenu. The test reads the layout and
 // clicks rows the way a panel does.
-#include "FakeBattery.h"
-#include "app/AppState.h"
-#include "app/ChargeLimit.h"
-#include "menubar/StatusItem.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
-#include "support/FakeChargeClient.h"
+#include "support/TrayRig.h"
 
 #include <QApplication>
 #include <QDBusArgument>
@@ -142,21 +138,12 @@ bool TestDBusMenu::click(const QString &service, int id)
 void TestDBusMenu::limitRowsAreOneRadioGroup()
 {
     Prefs::d().clear();
-    FakeBattery battery;
-    battery.pluggedIn = true;
-    battery.adapterWatts = 65;
-    FixedClock clock;
-    auto client = std::make_unique<FakeChargeClient>();
-    FakeChargeClient *fake = client.get();
-    fake->enabled = 1;
-    fake->limit = 85;
-    ChargeLimit chargeLimit(std::move(client));
-    AppState state(chargeLimit, battery, clock);
-    FakeWindow window;
-    StatusItem item(
-        state, &window,
-        {.trayAvailable = [] { return true; }, .statusNotifierHost = [] { return true; }});
-    state.refresh();
+    TrayRig rig([](FakeChargeClient &c) { c.limit = 85; },
+                {.trayAvailable = [] { return true; }, .statusNotifierHost = [] { return true; }});
+    rig.plugIn(65);
+    const AppState &state = *rig.state;
+    StatusItem &item = *rig.item;
+    rig.state->refresh();
     item.updateStatusItem();
     QVERIFY(item.item());
 
@@ -195,7 +182,7 @@ void TestDBusMenu::limitRowsAreOneRadioGroup()
 
     // The panel clicks 90 %: the limit moves, and the next opening shows one mark.
     QVERIFY(click(service, rows.at(2).id));
-    QTRY_COMPARE(fake->limit, quint64(90));
+    QTRY_COMPARE(rig.client->limit, quint64(90));
     rows = limitRows(openMenu(service));
     QCOMPARE(checked(rows), QStringList{QStringLiteral("90 %")});
 }

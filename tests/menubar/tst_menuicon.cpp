@@ -64,7 +64,6 @@ private Q_SLOTS:
     void iconColour();
     void portalValue_data();
     void portalValue();
-    void accessibilityDescription();
     void writeRenderings();
 };
 
@@ -556,14 +555,6 @@ void TestMenuIcon::portalValue()
     QFETCH(QVariant, value);
     QFETCH(PanelColour::Scheme, expected);
     QCOMPARE(PortalColorScheme::fromValue(value), expected);
-}
-
-void TestMenuIcon::accessibilityDescription()
-{
-    QCOMPARE(MenuIcon::image(80, true, Badge::none).accessibilityDescription(),
-             QStringLiteral("Akku 80 %"));
-    QCOMPARE(MenuIcon::image(7, false, Badge::charging).accessibilityDescription(),
-             QStringLiteral("Akku 7 %"));
 }
 
 // Renderings at every slot size of each style and badge, for a person to look

@@ -1,6 +1,5 @@
 // The status item and its menu over a real AppState, with a fake charge client
 // and a fake battery at the platform edge.
-#include "FakeBattery.h"
 #include "IconPixels.h"
 #include "app/AppState.h"
 #include "app/ChargeLimit.h"
@@ -12,6 +11,7 @@
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
 #include "support/FakeChargeClient.h"
+#include "support/TrayRig.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -32,27 +32,8 @@
 namespace
 {
 // One world: battery, client, state and the status item, with a tray present.
-struct World {
-    FakeBattery battery;
-    FixedClock clock;
-    FakeChargeClient *client = nullptr;
-    std::unique_ptr<ChargeLimit> chargeLimit;
-    std::unique_ptr<AppState> state;
-    FakeWindow window;
-    std::unique_ptr<StatusItem> item;
-
-    explicit World(std::function<void(FakeChargeClient &)> setUp = {},
-                   StatusItem::Options options = {.trayAvailable = [] { return true; }})
-    {
-        auto fake = std::make_unique<FakeChargeClient>();
-        client = fake.get();
-        client->enabled = 1;
-        if (setUp)
-            setUp(*client);
-        chargeLimit = std::make_unique<ChargeLimit>(std::move(fake));
-        state = std::make_unique<AppState>(*chargeLimit, battery, clock);
-        item = std::make_unique<StatusItem>(*state, &window, std::move(options));
-    }
+struct World : TrayRig {
+    using TrayRig::TrayRig;
 
     // Opens the menu as the tray does and lists its rows.
     QStringList openMenu()
@@ -240,8 +221,8 @@ void TestStatusItem::menuRows()
         c.limit = static_cast<quint64>(clientLimit);
         c.suspended = suspended;
     });
-    w.battery.pluggedIn = pluggedIn;
-    w.battery.adapterWatts = watts;
+    w.battery.set("ExternalConnected", pluggedIn);
+    w.battery.set("AdapterDetails", QVariantMap{{"Watts", watts}});
     w.item->updateStatusItem();
     // The menu refreshes the state before it shows it.
     const QStringList rows = w.openMenu();
@@ -297,8 +278,7 @@ void TestStatusItem::menuRebuiltOnEveryOpening()
     QVERIFY(w.row(QStringLiteral("80 %"))->isChecked());
     // Changed behind the agent's back: the next opening reads it back.
     w.client->limit = 90;
-    w.battery.pluggedIn = true;
-    w.battery.adapterWatts = 65;
+    w.plugIn(65);
     const QStringList rows = w.openMenu();
     QVERIFY(w.row(QStringLiteral("90 %"))->isChecked());
     QVERIFY(!w.row(QStringLiteral("80 %"))->isChecked());
@@ -408,9 +388,9 @@ void TestStatusItem::button()
         c.limit = 80;
         c.suspended = suspended;
     });
-    w.battery.percent = 45;
-    w.battery.charging = true;
-    w.battery.pluggedIn = true;
+    w.battery.set("CurrentCapacity", 45);
+    w.battery.set("IsCharging", true);
+    w.plugIn();
     w.state->refresh();
     w.item->updateStatusItem();
 
@@ -426,6 +406,8 @@ void TestStatusItem::button()
     const MenuIcon expected = MenuIcon::image(45, number, Badge::charging, suspended ? 100 : 80);
     QCOMPARE(MenuIcon::tinted(image, Qt::black), expected.renderSlot(44, Qt::black));
     QCOMPARE(IconPixels(image).maxAlpha(QRectF(0, 0, 44, 6.0)) > 0, marker);
+    // The tooltip is the icon's description, what a panel reads out for it,
+    // whatever the picture shows: it begins with the charge.
     QCOMPARE(w.item->item()->toolTip(), w.state->statusLine() + "\n" + w.state->limitLine());
     QVERIFY(w.item->item()->toolTip().startsWith(QStringLiteral("Akku 45 %")));
 }
@@ -480,7 +462,7 @@ void TestStatusItem::contrastOnPanel()
                          s.portal = portal;
                          return s;
                      }});
-    w.battery.percent = 80;
+    w.battery.set("CurrentCapacity", 80);
     w.state->refresh();
     w.item->updateStatusItem();
     QVERIFY(w.item->item());
@@ -538,9 +520,11 @@ void TestStatusItem::blinkConditions()
     if (blinkThreshold.isValid())
         Prefs::d().setInteger(Key::blinkThreshold, blinkThreshold.toLongLong());
     World w;
-    w.battery.present = present;
-    w.battery.percent = percent;
-    w.battery.pluggedIn = pluggedIn;
+    w.battery.set("CurrentCapacity", percent);
+    if (pluggedIn)
+        w.plugIn();
+    if (!present)
+        w.battery.properties.reset();
     w.state->refresh();
     w.item->updateStatusItem();
     QCOMPARE(w.item->isBlinking(), blinks);
@@ -553,7 +537,7 @@ void TestStatusItem::blinkConditions()
 void TestStatusItem::blinkFadesAndStopsOnPlugging()
 {
     World w;
-    w.battery.percent = 10;
+    w.battery.set("CurrentCapacity", 10);
     w.state->refresh();
     w.item->updateStatusItem();
     QVERIFY(w.item->isBlinking());
@@ -566,7 +550,7 @@ void TestStatusItem::blinkFadesAndStopsOnPlugging()
     QCOMPARE(w.item->opacity(), 0.15);
     QVERIFY(w.item->isBlinking());
 
-    w.battery.pluggedIn = true;
+    w.plugIn();
     w.state->refresh();
     w.item->refreshButton();
     QVERIFY(!w.item->isBlinking());
@@ -580,7 +564,7 @@ void TestStatusItem::blinkFadesAndStopsOnPlugging()
 void TestStatusItem::noTimerWhileIdle()
 {
     World w([](FakeChargeClient &c) { c.limit = 80; });
-    w.battery.percent = 60;
+    w.battery.set("CurrentCapacity", 60);
     w.state->refresh();
     w.item->updateStatusItem();
     w.openMenu();

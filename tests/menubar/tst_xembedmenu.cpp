@@ -1,13 +1,9 @@
 // The menu of an XEmbed tray icon opens at the icon, not at the pointer: a
 // real X server with trayer as the tray, at the top and at the bottom of the
 // screen, opened by a left and by a right click.
-#include "FakeBattery.h"
-#include "app/AppState.h"
-#include "app/ChargeLimit.h"
-#include "menubar/StatusItem.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
-#include "support/FakeChargeClient.h"
+#include "support/TrayRig.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -60,15 +56,10 @@ void TestXEmbedMenu::opensAtTheIcon()
     QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 10000);
 
     Prefs::d().clear();
-    FakeBattery battery;
-    FixedClock clock;
-    auto client = std::make_unique<FakeChargeClient>();
-    client->enabled = 1;
-    ChargeLimit chargeLimit(std::move(client));
-    AppState state(chargeLimit, battery, clock);
-    FakeWindow window;
-    StatusItem item(state, &window);
-    state.refresh();
+    // trayer is the tray: Qt answers whether it is there.
+    TrayRig rig({}, {});
+    StatusItem &item = *rig.item;
+    rig.state->refresh();
     item.updateStatusItem();
     QVERIFY(item.item());
     // The icon is embedded once trayer has taken its place at the edge.

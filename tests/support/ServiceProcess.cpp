@@ -1,5 +1,6 @@
 #include "support/ServiceProcess.h"
 
+#include "shared/ChargeBus.h"
 #include "support/PrivateBus.h"
 
 #include <QDBusConnection>
@@ -71,18 +72,19 @@ bool ServiceProcess::start(const QStringList &arguments)
     m_process.start(binary(), arguments);
     if (!m_process.waitForStarted(5000))
         return false;
-    return m_bus.waitForName(QStringLiteral("org.voltquill.Charge1"));
+    return m_bus.waitForName(ChargeBus::serviceName);
 }
 
 bool ServiceProcess::makeActivatable(PrivateBus &bus, const QString &serviceDir,
                                      const QString &sysfsRoot, const QString &stateDir,
                                      const QByteArray &arguments)
 {
-    QFile activation(QDir(serviceDir).filePath(QStringLiteral("org.voltquill.Charge1.service")));
+    QFile activation(
+        QDir(serviceDir).filePath(ChargeBus::serviceName + QStringLiteral(".service")));
     if (!activation.open(QIODevice::WriteOnly))
         return false;
-    activation.write("[D-BUS Service]\nName=org.voltquill.Charge1\nExec=" +
-                     QFile::encodeName(binary()) + ' ' + arguments + '\n');
+    activation.write("[D-BUS Service]\nName=" + ChargeBus::serviceName.toUtf8() +
+                     "\nExec=" + QFile::encodeName(binary()) + ' ' + arguments + '\n');
     bus.setDaemonEnvironment(
         serviceEnvironment(QProcessEnvironment::systemEnvironment(), sysfsRoot, stateDir, true));
     return true;
@@ -107,11 +109,7 @@ void ServiceProcess::stop()
     // The bus lets the name go a moment after the process ends.
     const QDBusConnection bus = m_bus.connection();
     [[maybe_unused]] const bool released = QTest::qWaitFor(
-        [&] {
-            return !bus.interface()
-                        ->isServiceRegistered(QStringLiteral("org.voltquill.Charge1"))
-                        .value();
-        },
+        [&] { return !bus.interface()->isServiceRegistered(ChargeBus::serviceName).value(); },
         5000);
 }
 
@@ -124,8 +122,7 @@ void ServiceProcess::kill()
 QDBusMessage ServiceProcess::call(const QString &method, const QVariantList &arguments) const
 {
     QDBusMessage message = QDBusMessage::createMethodCall(
-        QStringLiteral("org.voltquill.Charge1"), QStringLiteral("/org/voltquill/Charge1"),
-        QStringLiteral("org.voltquill.Charge1"), method);
+        ChargeBus::serviceName, ChargeBus::objectPath, ChargeBus::interfaceName, method);
     message.setArguments(arguments);
     return m_bus.connection().call(message, QDBus::Block, 5000);
 }

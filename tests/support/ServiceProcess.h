@@ -34,7 +34,7 @@ public:
     // How the process ended, for a failure message.
     QString endDescription() const;
 
-    // One call to org.voltquill.Charge1; the reply or the error message.
+    // One call to the charge service; the reply or the error message.
     QDBusMessage call(const QString &method, const QVariantList &arguments = {}) const;
 
 private:

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+class PrivateBus;
+
+// polkit on a private bus, played by a program of the test's:
+// python3-dbusmock's polkitd, which allows what the test names, or a script
+// that answers as the test needs. Ended when the stand-in goes.
+class PolkitStandIn
+{
+public:
+    explicit PolkitStandIn(const PrivateBus &bus) : m_bus(bus) {}
+    ~PolkitStandIn() { stop(); }
+    PolkitStandIn(const PolkitStandIn &) = delete;
+    PolkitStandIn &operator=(const PolkitStandIn &) = delete;
+
+    // python3-dbusmock's polkitd, allowing nothing until told (see allow()).
+    bool startMock();
+    // Whether the mock allows changing the charge limit.
+    bool allow(bool allowed) const;
+    // `script` run by python3 with `arguments`, owning polkit's bus name.
+    bool startScript(const QString &script, const QStringList &arguments = {});
+    void stop();
+
+private:
+    const PrivateBus &m_bus;
+    QProcess m_process;
+};
