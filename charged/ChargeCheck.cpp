@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ChargeCheck.h"
 
 #include "BatteryControl.h"

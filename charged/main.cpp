@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // voltquill-charged: the charge service on the system bus (or, for demos and
 // tests, the session bus with VOLTQUILL_CHARGE_BUS=session).
 #include "BatteryControl.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs lupdate over the agent's sources into a copy of the string table and
 # fails when it finds no text or when an entry of the table would go obsolete
 # (its text no longer passed to L() or translate()).

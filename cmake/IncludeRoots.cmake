@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # voltquill_include_root(<target> BASE <dir> FOLDERS <folder>...)
 # Gives <target>, and every target that links it, an include root that holds
 # only the named folders of <dir>: "app/AppState.h" resolves where the target

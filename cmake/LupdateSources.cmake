@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Copies the agent's sources for lupdate, with each text passed to L() spelled
 # as lupdate knows it. L() looks its text up in the context "Voltquill", which
 # no alias of tr() can express, so

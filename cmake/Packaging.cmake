@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: the same install rules as `cmake --install`, plus what a
 # Debian package carries (copyright, changelog, manual pages, maintainer scripts).
 # The version is the project's (top-level CMakeLists.txt); nothing else sets one.

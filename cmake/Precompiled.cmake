@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Qt's headers are most of what a file of ours costs to compile. Each library
 # parses the ones it uses once, and the tests share one parse: that halves a
 # clean build (CI builds four times). -DVOLTQUILL_PCH=OFF builds without.

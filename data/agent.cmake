@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The agent's desktop entry and icon.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/voltquill.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A scripted day of Voltquill on the simulated laptop.
 
 Starts a virtual display with a tray (Xvfb + trayer) and a notification daemon

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Ending a child that runs in a process group of its own.
 
 The scripts start every helper with start_new_session=True, so that a stop

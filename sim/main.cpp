@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // voltquill-sim: a simulated laptop for demos and end-to-end tests.
 #include "Laptop.h"
 #include "SimScript.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The agent: wires the core to the Linux adapters and the user interface.
 #include "Version.h"
 #include "app/AppDelegate.h"
@@ -12,16 +13,16 @@
 #include "platform/FontSetup.h"
 #include "platform/FreedesktopNotificationCenter.h"
 #include "platform/LinuxSystemEvents.h"
-#include "shared/QtTranslation.h"
 #include "platform/SingleInstance.h"
 #include "platform/StatusNotifierHost.h"
 #include "platform/SysfsBatteryRegistry.h"
-#include "shared/SysfsPaths.h"
-#include "shared/ThresholdWriters.h"
 #include "policy/History.h"
 #include "policy/Notifier.h"
 #include "settings/ConfigPaths.h"
 #include "settings/Prefs.h"
+#include "shared/QtTranslation.h"
+#include "shared/SysfsPaths.h"
+#include "shared/ThresholdWriters.h"
 #include "window/SettingsWindow.h"
 
 #include <QApplication>

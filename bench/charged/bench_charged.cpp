@@ -1,8 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Round trips to the running charge service on a private bus (a read, a
 // SetLimit), one agent refresh() and one whole tick() against it; prints medians.
-#include "support/FakeSysfs.h"
-#include "support/PrivateBus.h"
-#include "support/ServiceProcess.h"
 #include "app/AppDelegate.h"
 #include "app/AppState.h"
 #include "app/ChargeLimit.h"
@@ -13,6 +11,9 @@
 #include "policy/Notifier.h"
 #include "settings/Prefs.h"
 #include "support/FakeNotificationCenter.h"
+#include "support/FakeSysfs.h"
+#include "support/PrivateBus.h"
+#include "support/ServiceProcess.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

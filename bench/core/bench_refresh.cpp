@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of one AppState::refresh() reading a fixture sysfs tree.
 #include "Measure.h"
 #include "app/AppState.h"
@@ -19,10 +20,16 @@ int main(int argc, char *argv[])
     Prefs::bind(&settings);
     SysfsTree tree;
     tree.add("AC", {{"type", "Mains"}, {"online", "1"}});
-    tree.add("BAT0", {{"type", "Battery"}, {"status", "Charging"}, {"capacity", "57"},
-                      {"cycle_count", "312"}, {"voltage_min_design", "11400000"},
-                      {"energy_full_design", "57000000"}, {"energy_full", "51300000"},
-                      {"energy_now", "32832000"}, {"power_now", "10260000"}, {"temp", "301"}});
+    tree.add("BAT0", {{"type", "Battery"},
+                      {"status", "Charging"},
+                      {"capacity", "57"},
+                      {"cycle_count", "312"},
+                      {"voltage_min_design", "11400000"},
+                      {"energy_full_design", "57000000"},
+                      {"energy_full", "51300000"},
+                      {"energy_now", "32832000"},
+                      {"power_now", "10260000"},
+                      {"temp", "301"}});
     tree.add("ucsi-source-psy-USBC000:001", {{"type", "USB"}, {"online", "0"}});
 
     SystemClock clock;

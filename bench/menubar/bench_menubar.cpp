@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prints the median cost of refreshing the status button (unchanged: nothing
 // drawn; a new level: icon rendered for every slot size and handed to the tray) and
 // of building the status menu, over a fake battery and client.

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Voltquill beside a peer battery tray icon, in one run on one simulated battery.
 
 Starts Xvfb with a tray (trayer), a private session bus, the simulated laptop,

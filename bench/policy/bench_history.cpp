@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of History::record per tick with ten years (120 months) of samples:
 // the usual unchanged tick, and a tick whose reading changed (a rewrite).
 #include "Measure.h"

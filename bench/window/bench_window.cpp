@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long the settings window takes to open the first time, and the History
 // tab to show a year of samples the first time. First-time costs (fonts,
 // styles, Qt Charts) only show once per process, so every run is a fresh

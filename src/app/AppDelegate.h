@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QObject>
@@ -21,8 +22,8 @@ public:
         AppState &state;
         Notifier &notifier;
         History &history;
-        LoginItem *loginItem = nullptr;   // none: nothing to re-register
-        SystemEvents *events = nullptr;   // none: only the timer ticks
+        LoginItem *loginItem = nullptr; // none: nothing to re-register
+        SystemEvents *events = nullptr; // none: only the timer ticks
         StatusItemView *item = nullptr;
         WindowView *window = nullptr;
     };

@@ -1,12 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/BatteryInfo.h"
 
 #include "app/BatteryRegistry.h"
 
 #include <cmath>
-#include <limits>
 #include <initializer_list>
+#include <limits>
 
-namespace {
+namespace
+{
 struct Source {
     const QVariantMap &table;
     const char *key;
@@ -100,10 +102,10 @@ BatteryInfo BatteryInfo::fromProperties(const std::optional<QVariantMap> &proper
     b.adapterWatts = firstInteger({{adapter, "Watts"}}).value_or(0);
 
     if (b.designCapacity >= 1) {
-        const double ratio = static_cast<double>(b.nominalCapacity) /
-                             static_cast<double>(b.designCapacity) * 100.0;
+        const double ratio =
+            static_cast<double>(b.nominalCapacity) / static_cast<double>(b.designCapacity) * 100.0;
         // Clamped before the conversion: hand-made tables may hold extreme values.
-        b.healthPercent = ratio >= 100.0 ? 100
+        b.healthPercent = ratio >= 100.0     ? 100
                           : ratio <= -9.2e18 ? std::numeric_limits<qint64>::min()
                                              : static_cast<qint64>(std::round(ratio));
     }

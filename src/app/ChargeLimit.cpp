@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ChargeLimit.h"
 
 #include "app/L.h"
@@ -16,7 +17,10 @@ ChargeError ChargeLimit::ownError()
             L("Der Ladedienst ist nicht verfügbar (Voltquill-Fehler 1).")};
 }
 
-bool ChargeLimit::isSupported() const { return m_client && m_client->isMCLSupported(); }
+bool ChargeLimit::isSupported() const
+{
+    return m_client && m_client->isMCLSupported();
+}
 
 QList<qint64> ChargeLimit::available() const
 {
@@ -37,9 +41,13 @@ qint64 ChargeLimit::limit() const
     return value > 100 ? 100 : static_cast<qint64>(value);
 }
 
-bool ChargeLimit::isEngaged() const { return m_client && m_client->isMCLCurrentlyEnabled() != 0; }
+bool ChargeLimit::isEngaged() const
+{
+    return m_client && m_client->isMCLCurrentlyEnabled() != 0;
+}
 
-namespace {
+namespace
+{
 std::optional<ChargeError> described(std::optional<ChargeError> error)
 {
     if (error && error->description.isEmpty())
@@ -64,7 +72,10 @@ std::optional<ChargeError> ChargeLimit::chargeToFullOnce()
     return command(&ChargeClient::temporarilyDisableMCL);
 }
 
-std::optional<ChargeError> ChargeLimit::reEnable() { return command(&ChargeClient::enableMCL); }
+std::optional<ChargeError> ChargeLimit::reEnable()
+{
+    return command(&ChargeClient::enableMCL);
+}
 
 std::optional<ChargeError>
 ChargeLimit::command(std::optional<ChargeError> (ChargeClient::*message)())

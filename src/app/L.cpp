@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/L.h"
 
 #include "app/AgentLog.h"
@@ -30,11 +31,12 @@ QString lookUp(const char *text)
     return QCoreApplication::translate("Voltquill", text);
 }
 
-namespace {
+namespace
+{
 QString integerText(qint64 value, bool zeroPad, bool leftAlign, int width)
 {
-    QString digits = QString::number(value < 0 ? -static_cast<quint64>(value)
-                                               : static_cast<quint64>(value));
+    QString digits =
+        QString::number(value < 0 ? -static_cast<quint64>(value) : static_cast<quint64>(value));
     const QString sign = value < 0 ? QStringLiteral("-") : QString();
     if (zeroPad && !leftAlign && width > 0)
         digits = digits.rightJustified(width - sign.size(), QLatin1Char('0'));

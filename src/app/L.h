@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QList>
@@ -30,7 +31,8 @@ QString lookUp(const char *text);
 // as %02d), %@, %.Nf and %% in appLocale.
 QString formatText(const QString &format, const QList<LArg> &args);
 
-namespace detail {
+namespace detail
+{
 template <typename T> LArg toLArg(T &&value)
 {
     using V = std::remove_cvref_t<T>;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "menubar/StatusItem.h"
 
 #include "app/AppState.h"
@@ -138,8 +139,7 @@ void StatusItem::panelChanged()
 
 QColor StatusItem::tint() const
 {
-    const auto choice =
-        PanelColour::choice(Prefs::iconColour());
+    const auto choice = PanelColour::choice(Prefs::iconColour());
     return PanelColour::textFor(choice, m_scheme, QGuiApplication::palette());
 }
 
@@ -236,10 +236,8 @@ void StatusItem::refreshButton()
 void StatusItem::updateBlink()
 {
     const BatteryInfo &b = m_state.battery();
-    const bool blink =
-        m_item && b.hasBattery && !b.pluggedIn &&
-        Prefs::blinkLow() &&
-        Prefs::blinkThreshold() >= b.percent;
+    const bool blink = m_item && b.hasBattery && !b.pluggedIn && Prefs::blinkLow() &&
+                       Prefs::blinkThreshold() >= b.percent;
     if (blink) {
         if (!m_blinkTimer) {
             m_blinkTimer = std::make_unique<QTimer>();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/PlatformLog.h"
 
 Q_LOGGING_CATEGORY(lcClient, "voltquill.client", QtInfoMsg)

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "policy/History.h"
 
-#include "shared/AtomicFile.h"
 #include "settings/Defaults.h"
 #include "settings/Key.h"
 #include "settings/Prefs.h"
+#include "shared/AtomicFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -102,8 +103,7 @@ void History::load()
 
 void History::record(const BatteryInfo &info, const QDateTime &now)
 {
-    if (!Prefs::historyOn() || !info.hasBattery ||
-        info.healthPercent <= 0)
+    if (!Prefs::historyOn() || !info.hasBattery || info.healthPercent <= 0)
         return;
     const HealthSample sample{monthOf(now), info.healthPercent, info.cycles, info.nominalCapacity};
     // The usual tick: this month's sample is already the last one, unchanged

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "policy/Notifier.h"
 
 #include "app/L.h"
@@ -12,9 +13,7 @@ Notifier::Notifier(NotificationCenter &center) : m_center(center) {}
 void Notifier::setup()
 {
     m_center.setWillPresent([this] { return willPresent(); });
-    if (Prefs::notifyLimit() ||
-        Prefs::notifyLow() ||
-        Prefs::notifyAdapter())
+    if (Prefs::notifyLimit() || Prefs::notifyLow() || Prefs::notifyAdapter())
         requestPermission();
 }
 
@@ -59,8 +58,7 @@ void Notifier::evaluate(const BatteryInfo &old, const BatteryInfo &now, qint64 l
 
 void Notifier::limitRule(const BatteryInfo &old, const BatteryInfo &now, qint64 limit, bool engaged)
 {
-    if (!Prefs::notifyLimit() || !now.pluggedIn ||
-        !engaged || limit > 99 || m_limitNotified)
+    if (!Prefs::notifyLimit() || !now.pluggedIn || !engaged || limit > 99 || m_limitNotified)
         return;
     const bool reached = old.percent < limit;
     const bool stopped = old.isCharging && !now.isCharging;

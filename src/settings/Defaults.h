@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "settings/SettingsTable.h"
@@ -9,8 +10,7 @@
 // What each setting reads as while it is missing or mistyped.
 namespace Defaults
 {
-#define VOLTQUILL_DEFAULT(type, name, Name, fallback, reader) \
-    inline const type name = fallback;
+#define VOLTQUILL_DEFAULT(type, name, Name, fallback, reader) inline const type name = fallback;
 VOLTQUILL_SETTINGS(VOLTQUILL_DEFAULT)
 #undef VOLTQUILL_DEFAULT
 

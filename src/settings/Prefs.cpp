@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/Prefs.h"
 
 #include <QtGlobal>
@@ -14,7 +15,10 @@ SettingsStore &Prefs::d()
     return *bound;
 }
 
-void Prefs::bind(SettingsStore *store) { bound = store; }
+void Prefs::bind(SettingsStore *store)
+{
+    bound = store;
+}
 
 qint64 Prefs::iconStyle()
 {

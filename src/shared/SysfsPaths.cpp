@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shared/SysfsPaths.h"
 
 QString SysfsPaths::sysfsRoot()
@@ -11,4 +12,7 @@ QString SysfsPaths::powerSupplyDir(const QString &sysfsRoot)
     return sysfsRoot + QStringLiteral("/class/power_supply");
 }
 
-bool SysfsPaths::isMoved() { return !qEnvironmentVariableIsEmpty("VOLTQUILL_SYSFS_ROOT"); }
+bool SysfsPaths::isMoved()
+{
+    return !qEnvironmentVariableIsEmpty("VOLTQUILL_SYSFS_ROOT");
+}

@@ -1,14 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/GeneralTab.h"
 
 #include "app/L.h"
 #include "app/LoginItem.h"
+#include "app/SystemSettingsPanes.h"
 #include "settings/Defaults.h"
 #include "settings/Key.h"
 #include "settings/Prefs.h"
 #include "window/DesktopHint.h"
 #include "window/Stepper.h"
 #include "window/Style.h"
-#include "app/SystemSettingsPanes.h"
 
 #include <QCheckBox>
 #include <QComboBox>

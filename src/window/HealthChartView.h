@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "policy/HealthSample.h"
@@ -16,4 +17,3 @@ public:
     virtual QWidget *widget() = 0;
     virtual void setSamples(const QList<HealthSample> &samples) = 0;
 };
-

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/HistoryTab.h"
 
 #include "app/AppState.h"
@@ -43,9 +44,7 @@ HistoryTab::HistoryTab(History &history, AppState &state, QWidget *parent)
     column->addWidget(m_empty);
     column->addStretch(1);
 
-    auto sync = [this] {
-        m_on->setChecked(Prefs::historyOn());
-    };
+    auto sync = [this] { m_on->setChecked(Prefs::historyOn()); };
     sync();
     connect(&Prefs::d(), &SettingsStore::changed, this, [sync](const QString &key) {
         if (key == Key::historyOn)
@@ -124,8 +123,8 @@ void HistoryTab::redraw()
     QList<QTreeWidgetItem *> rows;
     rows.reserve(samples.size());
     for (auto it = samples.crbegin(); it != samples.crend(); ++it) {
-        const QDateTime month =
-            QDateTime::fromSecsSinceEpoch(static_cast<qint64>(it->month) + HealthSample::referenceEpoch);
+        const QDateTime month = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(it->month) +
+                                                              HealthSample::referenceEpoch);
         auto *item = new QTreeWidgetItem;
         item->setText(MonthColumn, appLocale().toString(month.date(), QStringLiteral("MMMM yyyy")));
         item->setText(HealthColumn, QStringLiteral("%1 %").arg(it->health));

@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/NotifyTab.h"
 
 #include "app/L.h"
+#include "app/SystemSettingsPanes.h"
 #include "policy/Notifier.h"
 #include "settings/Defaults.h"
 #include "settings/Key.h"
@@ -8,7 +10,6 @@
 #include "window/DesktopHint.h"
 #include "window/Stepper.h"
 #include "window/Style.h"
-#include "app/SystemSettingsPanes.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -86,10 +87,8 @@ NotifyTab::NotifyTab(Notifier &notifier, DeniedCheck deniedCheck, SystemSettings
     connect(open, &QPushButton::clicked, this, [this, panes] {
         DesktopHint::open(panes, SystemSettingsPanes::Pane::Notifications, this);
     });
-    connect(m_lowAt, &Stepper::stepped, this,
-            [](qint64 v) { Prefs::setLowThreshold(v); });
-    connect(m_minW, &Stepper::stepped, this,
-            [](qint64 v) { Prefs::setAdapterMinWatts(v); });
+    connect(m_lowAt, &Stepper::stepped, this, [](qint64 v) { Prefs::setLowThreshold(v); });
+    connect(m_minW, &Stepper::stepped, this, [](qint64 v) { Prefs::setAdapterMinWatts(v); });
     connect(&Prefs::d(), &SettingsStore::changed, this, &NotifyTab::sync);
     sync();
 }

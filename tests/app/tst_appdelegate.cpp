@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AppDelegate.h"
 #include "app/AppState.h"
 #include "app/ChargeLimit.h"
@@ -8,18 +9,19 @@
 #include "app/WindowView.h"
 #include "policy/History.h"
 #include "policy/Notifier.h"
-#include "support/FakeNotificationCenter.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
 #include "support/FakeBatteryRegistry.h"
 #include "support/FakeChargeClient.h"
 #include "support/FakeLoginItem.h"
+#include "support/FakeNotificationCenter.h"
 #include "support/FakeWindow.h"
 #include "support/TempHome.h"
 
 #include <QTest>
 
-namespace {
+namespace
+{
 // Everything the delegate reaches, writing one shared log.
 struct Log {
     QStringList lines;
@@ -95,9 +97,9 @@ class TestAppDelegate : public QObject
         rig->center.grant = false; // no notification service
         rig->notifier = std::make_unique<Notifier>(rig->center);
         rig->history = std::make_unique<History>(m_home.path());
-        rig->delegate = std::make_unique<AppDelegate>(AppDelegate::Parts{
-            *rig->state, *rig->notifier, *rig->history, &rig->loginItem, &rig->events, &rig->item,
-            &rig->window});
+        rig->delegate = std::make_unique<AppDelegate>(
+            AppDelegate::Parts{*rig->state, *rig->notifier, *rig->history, &rig->loginItem,
+                               &rig->events, &rig->item, &rig->window});
         rig->log.lines.clear();
         rig->client->sent.clear();
         return rig;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AppState.h"
 #include "app/ChargeLimit.h"
 #include "app/SystemClock.h"
@@ -10,7 +11,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-namespace {
+namespace
+{
 const QString ownErrorText = ChargeLimit::ownError().description;
 }
 
@@ -54,17 +56,28 @@ private Q_SLOTS:
         QTest::addColumn<QVariant>("chosenAfter");
         QTest::addColumn<bool>("askedEnabled");
 
-        QTest::newRow("limit in force") << quint64(80) << QVariant() << qint64(1) << qint64(80) << true << QVariant(80) << false;
-        QTest::newRow("limit replaces chosen") << quint64(85) << QVariant(80) << qint64(0) << qint64(85) << true << QVariant(85) << false;
-        QTest::newRow("no limit, none chosen") << quint64(100) << QVariant() << qint64(1) << qint64(100) << true << QVariant() << false;
-        QTest::newRow("no limit, chosen 100") << quint64(100) << QVariant(100) << qint64(1) << qint64(100) << true << QVariant(100) << false;
-        QTest::newRow("off, chosen 80") << quint64(100) << QVariant(80) << qint64(0) << qint64(100) << true << QVariant(80) << true;
-        QTest::newRow("suspended") << quint64(100) << QVariant(80) << qint64(1) << qint64(80) << false << QVariant(80) << true;
-        QTest::newRow("any non-zero is enabled") << quint64(100) << QVariant(80) << qint64(-7) << qint64(80) << false << QVariant(80) << true;
-        QTest::newRow("above 100 counts as 100") << quint64(255) << QVariant(75) << qint64(1) << qint64(75) << false << QVariant(75) << true;
-        QTest::newRow("huge report") << quint64(std::numeric_limits<quint64>::max()) << QVariant(75) << qint64(0) << qint64(100) << true << QVariant(75) << true;
-        QTest::newRow("chosen as string") << quint64(100) << QVariant("80") << qint64(1) << qint64(100) << true << QVariant() << false;
-        QTest::newRow("chosen 80.5") << quint64(100) << QVariant(80.5) << qint64(1) << qint64(100) << true << QVariant() << false;
+        QTest::newRow("limit in force") << quint64(80) << QVariant() << qint64(1) << qint64(80)
+                                        << true << QVariant(80) << false;
+        QTest::newRow("limit replaces chosen") << quint64(85) << QVariant(80) << qint64(0)
+                                               << qint64(85) << true << QVariant(85) << false;
+        QTest::newRow("no limit, none chosen") << quint64(100) << QVariant() << qint64(1)
+                                               << qint64(100) << true << QVariant() << false;
+        QTest::newRow("no limit, chosen 100") << quint64(100) << QVariant(100) << qint64(1)
+                                              << qint64(100) << true << QVariant(100) << false;
+        QTest::newRow("off, chosen 80") << quint64(100) << QVariant(80) << qint64(0) << qint64(100)
+                                        << true << QVariant(80) << true;
+        QTest::newRow("suspended") << quint64(100) << QVariant(80) << qint64(1) << qint64(80)
+                                   << false << QVariant(80) << true;
+        QTest::newRow("any non-zero is enabled") << quint64(100) << QVariant(80) << qint64(-7)
+                                                 << qint64(80) << false << QVariant(80) << true;
+        QTest::newRow("above 100 counts as 100") << quint64(255) << QVariant(75) << qint64(1)
+                                                 << qint64(75) << false << QVariant(75) << true;
+        QTest::newRow("huge report") << quint64(std::numeric_limits<quint64>::max()) << QVariant(75)
+                                     << qint64(0) << qint64(100) << true << QVariant(75) << true;
+        QTest::newRow("chosen as string") << quint64(100) << QVariant("80") << qint64(1)
+                                          << qint64(100) << true << QVariant() << false;
+        QTest::newRow("chosen 80.5") << quint64(100) << QVariant(80.5) << qint64(1) << qint64(100)
+                                     << true << QVariant() << false;
     }
 
     void derivation()
@@ -106,10 +119,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<std::optional<QList<qint64>>>("offered");
         QTest::addColumn<QList<qint64>>("options");
-        QTest::newRow("client order kept") << std::optional(QList<qint64>{90, 80}) << QList<qint64>{90, 80};
-        QTest::newRow("duplicates kept") << std::optional(QList<qint64>{80, 80}) << QList<qint64>{80, 80};
-        QTest::newRow("empty list") << std::optional(QList<qint64>{}) << ChargeLimit::fallbackLimits();
-        QTest::newRow("query failed") << std::optional<QList<qint64>>() << ChargeLimit::fallbackLimits();
+        QTest::newRow("client order kept")
+            << std::optional(QList<qint64>{90, 80}) << QList<qint64>{90, 80};
+        QTest::newRow("duplicates kept")
+            << std::optional(QList<qint64>{80, 80}) << QList<qint64>{80, 80};
+        QTest::newRow("empty list")
+            << std::optional(QList<qint64>{}) << ChargeLimit::fallbackLimits();
+        QTest::newRow("query failed")
+            << std::optional<QList<qint64>>() << ChargeLimit::fallbackLimits();
     }
 
     void options()
@@ -156,7 +173,8 @@ private Q_SLOTS:
         QVERIFY(!rig.state->error());
         QCOMPARE(rig.state->limit(), 85);
         QVERIFY(rig.state->engaged());
-        QCOMPARE(rig.client->sent.filter(QStringLiteral("setMCLLimit")).last(), QStringLiteral("setMCLLimit 85"));
+        QCOMPARE(rig.client->sent.filter(QStringLiteral("setMCLLimit")).last(),
+                 QStringLiteral("setMCLLimit 85"));
     }
 
     void acceptedButStillReportingOld()
@@ -196,7 +214,8 @@ private Q_SLOTS:
         Rig rig = makeRig();
         rig.state->setLimit(limit);
         QVERIFY(rig.client->sent.filter(QStringLiteral("setMCLLimit")).isEmpty());
-        QVERIFY(rig.state->error().value_or(QString()).startsWith(QStringLiteral("Limit konnte nicht gesetzt werden: ")));
+        QVERIFY(rig.state->error().value_or(QString()).startsWith(
+            QStringLiteral("Limit konnte nicht gesetzt werden: ")));
         QVERIFY(!Prefs::chosenLimit() || *Prefs::chosenLimit() != limit);
     }
 

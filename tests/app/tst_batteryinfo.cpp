@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/BatteryInfo.h"
 #include "support/FakeBatteryRegistry.h"
 
@@ -32,16 +33,21 @@ private Q_SLOTS:
         QTest::addColumn<QVariant>("value");
 
         const Table nested{{"BatteryData", Table{{"DesignCapacity", 5000},
-                                                {"NominalChargeCapacity", 4500},
-                                                {"Temperature", 2950},
-                                                {"AppleRawMaxCapacity", 4400}}}};
+                                                 {"NominalChargeCapacity", 4500},
+                                                 {"Temperature", 2950},
+                                                 {"AppleRawMaxCapacity", 4400}}}};
         QTest::newRow("percent") << Table{{"CurrentCapacity", 57}} << "percent" << QVariant(57);
-        QTest::newRow("percent not scaled") << Table{{"CurrentCapacity", 120}} << "percent" << QVariant(120);
-        QTest::newRow("percent mistyped") << Table{{"CurrentCapacity", "57"}} << "percent" << QVariant(0);
-        QTest::newRow("percent fraction") << Table{{"CurrentCapacity", 57.5}} << "percent" << QVariant(0);
+        QTest::newRow("percent not scaled")
+            << Table{{"CurrentCapacity", 120}} << "percent" << QVariant(120);
+        QTest::newRow("percent mistyped")
+            << Table{{"CurrentCapacity", "57"}} << "percent" << QVariant(0);
+        QTest::newRow("percent fraction")
+            << Table{{"CurrentCapacity", 57.5}} << "percent" << QVariant(0);
         QTest::newRow("charging") << Table{{"IsCharging", true}} << "isCharging" << QVariant(true);
-        QTest::newRow("charging as number") << Table{{"IsCharging", 1}} << "isCharging" << QVariant(false);
-        QTest::newRow("plugged") << Table{{"ExternalConnected", true}} << "pluggedIn" << QVariant(true);
+        QTest::newRow("charging as number")
+            << Table{{"IsCharging", 1}} << "isCharging" << QVariant(false);
+        QTest::newRow("plugged") << Table{{"ExternalConnected", true}} << "pluggedIn"
+                                 << QVariant(true);
         QTest::newRow("full") << Table{{"FullyCharged", true}} << "fullyCharged" << QVariant(true);
         QTest::newRow("cycles") << Table{{"CycleCount", 312}} << "cycles" << QVariant(312);
         QTest::newRow("design nested") << nested << "designCapacity" << QVariant(5000);
@@ -50,29 +56,40 @@ private Q_SLOTS:
             << "designCapacity" << QVariant(4000);
         QTest::newRow("nominal nested") << nested << "nominalCapacity" << QVariant(4500);
         QTest::newRow("raw max top before nested")
-            << Table{{"AppleRawMaxCapacity", 4300}, {"BatteryData", Table{{"AppleRawMaxCapacity", 4400}}}}
+            << Table{{"AppleRawMaxCapacity", 4300},
+                     {"BatteryData", Table{{"AppleRawMaxCapacity", 4400}}}}
             << "nominalCapacity" << QVariant(4300);
-        QTest::newRow("raw max nested") << Table{{"BatteryData", Table{{"AppleRawMaxCapacity", 4400}}}}
-                                        << "nominalCapacity" << QVariant(4400);
+        QTest::newRow("raw max nested")
+            << Table{{"BatteryData", Table{{"AppleRawMaxCapacity", 4400}}}} << "nominalCapacity"
+            << QVariant(4400);
         QTest::newRow("BatteryData not a table")
             << Table{{"BatteryData", 5}} << "designCapacity" << QVariant(0);
-        QTest::newRow("temperature 3012") << Table{{"Temperature", 3012}} << "temperatureC" << QVariant(30.12);
+        QTest::newRow("temperature 3012")
+            << Table{{"Temperature", 3012}} << "temperatureC" << QVariant(30.12);
         QTest::newRow("temperature nested") << nested << "temperatureC" << QVariant(29.5);
-        QTest::newRow("watts") << Table{{"AdapterDetails", Table{{"Watts", 96}}}} << "adapterWatts" << QVariant(96);
-        QTest::newRow("adapter without watts") << Table{{"AdapterDetails", Table()}} << "adapterWatts" << QVariant(0);
+        QTest::newRow("watts") << Table{{"AdapterDetails", Table{{"Watts", 96}}}} << "adapterWatts"
+                               << QVariant(96);
+        QTest::newRow("adapter without watts")
+            << Table{{"AdapterDetails", Table()}} << "adapterWatts" << QVariant(0);
         QTest::newRow("health 4123/4382")
-            << Table{{"DesignCapacity", 4382}, {"NominalChargeCapacity", 4123}} << "healthPercent" << QVariant(94);
+            << Table{{"DesignCapacity", 4382}, {"NominalChargeCapacity", 4123}} << "healthPercent"
+            << QVariant(94);
         QTest::newRow("health capped")
-            << Table{{"DesignCapacity", 4000}, {"NominalChargeCapacity", 4500}} << "healthPercent" << QVariant(100);
+            << Table{{"DesignCapacity", 4000}, {"NominalChargeCapacity", 4500}} << "healthPercent"
+            << QVariant(100);
         QTest::newRow("health half rounds up")
-            << Table{{"DesignCapacity", 200}, {"NominalChargeCapacity", 189}} << "healthPercent" << QVariant(95);
+            << Table{{"DesignCapacity", 200}, {"NominalChargeCapacity", 189}} << "healthPercent"
+            << QVariant(95);
         QTest::newRow("health without design")
-            << Table{{"DesignCapacity", 0}, {"NominalChargeCapacity", 4500}} << "healthPercent" << QVariant(0);
+            << Table{{"DesignCapacity", 0}, {"NominalChargeCapacity", 4500}} << "healthPercent"
+            << QVariant(0);
         QTest::newRow("health huge capacity")
-            << Table{{"DesignCapacity", 1}, {"NominalChargeCapacity", std::numeric_limits<qint64>::max()}}
+            << Table{{"DesignCapacity", 1},
+                     {"NominalChargeCapacity", std::numeric_limits<qint64>::max()}}
             << "healthPercent" << QVariant(100);
         QTest::newRow("health no lower bound")
-            << Table{{"DesignCapacity", 100}, {"NominalChargeCapacity", -20}} << "healthPercent" << QVariant(-20);
+            << Table{{"DesignCapacity", 100}, {"NominalChargeCapacity", -20}} << "healthPercent"
+            << QVariant(-20);
     }
 
     void fields()
@@ -81,11 +98,16 @@ private Q_SLOTS:
         QFETCH(QString, field);
         QFETCH(QVariant, value);
         const BatteryInfo b = BatteryInfo::fromProperties(p);
-        const QMap<QString, QVariant> actual{
-            {"percent", b.percent}, {"isCharging", b.isCharging}, {"pluggedIn", b.pluggedIn},
-            {"fullyCharged", b.fullyCharged}, {"cycles", b.cycles}, {"healthPercent", b.healthPercent},
-            {"designCapacity", b.designCapacity}, {"nominalCapacity", b.nominalCapacity},
-            {"temperatureC", b.temperatureC}, {"adapterWatts", b.adapterWatts}};
+        const QMap<QString, QVariant> actual{{"percent", b.percent},
+                                             {"isCharging", b.isCharging},
+                                             {"pluggedIn", b.pluggedIn},
+                                             {"fullyCharged", b.fullyCharged},
+                                             {"cycles", b.cycles},
+                                             {"healthPercent", b.healthPercent},
+                                             {"designCapacity", b.designCapacity},
+                                             {"nominalCapacity", b.nominalCapacity},
+                                             {"temperatureC", b.temperatureC},
+                                             {"adapterWatts", b.adapterWatts}};
         if (value.typeId() == QMetaType::Double)
             QVERIFY(qFuzzyCompare(actual.value(field).toDouble(), value.toDouble()));
         else
@@ -102,13 +124,18 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("minutes"); // -1: absent
 
         QTest::newRow("charging 95") << true << true << QVariant(95) << QVariant() << qint64(95);
-        QTest::newRow("charging uses to-full") << true << true << QVariant() << QVariant(50) << qint64(-1);
-        QTest::newRow("battery 192") << false << false << QVariant() << QVariant(192) << qint64(192);
-        QTest::newRow("battery 65535") << false << false << QVariant() << QVariant(65535) << qint64(-1);
+        QTest::newRow("charging uses to-full")
+            << true << true << QVariant() << QVariant(50) << qint64(-1);
+        QTest::newRow("battery 192")
+            << false << false << QVariant() << QVariant(192) << qint64(192);
+        QTest::newRow("battery 65535")
+            << false << false << QVariant() << QVariant(65535) << qint64(-1);
         QTest::newRow("battery 0") << false << false << QVariant() << QVariant(0) << qint64(-1);
-        QTest::newRow("battery 65534") << false << false << QVariant() << QVariant(65534) << qint64(65534);
+        QTest::newRow("battery 65534")
+            << false << false << QVariant() << QVariant(65534) << qint64(65534);
         QTest::newRow("battery 1") << false << false << QVariant() << QVariant(1) << qint64(1);
-        QTest::newRow("held at limit") << false << true << QVariant(30) << QVariant(300) << qint64(-1);
+        QTest::newRow("held at limit")
+            << false << true << QVariant(30) << QVariant(300) << qint64(-1);
         QTest::newRow("missing") << false << false << QVariant() << QVariant() << qint64(-1);
     }
 

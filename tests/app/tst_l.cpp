@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/L.h"
 
 #include <QRegularExpression>
@@ -11,7 +12,8 @@ private Q_SLOTS:
 
     void withoutArgumentsTextIsUnformatted()
     {
-        QCOMPARE(L("Ladelimit aus (lädt auf 100 %)"), QStringLiteral("Ladelimit aus (lädt auf 100 %)"));
+        QCOMPARE(L("Ladelimit aus (lädt auf 100 %)"),
+                 QStringLiteral("Ladelimit aus (lädt auf 100 %)"));
         QCOMPARE(L("Akku %d %%"), QStringLiteral("Akku %d %%"));
     }
 
@@ -20,12 +22,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
         QTest::newRow("%d %%") << L("Akku %d %%", 57) << QStringLiteral("Akku 57 %");
-        QTest::newRow("%d:%02d") << L("%d:%02d h bis voll", 1, 35) << QStringLiteral("1:35 h bis voll");
+        QTest::newRow("%d:%02d") << L("%d:%02d h bis voll", 1, 35)
+                                 << QStringLiteral("1:35 h bis voll");
         QTest::newRow("%02d of 5") << L("%d:%02d h", 0, 5) << QStringLiteral("0:05 h");
         QTest::newRow("%02d of 123") << L("%02d", 123) << QStringLiteral("123");
         QTest::newRow("%02d negative") << L("%02d", -3) << QStringLiteral("-3");
-        QTest::newRow("%@") << L("Fehler: %@", QStringLiteral("kaputt")) << QStringLiteral("Fehler: kaputt");
-        QTest::newRow("%lld") << L("%lld", qint64(9007199254740993LL)) << QStringLiteral("9007199254740993");
+        QTest::newRow("%@") << L("Fehler: %@", QStringLiteral("kaputt"))
+                            << QStringLiteral("Fehler: kaputt");
+        QTest::newRow("%lld") << L("%lld", qint64(9007199254740993LL))
+                              << QStringLiteral("9007199254740993");
         QTest::newRow("no grouping") << L("%d W", 12345) << QStringLiteral("12345 W");
         QTest::newRow("%.1f German") << L("%.1f", 30.12) << QStringLiteral("30,1");
         QTest::newRow("two ints") << L("Angeschlossen: %d W (empfohlen ab %d W).", 30, 60)
@@ -46,8 +51,10 @@ private Q_SLOTS:
 
     void stringTableGivesLinuxWording()
     {
-        QCOMPARE(L("Der Ladedienst ist nicht verfügbar (Voltquill-Fehler 1)."),
-                 QStringLiteral("Der Ladedienst voltquill-charged ist nicht erreichbar (Voltquill-Fehler 1)."));
+        QCOMPARE(
+            L("Der Ladedienst ist nicht verfügbar (Voltquill-Fehler 1)."),
+            QStringLiteral(
+                "Der Ladedienst voltquill-charged ist nicht erreichbar (Voltquill-Fehler 1)."));
     }
 
     void missingTableIsReported()

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A polkit stand-in on the bus of DBUS_SYSTEM_BUS_ADDRESS that allows every
 check, but holds the ones that may ask the user (as polkit does while a
 password dialog is open) and, with --delay-ms N, answers the others only after

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The agent's state derived end to end from the real charge service on a
 // private bus, through the D-Bus client and its factory.
 #include "app/AppState.h"

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Each laptop family through the real service on a private bus: what it
 // offers, what it writes (start, end, mode), what a driver's refusal shows,
 // and what --check says about it.
-#include "support/FakeSysfs.h"
 #include "FamilyFixtures.h"
+#include "support/FakeSysfs.h"
 #include "support/PrivateBus.h"
 #include "support/ServiceProcess.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The charge service against a polkit that is slow, or holds checks while a
 // password dialog would be open: the agent's client always hears the
 // service's verdict before it gives up, what it hears is what happened, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The charge service over a private bus standing in for the system bus, with
 // polkit played by python3-dbusmock's polkitd template.
 #include "shared/ChargeBus.h"

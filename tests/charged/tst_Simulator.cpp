@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // voltquill-sim: the simulated laptop's firmware and its commands.
 #include <QDir>
 #include <QFile>

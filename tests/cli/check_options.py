@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """--help, --version and a wrong option of each program, without a display.
 
 The texts around our own (Qt's headings and option descriptions) must be German

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What the tray shows is what the battery does, within a second of a change.
 
 The real agent on a virtual display (Xvfb) with its icon in a panel stand-in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The refresh loop while the clock jumps (a wrong RTC corrected, a suspended
 // machine woken months later) and the time zone changes (travel). Whatever the
 // order of instants, the history keeps one sample per month start, sorted, and
@@ -8,13 +9,13 @@
 #include "app/ChargeLimit.h"
 #include "policy/History.h"
 #include "policy/Notifier.h"
-#include "support/PolicySupport.h"
 #include "settings/Key.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
 #include "support/FakeBatteryRegistry.h"
 #include "support/FakeChargeClient.h"
 #include "support/FakeNotificationCenter.h"
+#include "support/PolicySupport.h"
 #include "support/TempHome.h"
 
 #include <QTemporaryDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The agent's folders on a disk that refuses writes: read-only or full. The
 // history and the settings live on in memory, the files on disk stay as they
 // were, and once the disk takes writes again nothing recorded meanwhile is lost.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The agent and the real service on the simulated laptop while the battery
 // driver misbehaves: it refuses a threshold, rounds it, or the battery's
 // folder vanishes and comes back (hot-unplug, driver reload, reset to 100).
@@ -5,12 +6,12 @@
 #include "app/AppState.h"
 #include "app/ChargeLimit.h"
 #include "app/SystemClock.h"
-#include "support/PrivateBus.h"
-#include "support/ServiceProcess.h"
 #include "platform/ChargeClientFactory.h"
 #include "platform/SysfsBatteryRegistry.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
+#include "support/PrivateBus.h"
+#include "support/ServiceProcess.h"
 #include "support/TempHome.h"
 
 #include <QDir>

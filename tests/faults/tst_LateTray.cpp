@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A session whose panel comes up late: no tray at start, none during the
 // agent's wait (the window is shown instead), then a tray appears. The next
 // tick puts the icon up; a tray that goes away again costs nothing.

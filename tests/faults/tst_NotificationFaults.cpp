@@ -1,13 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The notification rules through the real notification client against a
 // server (python3-dbusmock's notification daemon on a private session bus)
 // that is missing at start, killed or hung in the middle of the run. The agent
 // never waits for it, and once a server answers again the next occasion shows.
 #include "platform/FreedesktopNotificationCenter.h"
 #include "policy/Notifier.h"
-#include "support/PolicySupport.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
 #include "support/NotificationBus.h"
+#include "support/PolicySupport.h"
 #include "support/TempHome.h"
 
 #include <QDBusConnectionInterface>

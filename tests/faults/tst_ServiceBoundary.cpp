@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The service's privilege boundary: whatever is planted in the sysfs tree and
 // whatever a caller sends, it writes nothing but the threshold attributes of
 // the batteries it found inside the tree.

@@ -1,16 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The agent against a charge service that hangs or dies in the middle of a
 // command: the command fails with the German error, the agent's event loop
 // keeps running, and once the service is back the next command works.
 #include "app/AppState.h"
 #include "app/ChargeLimit.h"
 #include "app/SystemClock.h"
-#include "support/FakeSysfs.h"
-#include "support/PrivateBus.h"
-#include "support/ServiceProcess.h"
 #include "platform/ChargeClientFactory.h"
 #include "platform/SysfsBatteryRegistry.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
+#include "support/FakeSysfs.h"
+#include "support/PrivateBus.h"
+#include "support/ServiceProcess.h"
 #include "support/TempHome.h"
 
 #include <QTemporaryDir>

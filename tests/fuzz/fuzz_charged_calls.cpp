@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The service's D-Bus arguments: any method, any argument types and values,
 // sent over a private bus, mixed with driver resets, plugging and resumes.
 // Nothing outside the enumerated threshold attributes and the state file may

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The service's start: its state file (a hand edit, a half-written disk) and
 // the threshold attributes a driver reports. The input is split at NUL bytes
 // into state.json, the end threshold, the start threshold, the adapter's

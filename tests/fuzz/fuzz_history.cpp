@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The health history file: decoding must never crash, and what it accepts must
 // survive a write and a second read unchanged.
 #include "policy/History.h"

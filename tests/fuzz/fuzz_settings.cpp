@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file as another process or a hand edit may leave it.
 #include "settings/SettingsStore.h"
 

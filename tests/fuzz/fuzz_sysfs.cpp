@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // sysfs attribute values: whatever a driver (or a broken one) writes.
 // The input is split at NUL bytes into the values of a battery, an adapter and
 // a USB-PD source.

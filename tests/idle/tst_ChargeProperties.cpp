@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The agent's charge client answers from the service's published properties:
 // they must follow every change, whoever makes it, and be read anew when the
 // service was replaced or left while it had a suspension to watch.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status button hands a picture to the tray only when it differs from the
 // one shown: each hand-over is a round of panel traffic on every tick.
 #include "settings/Prefs.h"

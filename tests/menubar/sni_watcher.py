@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A StatusNotifierWatcher with a host registered, as a panel provides it: the
 agent's tray icon then goes to D-Bus with its menu as dbusmenu."""
 import dbus

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The menu as a panel reads it over D-Bus: a session bus with a
 // StatusNotifierWatcher that reports a host, a real X server, and the agent's
 // status item exporting its menu as dbusmenu. The test reads the layout and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The icon's text drawn from stored outlines: the same picture as straight
 // from the font, the font asked once per font setup, a damaged file survived.
 #include "menubar/GlyphCache.h"

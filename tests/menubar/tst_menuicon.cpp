@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pixel facts of the drawn battery icon, read back from the rendered images.
 #include "IconPixels.h"
 #include "menubar/ButtonImage.h"

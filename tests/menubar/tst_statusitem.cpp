@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status item and its menu over a real AppState, with a fake charge client
 // and a fake battery at the platform edge.
 #include "IconPixels.h"

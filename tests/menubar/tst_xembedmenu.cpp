@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The menu of an XEmbed tray icon opens at the icon, not at the pointer: a
 // real X server with trayer as the tray, at the top and at the bottom of the
 // screen, opened by a left and by a right click.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/AutostartLoginItem.h"
 
 #include <QFile>
@@ -53,7 +54,8 @@ private Q_SLOTS:
 
     void unwritableFolderFails()
     {
-        AutostartLoginItem item(QStringLiteral("/proc/nonexistent"), QStringLiteral("/usr/bin/voltquill"));
+        AutostartLoginItem item(QStringLiteral("/proc/nonexistent"),
+                                QStringLiteral("/usr/bin/voltquill"));
         QVERIFY(!item.registerItem());
         QVERIFY(!item.isEnabled());
     }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/BatteryInfo.h"
 #include "platform/SysfsBatteryRegistry.h"
 #include "support/SysfsTree.h"
@@ -5,37 +6,57 @@
 #include <QTest>
 
 // Attribute sets as real drivers publish them.
-namespace {
+namespace
+{
 using A = SysfsTree::Attributes;
 
 // ACPI battery reporting energy (µWh, µW), as many business laptops do.
-const A acpiEnergy{{"type", "Battery"},           {"status", "Discharging"},
-                   {"present", "1"},              {"capacity", "64"},
-                   {"cycle_count", "312"},        {"voltage_min_design", "11400000"},
-                   {"voltage_now", "12100000"},   {"energy_full_design", "57000000"},
-                   {"energy_full", "51300000"},   {"energy_now", "32832000"},
-                   {"power_now", "10260000"},     {"technology", "Li-ion"},
+const A acpiEnergy{{"type", "Battery"},
+                   {"status", "Discharging"},
+                   {"present", "1"},
+                   {"capacity", "64"},
+                   {"cycle_count", "312"},
+                   {"voltage_min_design", "11400000"},
+                   {"voltage_now", "12100000"},
+                   {"energy_full_design", "57000000"},
+                   {"energy_full", "51300000"},
+                   {"energy_now", "32832000"},
+                   {"power_now", "10260000"},
+                   {"technology", "Li-ion"},
                    {"charge_control_end_threshold", "80"}};
 
 // ACPI battery reporting charge (µAh, µA) without a cycle count.
-const A acpiCharge{{"type", "Battery"},         {"status", "Charging"},
-                   {"present", "1"},            {"capacity", "57"},
-                   {"cycle_count", "0"},        {"voltage_min_design", "15200000"},
+const A acpiCharge{{"type", "Battery"},
+                   {"status", "Charging"},
+                   {"present", "1"},
+                   {"capacity", "57"},
+                   {"cycle_count", "0"},
+                   {"voltage_min_design", "15200000"},
                    {"charge_full_design", "4382000"},
-                   {"charge_full", "4123000"},  {"charge_now", "2350000"},
+                   {"charge_full", "4123000"},
+                   {"charge_now", "2350000"},
                    {"current_now", "1400000"}};
 
 // A smart battery that gives its own estimates and temperature.
-const A smart{{"type", "Battery"},      {"status", "Charging"},    {"capacity", "40"},
-              {"charge_full_design", "5000000"}, {"charge_full", "4800000"},
-              {"charge_now", "2000000"}, {"temp", "301"},           {"time_to_full_now", "5700"},
+const A smart{{"type", "Battery"},
+              {"status", "Charging"},
+              {"capacity", "40"},
+              {"charge_full_design", "5000000"},
+              {"charge_full", "4800000"},
+              {"charge_now", "2000000"},
+              {"temp", "301"},
+              {"time_to_full_now", "5700"},
               {"cycle_count", "15"}};
 
 const A mainsOnline{{"type", "Mains"}, {"online", "1"}};
 const A mainsOffline{{"type", "Mains"}, {"online", "0"}};
-const A usbPd{{"type", "USB"}, {"online", "1"}, {"usb_type", "C [PD] PD_PPS"},
-              {"voltage_max", "20000000"}, {"current_max", "3250000"}};
-const A mouse{{"type", "Battery"}, {"scope", "Device"}, {"capacity", "5"}, {"status", "Discharging"}};
+const A usbPd{{"type", "USB"},
+              {"online", "1"},
+              {"usb_type", "C [PD] PD_PPS"},
+              {"voltage_max", "20000000"},
+              {"current_max", "3250000"}};
+const A mouse{
+    {"type", "Battery"}, {"scope", "Device"}, {"capacity", "5"}, {"status", "Discharging"}};
 } // namespace
 
 class TestSysfsBatteryRegistry : public QObject
@@ -140,15 +161,24 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("attribute");
         QTest::addColumn<QString>("value");
-        QTest::newRow("capacity garbage") << "capacity" << "abc";
-        QTest::newRow("energy empty") << "energy_full" << "";
-        QTest::newRow("power zero") << "power_now" << "0";
-        QTest::newRow("voltage zero") << "voltage_min_design" << "0";
-        QTest::newRow("negative power") << "power_now" << "-10260000";
-        QTest::newRow("huge energy") << "energy_full" << "9223372036854775807";
-        QTest::newRow("energy below any battery") << "energy_full" << "-9223372036854775807";
-        QTest::newRow("huge temperature") << "temp" << "9223372036854775807";
-        QTest::newRow("temperature below any battery") << "temp" << "-9223372036854775807";
+        QTest::newRow("capacity garbage") << "capacity"
+                                          << "abc";
+        QTest::newRow("energy empty") << "energy_full"
+                                      << "";
+        QTest::newRow("power zero") << "power_now"
+                                    << "0";
+        QTest::newRow("voltage zero") << "voltage_min_design"
+                                      << "0";
+        QTest::newRow("negative power") << "power_now"
+                                        << "-10260000";
+        QTest::newRow("huge energy") << "energy_full"
+                                     << "9223372036854775807";
+        QTest::newRow("energy below any battery") << "energy_full"
+                                                  << "-9223372036854775807";
+        QTest::newRow("huge temperature") << "temp"
+                                          << "9223372036854775807";
+        QTest::newRow("temperature below any battery") << "temp"
+                                                       << "-9223372036854775807";
     }
 
     void brokenAttributesFallBack()
@@ -192,11 +222,11 @@ private Q_SLOTS:
         tree.add("BAT2", absent);
 
         BatteryInfo b = readTree(tree);
-        QCOMPARE(b.percent, 61);                // 5230 of 8623 mAh
-        QCOMPARE(b.designCapacity, 9382);       // 5000 + 4382
-        QCOMPARE(b.nominalCapacity, 8623);      // 4500 + 4123
-        QCOMPARE(b.healthPercent, 92);          // 8623 of 9382: of the sums
-        QCOMPARE(b.cycles, 312);                // the more worn one
+        QCOMPARE(b.percent, 61);                                  // 5230 of 8623 mAh
+        QCOMPARE(b.designCapacity, 9382);                         // 5000 + 4382
+        QCOMPARE(b.nominalCapacity, 8623);                        // 4500 + 4123
+        QCOMPARE(b.healthPercent, 92);                            // 8623 of 9382: of the sums
+        QCOMPARE(b.cycles, 312);                                  // the more worn one
         QCOMPARE(b.minutesRemaining, std::optional<qint64>(136)); // 5230 mAh at 2300 mA
         QVERIFY(!b.isCharging);
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/LinuxSystemEvents.h"
 #include "support/SysfsTree.h"
 
@@ -34,7 +35,9 @@ private Q_SLOTS:
     void otherAttributesAreNoEvent()
     {
         SysfsTree tree;
-        tree.add("BAT0", {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "50"},
+        tree.add("BAT0", {{"type", "Battery"},
+                          {"status", "Discharging"},
+                          {"capacity", "50"},
                           {"energy_now", "25000000"}});
         LinuxSystemEvents events(tree.root(), true);
         QSignalSpy spy(&events, &SystemEvents::powerSourceChanged);

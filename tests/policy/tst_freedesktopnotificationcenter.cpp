@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/FreedesktopNotificationCenter.h"
 #include "support/NotificationBus.h"
 
@@ -8,11 +9,15 @@
 #include <QProcess>
 #include <QTest>
 
-namespace {
+namespace
+{
 
 using NotifyCall = NotificationBus::NotifyCall;
 
-QList<NotifyCall> notifyCalls(const NotificationBus &bus) { return bus.notifyCalls(); }
+QList<NotifyCall> notifyCalls(const NotificationBus &bus)
+{
+    return bus.notifyCalls();
+}
 } // namespace
 
 class TestFreedesktopNotificationCenter : public QObject
@@ -80,17 +85,19 @@ private Q_SLOTS:
         FreedesktopNotificationCenter center(m_bus->connection());
         if (presentation)
             center.setWillPresent([presentation] { return presentation; });
-        center.add(QStringLiteral("Ladelimit erreicht"),
-                   QStringLiteral("Der Akku ist bei 80 %. Der Laptop läuft jetzt über das Netzteil."),
-                   QStringLiteral("limit"));
+        center.add(
+            QStringLiteral("Ladelimit erreicht"),
+            QStringLiteral("Der Akku ist bei 80 %. Der Laptop läuft jetzt über das Netzteil."),
+            QStringLiteral("limit"));
         const QList<NotifyCall> calls = waitForCalls(1);
         QCOMPARE(calls.size(), 1);
         const NotifyCall &call = calls.first();
         QCOMPARE(call.appName, QStringLiteral("Voltquill"));
         QCOMPARE(call.replacesId, 0u);
         QCOMPARE(call.summary, QStringLiteral("Ladelimit erreicht"));
-        QCOMPARE(call.body,
-                 QStringLiteral("Der Akku ist bei 80 %. Der Laptop läuft jetzt über das Netzteil."));
+        QCOMPARE(
+            call.body,
+            QStringLiteral("Der Akku ist bei 80 %. Der Laptop läuft jetzt über das Netzteil."));
         QCOMPARE(call.hints.value(QStringLiteral("desktop-entry")).toString(),
                  QStringLiteral("voltquill"));
         QCOMPARE(call.hints.contains(QStringLiteral("sound-name")), sound);

@@ -1,8 +1,9 @@
-#include "support/PolicySupport.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "policy/History.h"
 #include "settings/Key.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
+#include "support/PolicySupport.h"
 #include "support/TempHome.h"
 
 #include <QDir>
@@ -12,7 +13,8 @@
 #include <QTest>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 BatteryInfo battery(qint64 health, qint64 cycles, qint64 capacity)
 {
     BatteryInfo b = snapshot(50, false);
@@ -92,18 +94,18 @@ private Q_SLOTS:
         QTest::addColumn<QList<Reading>>("readings");
         QTest::addColumn<QByteArray>("json");
 
-        QTest::newRow("UTC") << QByteArray("UTC")
-                             << QList<Reading>{{"2025-03-31 23:59:59", 97, 120, 4500}}
-                             << QByteArray(R"([{"month":762480000,"health":97,"cycles":120,"capacity":4500}])");
+        QTest::newRow("UTC")
+            << QByteArray("UTC") << QList<Reading>{{"2025-03-31 23:59:59", 97, 120, 4500}}
+            << QByteArray(R"([{"month":762480000,"health":97,"cycles":120,"capacity":4500}])");
         QTest::newRow("one hour east: 3600 smaller")
             << QByteArray("Europe/Berlin") << QList<Reading>{{"2025-03-01 00:00:00", 97, 120, 4500}}
             << QByteArray(R"([{"month":762476400,"health":97,"cycles":120,"capacity":4500}])");
-        QTest::newRow("summer time") << QByteArray("Europe/Berlin")
-                                     << QList<Reading>{{"2025-07-15 12:00:00", 90, 300, 4100}}
-                                     << QByteArray(R"([{"month":773013600,"health":90,"cycles":300,"capacity":4100}])");
-        QTest::newRow("west of UTC") << QByteArray("America/New_York")
-                                     << QList<Reading>{{"2025-03-31 22:00:00", 88, 5, 0}}
-                                     << QByteArray(R"([{"month":762498000,"health":88,"cycles":5,"capacity":0}])");
+        QTest::newRow("summer time")
+            << QByteArray("Europe/Berlin") << QList<Reading>{{"2025-07-15 12:00:00", 90, 300, 4100}}
+            << QByteArray(R"([{"month":773013600,"health":90,"cycles":300,"capacity":4100}])");
+        QTest::newRow("west of UTC")
+            << QByteArray("America/New_York") << QList<Reading>{{"2025-03-31 22:00:00", 88, 5, 0}}
+            << QByteArray(R"([{"month":762498000,"health":88,"cycles":5,"capacity":0}])");
         QTest::newRow("months sorted, last reading of a month kept")
             << QByteArray("UTC")
             << QList<Reading>{{"2025-04-02 10:00:00", 96, 130, 4480},
@@ -111,9 +113,12 @@ private Q_SLOTS:
                               {"2025-01-21 10:00:00", 98, 101, 4590}}
             << QByteArray(R"([{"month":757382400,"health":98,"cycles":101,"capacity":4590},)"
                           R"({"month":765158400,"health":96,"cycles":130,"capacity":4480}])");
-        QTest::newRow("64-bit extremes") << QByteArray("UTC")
-                                         << QList<Reading>{{"2025-01-02 00:00:00", 1, -9223372036854775807LL - 1, 9223372036854775807LL}}
-                                         << QByteArray(R"([{"month":757382400,"health":1,"cycles":-9223372036854775808,"capacity":9223372036854775807}])");
+        QTest::newRow("64-bit extremes")
+            << QByteArray("UTC")
+            << QList<Reading>{{"2025-01-02 00:00:00", 1, -9223372036854775807LL - 1,
+                               9223372036854775807LL}}
+            << QByteArray(
+                   R"([{"month":757382400,"health":1,"cycles":-9223372036854775808,"capacity":9223372036854775807}])");
     }
 
     void writtenFormat()
@@ -141,38 +146,54 @@ private Q_SLOTS:
 
         const QList<HealthSample> none;
         QTest::newRow("wrong order loads sorted")
-            << QByteArray(R"([{"month":300,"health":1,"cycles":1,"capacity":1},{"month":100,"health":2,"cycles":2,"capacity":2},{"month":200,"health":3,"cycles":3,"capacity":3}])")
+            << QByteArray(
+                   R"([{"month":300,"health":1,"cycles":1,"capacity":1},{"month":100,"health":2,"cycles":2,"capacity":2},{"month":200,"health":3,"cycles":3,"capacity":3}])")
             << QList<HealthSample>{{100, 2, 2, 2}, {200, 3, 3, 3}, {300, 1, 1, 1}} << false;
         QTest::newRow("equal months keep their order")
-            << QByteArray(R"([{"month":200,"health":9,"cycles":9,"capacity":9},{"month":100,"health":1,"cycles":1,"capacity":1},{"month":100,"health":2,"cycles":2,"capacity":2}])")
+            << QByteArray(
+                   R"([{"month":200,"health":9,"cycles":9,"capacity":9},{"month":100,"health":1,"cycles":1,"capacity":1},{"month":100,"health":2,"cycles":2,"capacity":2}])")
             << QList<HealthSample>{{100, 1, 1, 1}, {100, 2, 2, 2}, {200, 9, 9, 9}} << false;
         QTest::newRow("any key order, other keys ignored")
             << QByteArray(R"([ {"capacity":4, "note":"x", "cycles":3, "health":2, "month":1.5} ])")
             << QList<HealthSample>{{1.5, 2, 3, 4}} << false;
         QTest::newRow("integers beyond 2^53 stay exact")
-            << QByteArray(R"([{"month":0,"health":9007199254740993,"cycles":-9223372036854775808,"capacity":9223372036854775807}])")
-            << QList<HealthSample>{{0, 9007199254740993LL, -9223372036854775807LL - 1, 9223372036854775807LL}} << false;
+            << QByteArray(
+                   R"([{"month":0,"health":9007199254740993,"cycles":-9223372036854775808,"capacity":9223372036854775807}])")
+            << QList<HealthSample>{{0, 9007199254740993LL, -9223372036854775807LL - 1,
+                                    9223372036854775807LL}}
+            << false;
         QTest::newRow("empty array") << QByteArray("[]") << none << false;
         QTest::newRow("months of 1970 and 2100")
-            << QByteArray(R"([{"month":-978307200,"health":1,"cycles":1,"capacity":1},{"month":3155673599,"health":2,"cycles":2,"capacity":2}])")
+            << QByteArray(
+                   R"([{"month":-978307200,"health":1,"cycles":1,"capacity":1},{"month":3155673599,"health":2,"cycles":2,"capacity":2}])")
             << QList<HealthSample>{{-978307200, 1, 1, 1}, {3155673599, 2, 2, 2}} << false;
         // Far apart, these once kept the chart busy for hours.
         QTest::newRow("months 0 and 9e15")
-            << QByteArray(R"([{"month":0,"health":90,"cycles":1,"capacity":1},{"month":9e15,"health":80,"cycles":2,"capacity":2}])") << none << true;
+            << QByteArray(
+                   R"([{"month":0,"health":90,"cycles":1,"capacity":1},{"month":9e15,"health":80,"cycles":2,"capacity":2}])")
+            << none << true;
         QTest::newRow("month in 2101")
-            << QByteArray(R"([{"month":3155673600,"health":1,"cycles":1,"capacity":1}])") << none << true;
+            << QByteArray(R"([{"month":3155673600,"health":1,"cycles":1,"capacity":1}])") << none
+            << true;
         QTest::newRow("month before 1970")
-            << QByteArray(R"([{"month":-978307201,"health":1,"cycles":1,"capacity":1}])") << none << true;
+            << QByteArray(R"([{"month":-978307201,"health":1,"cycles":1,"capacity":1}])") << none
+            << true;
         QTest::newRow("month beyond any double")
-            << QByteArray(R"([{"month":1e999,"health":1,"cycles":1,"capacity":1}])") << none << true;
+            << QByteArray(R"([{"month":1e999,"health":1,"cycles":1,"capacity":1}])") << none
+            << true;
         QTest::newRow("element without capacity")
-            << QByteArray(R"([{"month":100,"health":1,"cycles":1,"capacity":1},{"month":200,"health":1,"cycles":1}])") << none << true;
+            << QByteArray(
+                   R"([{"month":100,"health":1,"cycles":1,"capacity":1},{"month":200,"health":1,"cycles":1}])")
+            << none << true;
         QTest::newRow("month as a string")
-            << QByteArray(R"([{"month":"100","health":1,"cycles":1,"capacity":1}])") << none << true;
+            << QByteArray(R"([{"month":"100","health":1,"cycles":1,"capacity":1}])") << none
+            << true;
         QTest::newRow("fractional health")
-            << QByteArray(R"([{"month":100,"health":97.5,"cycles":1,"capacity":1}])") << none << true;
+            << QByteArray(R"([{"month":100,"health":97.5,"cycles":1,"capacity":1}])") << none
+            << true;
         QTest::newRow("cycles beyond 64 bits")
-            << QByteArray(R"([{"month":100,"health":1,"cycles":9223372036854775808,"capacity":1}])") << none << true;
+            << QByteArray(R"([{"month":100,"health":1,"cycles":9223372036854775808,"capacity":1}])")
+            << none << true;
         QTest::newRow("element not an object") << QByteArray("[1]") << none << true;
         QTest::newRow("object, not an array") << QByteArray(R"({"month":100})") << none << true;
         QTest::newRow("cut off") << QByteArray("[{\"month\":100,\"hea") << none << true;
@@ -193,8 +214,9 @@ private Q_SLOTS:
         QCOMPARE(QFile::exists(aside()), keptAside);
         if (keptAside) {
             QCOMPARE(readAll(aside()), content);
-            QCOMPARE(readAll(file()),
-                     QByteArray(R"([{"month":762480000,"health":97,"cycles":120,"capacity":4500}])"));
+            QCOMPARE(
+                readAll(file()),
+                QByteArray(R"([{"month":762480000,"health":97,"cycles":120,"capacity":4500}])"));
         }
     }
 
@@ -306,7 +328,9 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("content"); // empty: no file
         QTest::addColumn<bool>("keptAside");
         QTest::newRow("no file") << QByteArray() << false;
-        QTest::newRow("a file") << QByteArray(R"([{"month":100,"health":90,"cycles":1,"capacity":1}])") << false;
+        QTest::newRow("a file") << QByteArray(
+                                       R"([{"month":100,"health":90,"cycles":1,"capacity":1}])")
+                                << false;
         QTest::newRow("an unreadable file is kept") << QByteArray("garbage") << true;
     }
 

@@ -1,15 +1,17 @@
-#include "support/PolicySupport.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/L.h"
 #include "policy/Notifier.h"
 #include "settings/Key.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
 #include "support/FakeNotificationCenter.h"
+#include "support/PolicySupport.h"
 #include "support/TempHome.h"
 
 #include <QTest>
 
-namespace {
+namespace
+{
 QString limitPost(int percent)
 {
     return QStringLiteral("limit|Ladelimit erreicht|Der Akku ist bei %1 %. Der Laptop läuft jetzt "
@@ -17,7 +19,10 @@ QString limitPost(int percent)
         .arg(percent);
 }
 
-QString lowPost(const QString &body) { return "low|Niedriger Akkustand|" + body; }
+QString lowPost(const QString &body)
+{
+    return "low|Niedriger Akkustand|" + body;
+}
 
 QString adapterPost(int watts, int minimum)
 {
@@ -98,7 +103,8 @@ private Q_SLOTS:
                 {snapshot(80, B), {}},
                 {snapshot(79, P, C), {}},
                 {snapshot(80, P, C), {limitPost(80)}}});
-        addRow("charging stops above the limit", snapshot(82, P, C), {{snapshot(82, P), {limitPost(82)}}});
+        addRow("charging stops above the limit", snapshot(82, P, C),
+               {{snapshot(82, P), {limitPost(82)}}});
         addRow("already stopped above the limit", snapshot(82, P), {{snapshot(82, P), {}}});
         addRow("below the limit", snapshot(70, P, C), {{snapshot(79, P, C), {}}});
         addRow("limit 100", snapshot(99, P, C), {{snapshot(100, P), {}, 100}});

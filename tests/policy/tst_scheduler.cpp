@@ -1,4 +1,4 @@
-#include "support/PolicySupport.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AppState.h"
 #include "app/ChargeLimit.h"
 #include "policy/Scheduler.h"
@@ -7,6 +7,7 @@
 #include "support/BoundSettings.h"
 #include "support/FakeBatteryRegistry.h"
 #include "support/FakeChargeClient.h"
+#include "support/PolicySupport.h"
 #include "support/TempHome.h"
 
 #include <QTest>
@@ -43,10 +44,9 @@ private Q_SLOTS:
 
     void weekdaysInGerman()
     {
-        const QList<QPair<qint64, QString>> expected{{2, "Montag"},   {3, "Dienstag"},
-                                                     {4, "Mittwoch"}, {5, "Donnerstag"},
-                                                     {6, "Freitag"},  {7, "Samstag"},
-                                                     {1, "Sonntag"}};
+        const QList<QPair<qint64, QString>> expected{
+            {2, "Montag"},  {3, "Dienstag"}, {4, "Mittwoch"}, {5, "Donnerstag"},
+            {6, "Freitag"}, {7, "Samstag"},  {1, "Sonntag"}};
         QCOMPARE(Scheduler::weekdays(), expected);
     }
 
@@ -88,23 +88,50 @@ private Q_SLOTS:
 
         const QVariant none;
         // 2025-03-17 is a Monday.
-        QTest::newRow("19:59:59 counts today") << QByteArray("Europe/Berlin") << "2025-03-17 19:59:59" << none << none << "2025-03-17" << qint64(2);
-        QTest::newRow("20:00 counts tomorrow") << QByteArray("Europe/Berlin") << "2025-03-17 20:00:00" << none << none << "2025-03-18" << qint64(3);
-        QTest::newRow("after midnight: that day") << QByteArray("Europe/Berlin") << "2025-03-18 00:05:00" << none << none << "2025-03-18" << qint64(3);
-        QTest::newRow("evening rule off, 23:59") << QByteArray("Europe/Berlin") << "2025-03-16 23:59:00" << QVariant(false) << none << "2025-03-16" << qint64(1);
-        QTest::newRow("evening rule off, 00:00") << QByteArray("Europe/Berlin") << "2025-03-17 00:00:00" << QVariant(false) << none << "2025-03-17" << qint64(2);
-        QTest::newRow("Saturday evening: Sunday") << QByteArray("Europe/Berlin") << "2025-03-22 21:00:00" << none << none << "2025-03-23" << qint64(1);
-        QTest::newRow("end of February") << QByteArray("Europe/Berlin") << "2025-02-28 20:00:00" << none << none << "2025-03-01" << qint64(7);
-        QTest::newRow("leap day") << QByteArray("Europe/Berlin") << "2024-02-28 22:00:00" << none << none << "2024-02-29" << qint64(5);
-        QTest::newRow("New Year's Eve") << QByteArray("Europe/Berlin") << "2025-12-31 20:00:00" << none << none << "2026-01-01" << qint64(5);
-        QTest::newRow("hour 0: tomorrow all day") << QByteArray("Europe/Berlin") << "2025-03-17 00:00:00" << none << QVariant(0) << "2025-03-18" << qint64(3);
-        QTest::newRow("hour 24: never") << QByteArray("Europe/Berlin") << "2025-03-17 23:59:59" << none << QVariant(24) << "2025-03-17" << qint64(2);
-        QTest::newRow("hour 12") << QByteArray("Europe/Berlin") << "2025-03-17 12:00:00" << none << QVariant(12) << "2025-03-18" << qint64(3);
-        QTest::newRow("mistyped hour reads 20") << QByteArray("Europe/Berlin") << "2025-03-17 19:00:00" << none << QVariant("7") << "2025-03-17" << qint64(2);
-        QTest::newRow("into a 23-hour day") << QByteArray("Europe/Berlin") << "2025-03-29 20:00:00" << none << none << "2025-03-30" << qint64(1);
-        QTest::newRow("missing 02:30 of a 23-hour day") << QByteArray("Europe/Berlin") << "2025-03-29 02:30:00" << none << QVariant(2) << "2025-03-30" << qint64(1);
-        QTest::newRow("into a 25-hour day") << QByteArray("Europe/Berlin") << "2025-10-25 23:00:00" << none << none << "2025-10-26" << qint64(1);
-        QTest::newRow("local hour, not UTC") << QByteArray("America/New_York") << "2025-03-17 19:30:00" << none << none << "2025-03-17" << qint64(2);
+        QTest::newRow("19:59:59 counts today")
+            << QByteArray("Europe/Berlin") << "2025-03-17 19:59:59" << none << none << "2025-03-17"
+            << qint64(2);
+        QTest::newRow("20:00 counts tomorrow")
+            << QByteArray("Europe/Berlin") << "2025-03-17 20:00:00" << none << none << "2025-03-18"
+            << qint64(3);
+        QTest::newRow("after midnight: that day")
+            << QByteArray("Europe/Berlin") << "2025-03-18 00:05:00" << none << none << "2025-03-18"
+            << qint64(3);
+        QTest::newRow("evening rule off, 23:59")
+            << QByteArray("Europe/Berlin") << "2025-03-16 23:59:00" << QVariant(false) << none
+            << "2025-03-16" << qint64(1);
+        QTest::newRow("evening rule off, 00:00")
+            << QByteArray("Europe/Berlin") << "2025-03-17 00:00:00" << QVariant(false) << none
+            << "2025-03-17" << qint64(2);
+        QTest::newRow("Saturday evening: Sunday")
+            << QByteArray("Europe/Berlin") << "2025-03-22 21:00:00" << none << none << "2025-03-23"
+            << qint64(1);
+        QTest::newRow("end of February") << QByteArray("Europe/Berlin") << "2025-02-28 20:00:00"
+                                         << none << none << "2025-03-01" << qint64(7);
+        QTest::newRow("leap day") << QByteArray("Europe/Berlin") << "2024-02-28 22:00:00" << none
+                                  << none << "2024-02-29" << qint64(5);
+        QTest::newRow("New Year's Eve") << QByteArray("Europe/Berlin") << "2025-12-31 20:00:00"
+                                        << none << none << "2026-01-01" << qint64(5);
+        QTest::newRow("hour 0: tomorrow all day")
+            << QByteArray("Europe/Berlin") << "2025-03-17 00:00:00" << none << QVariant(0)
+            << "2025-03-18" << qint64(3);
+        QTest::newRow("hour 24: never") << QByteArray("Europe/Berlin") << "2025-03-17 23:59:59"
+                                        << none << QVariant(24) << "2025-03-17" << qint64(2);
+        QTest::newRow("hour 12") << QByteArray("Europe/Berlin") << "2025-03-17 12:00:00" << none
+                                 << QVariant(12) << "2025-03-18" << qint64(3);
+        QTest::newRow("mistyped hour reads 20")
+            << QByteArray("Europe/Berlin") << "2025-03-17 19:00:00" << none << QVariant("7")
+            << "2025-03-17" << qint64(2);
+        QTest::newRow("into a 23-hour day") << QByteArray("Europe/Berlin") << "2025-03-29 20:00:00"
+                                            << none << none << "2025-03-30" << qint64(1);
+        QTest::newRow("missing 02:30 of a 23-hour day")
+            << QByteArray("Europe/Berlin") << "2025-03-29 02:30:00" << none << QVariant(2)
+            << "2025-03-30" << qint64(1);
+        QTest::newRow("into a 25-hour day") << QByteArray("Europe/Berlin") << "2025-10-25 23:00:00"
+                                            << none << none << "2025-10-26" << qint64(1);
+        QTest::newRow("local hour, not UTC")
+            << QByteArray("America/New_York") << "2025-03-17 19:30:00" << none << none
+            << "2025-03-17" << qint64(2);
     }
 
     void effectiveDay()
@@ -139,7 +166,8 @@ private Q_SLOTS:
         QTest::addColumn<QVariant>("stored"); // invalid: nothing stored
         QTest::addColumn<qint64>("limit");
         QTest::newRow("Monday schedule_2") << "2025-03-17 10:00:00" << QVariant(85) << qint64(85);
-        QTest::newRow("Saturday schedule_7") << "2025-03-22 10:00:00" << QVariant(100) << qint64(100);
+        QTest::newRow("Saturday schedule_7")
+            << "2025-03-22 10:00:00" << QVariant(100) << qint64(100);
         QTest::newRow("Sunday schedule_1") << "2025-03-23 10:00:00" << QVariant(60) << qint64(60);
         QTest::newRow("nothing stored") << "2025-03-22 10:00:00" << QVariant() << qint64(80);
         QTest::newRow("mistyped") << "2025-03-22 10:00:00" << QVariant("90") << qint64(80);
@@ -168,17 +196,21 @@ private Q_SLOTS:
         QTest::newRow("off: nothing") << false << QList<ApplyStep>{{"2025-03-17 10:00:00"}};
         QTest::newRow("once per effective day")
             << true
-            << QList<ApplyStep>{{"2025-03-17 10:00:00", 70}, {"2025-03-17 10:00:30"},
-                                {"2025-03-17 19:59:00"}};
+            << QList<ApplyStep>{
+                   {"2025-03-17 10:00:00", 70}, {"2025-03-17 10:00:30"}, {"2025-03-17 19:59:00"}};
         QTest::newRow("evening rule across two days")
             << true
-            << QList<ApplyStep>{{"2025-03-17 19:59:00", 70}, {"2025-03-17 20:00:00", 75},
-                                {"2025-03-18 00:05:00"}, {"2025-03-18 19:00:00"},
+            << QList<ApplyStep>{{"2025-03-17 19:59:00", 70},
+                                {"2025-03-17 20:00:00", 75},
+                                {"2025-03-18 00:05:00"},
+                                {"2025-03-18 19:00:00"},
                                 {"2025-03-18 20:00:00", 80}};
         QTest::newRow("invalidate sets the limit again")
             << true
-            << QList<ApplyStep>{{"2025-03-17 09:00:00", 70}, {"2025-03-17 09:01:00"},
-                                {{}, -1, true}, {"2025-03-17 09:02:00", 70},
+            << QList<ApplyStep>{{"2025-03-17 09:00:00", 70},
+                                {"2025-03-17 09:01:00"},
+                                {{}, -1, true},
+                                {"2025-03-17 09:02:00", 70},
                                 {"2025-03-17 09:03:00"}};
         QTest::newRow("Sunday 23:59 then Monday 00:00, evening rule off")
             << true << QList<ApplyStep>{{"2025-03-16 23:59:00", 65}, {"2025-03-17 00:00:00", 70}};

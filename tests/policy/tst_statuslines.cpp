@@ -1,4 +1,4 @@
-#include "support/PolicySupport.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AppState.h"
 #include "app/ChargeLimit.h"
 #include "settings/Key.h"
@@ -6,11 +6,13 @@
 #include "support/BoundSettings.h"
 #include "support/FakeBatteryRegistry.h"
 #include "support/FakeChargeClient.h"
+#include "support/PolicySupport.h"
 #include "support/TempHome.h"
 
 #include <QTest>
 
-namespace {
+namespace
+{
 enum class LimitState { Engaged, Suspended, None };
 
 // The registry's property table for a snapshot; minutes < 0: no estimate.
@@ -77,21 +79,45 @@ private Q_SLOTS:
 
         const auto E = LimitState::Engaged;
         QTest::newRow("no battery") << QVariantMap() << qint64(80) << E << "Kein Akku gefunden";
-        QTest::newRow("charging, 95 min") << properties(57, true, true, false, 95) << qint64(80) << E << "Akku 57 % – lädt (1:35 h bis voll)";
-        QTest::newRow("charging, 5 min") << properties(57, true, true, false, 5) << qint64(80) << E << "Akku 57 % – lädt (0:05 h bis voll)";
-        QTest::newRow("charging, no estimate") << properties(57, true, true, false, -1) << qint64(80) << E << "Akku 57 % – lädt";
-        QTest::newRow("on battery, 192 min") << properties(45, false, false, false, 192) << qint64(80) << E << "Akku 45 % – Akkubetrieb (3:12 h)";
-        QTest::newRow("on battery, no estimate") << properties(45, false, false, false, -1) << qint64(80) << E << "Akku 45 % – Akkubetrieb";
-        QTest::newRow("adapter 92, limit 80") << properties(92, false, true, false, -1) << qint64(80) << E << "Akku 92 % – sinkt langsam auf 80 %";
-        QTest::newRow("adapter 82, limit 80") << properties(82, false, true, false, -1) << qint64(80) << E << "Akku 82 % – sinkt langsam auf 80 %";
-        QTest::newRow("adapter 81, limit 80") << properties(81, false, true, false, -1) << qint64(80) << E << "Akku 81 % – Limit erreicht, hält";
-        QTest::newRow("adapter 80, limit 80") << properties(80, false, true, false, -1) << qint64(80) << E << "Akku 80 % – Limit erreicht, hält";
-        QTest::newRow("adapter 79, limit 80") << properties(79, false, true, false, -1) << qint64(80) << E << "Akku 79 % – Limit erreicht, hält";
-        QTest::newRow("adapter 78, limit 80") << properties(78, false, true, false, -1) << qint64(80) << E << "Akku 78 % – am Netzteil, lädt nicht";
-        QTest::newRow("adapter 92, suspended") << properties(92, false, true, false, -1) << qint64(80) << LimitState::Suspended << "Akku 92 % – am Netzteil, lädt nicht";
-        QTest::newRow("adapter 92, no limit") << properties(92, false, true, false, -1) << qint64(100) << LimitState::None << "Akku 92 % – am Netzteil, lädt nicht";
-        QTest::newRow("full, limit 80") << properties(100, false, true, true, -1) << qint64(80) << E << "Akku 100 % – voll geladen";
-        QTest::newRow("full, no limit") << properties(100, false, true, true, -1) << qint64(100) << LimitState::None << "Akku 100 % – voll geladen";
+        QTest::newRow("charging, 95 min") << properties(57, true, true, false, 95) << qint64(80)
+                                          << E << "Akku 57 % – lädt (1:35 h bis voll)";
+        QTest::newRow("charging, 5 min") << properties(57, true, true, false, 5) << qint64(80) << E
+                                         << "Akku 57 % – lädt (0:05 h bis voll)";
+        QTest::newRow("charging, no estimate")
+            << properties(57, true, true, false, -1) << qint64(80) << E << "Akku 57 % – lädt";
+        QTest::newRow("on battery, 192 min")
+            << properties(45, false, false, false, 192) << qint64(80) << E
+            << "Akku 45 % – Akkubetrieb (3:12 h)";
+        QTest::newRow("on battery, no estimate") << properties(45, false, false, false, -1)
+                                                 << qint64(80) << E << "Akku 45 % – Akkubetrieb";
+        QTest::newRow("adapter 92, limit 80")
+            << properties(92, false, true, false, -1) << qint64(80) << E
+            << "Akku 92 % – sinkt langsam auf 80 %";
+        QTest::newRow("adapter 82, limit 80")
+            << properties(82, false, true, false, -1) << qint64(80) << E
+            << "Akku 82 % – sinkt langsam auf 80 %";
+        QTest::newRow("adapter 81, limit 80")
+            << properties(81, false, true, false, -1) << qint64(80) << E
+            << "Akku 81 % – Limit erreicht, hält";
+        QTest::newRow("adapter 80, limit 80")
+            << properties(80, false, true, false, -1) << qint64(80) << E
+            << "Akku 80 % – Limit erreicht, hält";
+        QTest::newRow("adapter 79, limit 80")
+            << properties(79, false, true, false, -1) << qint64(80) << E
+            << "Akku 79 % – Limit erreicht, hält";
+        QTest::newRow("adapter 78, limit 80")
+            << properties(78, false, true, false, -1) << qint64(80) << E
+            << "Akku 78 % – am Netzteil, lädt nicht";
+        QTest::newRow("adapter 92, suspended")
+            << properties(92, false, true, false, -1) << qint64(80) << LimitState::Suspended
+            << "Akku 92 % – am Netzteil, lädt nicht";
+        QTest::newRow("adapter 92, no limit")
+            << properties(92, false, true, false, -1) << qint64(100) << LimitState::None
+            << "Akku 92 % – am Netzteil, lädt nicht";
+        QTest::newRow("full, limit 80") << properties(100, false, true, true, -1) << qint64(80) << E
+                                        << "Akku 100 % – voll geladen";
+        QTest::newRow("full, no limit") << properties(100, false, true, true, -1) << qint64(100)
+                                        << LimitState::None << "Akku 100 % – voll geladen";
     }
 
     void statusLine()
@@ -111,9 +137,11 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("limit");
         QTest::addColumn<LimitState>("limitState");
         QTest::addColumn<QString>("line");
-        QTest::newRow("no limit") << qint64(100) << LimitState::None << "Ladelimit aus (lädt auf 100 %)";
+        QTest::newRow("no limit") << qint64(100) << LimitState::None
+                                  << "Ladelimit aus (lädt auf 100 %)";
         QTest::newRow("engaged") << qint64(80) << LimitState::Engaged << "Ladelimit 80 % aktiv";
-        QTest::newRow("suspended") << qint64(80) << LimitState::Suspended << "Limit 80 % – lädt einmalig voll";
+        QTest::newRow("suspended")
+            << qint64(80) << LimitState::Suspended << "Limit 80 % – lädt einmalig voll";
     }
 
     void limitLine()
@@ -133,11 +161,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("line"); // empty: absent
 
         // Monday 2025-03-17: 70 %, Tuesday: 90 %.
-        QTest::newRow("off") << false << true << "2025-03-17 19:59:00" << "";
-        QTest::newRow("Monday 19:59") << true << true << "2025-03-17 19:59:00" << "Zeitplan: heute 70 %";
-        QTest::newRow("Monday 20:00") << true << true << "2025-03-17 20:00:00" << "Zeitplan: ab jetzt für morgen 90 %";
-        QTest::newRow("Monday 20:00, evening rule off") << true << false << "2025-03-17 20:00:00" << "Zeitplan: heute 70 %";
-        QTest::newRow("Tuesday 00:05") << true << true << "2025-03-18 00:05:00" << "Zeitplan: heute 90 %";
+        QTest::newRow("off") << false << true << "2025-03-17 19:59:00"
+                             << "";
+        QTest::newRow("Monday 19:59") << true << true << "2025-03-17 19:59:00"
+                                      << "Zeitplan: heute 70 %";
+        QTest::newRow("Monday 20:00") << true << true << "2025-03-17 20:00:00"
+                                      << "Zeitplan: ab jetzt für morgen 90 %";
+        QTest::newRow("Monday 20:00, evening rule off") << true << false << "2025-03-17 20:00:00"
+                                                        << "Zeitplan: heute 70 %";
+        QTest::newRow("Tuesday 00:05") << true << true << "2025-03-18 00:05:00"
+                                       << "Zeitplan: heute 90 %";
     }
 
     void scheduleLine()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/ConfigPaths.h"
 #include "settings/Defaults.h"
 #include "settings/Key.h"
@@ -68,18 +69,18 @@ private Q_SLOTS:
             else
                 return QJsonValue::Double;
         };
-#define CHECK_ROW(Type, name, Name, fallback, reader)                                       \
-    {                                                                                       \
-        QCOMPARE(Prefs::name(), Defaults::name);                                            \
-        const Type value = other(Defaults::name);                                           \
-        Prefs::set##Name(value);                                                            \
-        QCOMPARE(Prefs::name(), value);                                                     \
-        QFile file(Prefs::d().filePath());                                                  \
-        QVERIFY(file.open(QIODevice::ReadOnly));                                            \
-        const QJsonObject o = QJsonDocument::fromJson(file.readAll()).object();             \
-        QCOMPARE(o.value(QStringLiteral(#name)).type(), jsonType(Defaults::name));          \
-        Prefs::d().clear();                                                                 \
-        QCOMPARE(Prefs::name(), Defaults::name);                                            \
+#define CHECK_ROW(Type, name, Name, fallback, reader)                                              \
+    {                                                                                              \
+        QCOMPARE(Prefs::name(), Defaults::name);                                                   \
+        const Type value = other(Defaults::name);                                                  \
+        Prefs::set##Name(value);                                                                   \
+        QCOMPARE(Prefs::name(), value);                                                            \
+        QFile file(Prefs::d().filePath());                                                         \
+        QVERIFY(file.open(QIODevice::ReadOnly));                                                   \
+        const QJsonObject o = QJsonDocument::fromJson(file.readAll()).object();                    \
+        QCOMPARE(o.value(QStringLiteral(#name)).type(), jsonType(Defaults::name));                 \
+        Prefs::d().clear();                                                                        \
+        QCOMPARE(Prefs::name(), Defaults::name);                                                   \
     }
         VOLTQUILL_SETTINGS(CHECK_ROW)
 #undef CHECK_ROW
@@ -110,24 +111,26 @@ private Q_SLOTS:
     void typedReads_data()
     {
         QTest::addColumn<QByteArray>("json");
-        QTest::addColumn<bool>("asBool");       // boolean(k, false)
-        QTest::addColumn<qint64>("asInt");      // integer(k, -1)
-        QTest::addColumn<bool>("hasInteger");   // optionalInteger(k)
-        QTest::addColumn<QString>("asString");  // string(k) or "<none>"
+        QTest::addColumn<bool>("asBool");      // boolean(k, false)
+        QTest::addColumn<qint64>("asInt");     // integer(k, -1)
+        QTest::addColumn<bool>("hasInteger");  // optionalInteger(k)
+        QTest::addColumn<QString>("asString"); // string(k) or "<none>"
 
         QTest::newRow("true") << QByteArray("true") << true << qint64(-1) << false << "<none>";
         QTest::newRow("int") << QByteArray("85") << false << qint64(85) << true << "<none>";
         QTest::newRow("negative") << QByteArray("-5") << false << qint64(-5) << true << "<none>";
         QTest::newRow("fraction") << QByteArray("80.5") << false << qint64(-1) << false << "<none>";
-        QTest::newRow("int as string") << QByteArray("\"80\"") << false << qint64(-1) << false << "80";
+        QTest::newRow("int as string")
+            << QByteArray("\"80\"") << false << qint64(-1) << false << "80";
         QTest::newRow("abc") << QByteArray("\"abc\"") << false << qint64(-1) << false << "abc";
-        QTest::newRow("1 is no Boolean") << QByteArray("1") << false << qint64(1) << true << "<none>";
+        QTest::newRow("1 is no Boolean")
+            << QByteArray("1") << false << qint64(1) << true << "<none>";
         QTest::newRow("null") << QByteArray("null") << false << qint64(-1) << false << "<none>";
         QTest::newRow("array") << QByteArray("[1]") << false << qint64(-1) << false << "<none>";
         QTest::newRow("2^53") << QByteArray("9007199254740992") << false
                               << qint64(9007199254740992LL) << true << "<none>";
-        QTest::newRow("2^63 too large") << QByteArray("9223372036854775808") << false << qint64(-1)
-                                        << false << "<none>";
+        QTest::newRow("2^63 too large")
+            << QByteArray("9223372036854775808") << false << qint64(-1) << false << "<none>";
         QTest::newRow("-2^63") << QByteArray("-9223372036854775808") << false
                                << std::numeric_limits<qint64>::min() << true << "<none>";
     }
@@ -154,8 +157,8 @@ private Q_SLOTS:
         QTest::newRow("both absent") << QByteArray("{}") << qint64(0);
         QTest::newRow("showPercent true") << QByteArray(R"({"showPercent": true})") << qint64(2);
         QTest::newRow("showPercent false") << QByteArray(R"({"showPercent": false})") << qint64(0);
-        QTest::newRow("iconStyle wins") << QByteArray(R"({"iconStyle": 1, "showPercent": true})")
-                                        << qint64(1);
+        QTest::newRow("iconStyle wins")
+            << QByteArray(R"({"iconStyle": 1, "showPercent": true})") << qint64(1);
         QTest::newRow("unclamped") << QByteArray(R"({"iconStyle": 7})") << qint64(7);
         QTest::newRow("mistyped style")
             << QByteArray(R"({"iconStyle": "1", "showPercent": true})") << qint64(2);
@@ -198,7 +201,8 @@ private Q_SLOTS:
         const QJsonObject o = QJsonDocument::fromJson(file.readAll()).object();
         QVERIFY(o.value(QStringLiteral("showIcon")).isBool());
         QCOMPARE(o.value(QStringLiteral("chosenLimit")).toInteger(), 85);
-        QCOMPARE(o.value(QStringLiteral("scheduleApplied")).toString(), QStringLiteral("2025-03-18"));
+        QCOMPARE(o.value(QStringLiteral("scheduleApplied")).toString(),
+                 QStringLiteral("2025-03-18"));
 
         SettingsStore other(Prefs::d().filePath());
         QCOMPARE(other.boolean(QStringLiteral("showIcon"), true), false);

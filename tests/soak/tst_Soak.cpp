@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A simulated month: the agent's refresh loop (driven tick by tick on an
 // injected clock) and the real charge service on a private bus, on the
 // simulated laptop, with daily plug cycles, nightly suspends after which the
@@ -8,19 +9,19 @@
 #include "app/AppDelegate.h"
 #include "app/AppState.h"
 #include "app/ChargeLimit.h"
-#include "support/PrivateBus.h"
-#include "support/ServiceProcess.h"
 #include "platform/ChargeClientFactory.h"
 #include "platform/SysfsBatteryRegistry.h"
 #include "policy/History.h"
 #include "policy/NotificationCenter.h"
 #include "policy/Notifier.h"
-#include "support/PolicySupport.h"
 #include "policy/Scheduler.h"
 #include "settings/Key.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
 #include "support/FakeNotificationCenter.h"
+#include "support/PolicySupport.h"
+#include "support/PrivateBus.h"
+#include "support/ServiceProcess.h"
 #include "support/TempHome.h"
 
 #include <QDBusMessage>
@@ -84,7 +85,7 @@ void TestSoak::initTestCase()
     m_bus = std::make_unique<PrivateBus>();
     QVERIFY(m_bus->start());
     QVERIFY2(m_bus->startMock(m_logind, QStringLiteral("logind"),
-                                     QStringLiteral("org.freedesktop.login1")),
+                              QStringLiteral("org.freedesktop.login1")),
              "python3-dbusmock's logind did not come up");
 }
 
@@ -184,8 +185,7 @@ void TestSoak::month()
         }
         now = clock.at.toString(Qt::ISODate);
         delegate.tick();
-        QVERIFY2(!state.error(),
-                 qPrintable(state.error().value_or(QString()) + " at " + now));
+        QVERIFY2(!state.error(), qPrintable(state.error().value_or(QString()) + " at " + now));
         ++ticks;
         if (ticks == 3 * 16 * 30) { // warmed up after three days
             heapAtWarmUp = heapInUse();
@@ -218,8 +218,7 @@ void TestSoak::month()
         const auto &p = posted.at(i);
         identifiers.insert(p.identifier);
         for (qsizetype j = 0; j < i; ++j)
-            QVERIFY2(posted.at(j).identifier != p.identifier ||
-                         posted.at(j).session != p.session,
+            QVERIFY2(posted.at(j).identifier != p.identifier || posted.at(j).session != p.session,
                      qPrintable(p.identifier + " twice, at " + p.at));
     }
     QMap<QString, int> byIdentifier;

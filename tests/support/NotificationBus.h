@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QDBusArgument>
@@ -60,8 +61,8 @@ public:
         m_server.setProcessEnvironment(env);
         m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_server.start(QStringLiteral("/usr/bin/python3"),
-                       {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--template"),
-                        QStringLiteral("notification_daemon")});
+                       {QStringLiteral("-m"), QStringLiteral("dbusmock"),
+                        QStringLiteral("--template"), QStringLiteral("notification_daemon")});
         return m_server.waitForStarted(5000) &&
                QTest::qWaitFor(
                    [this] {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QDir>
@@ -29,7 +30,10 @@ public:
             file.write((value + QLatin1Char('\n')).toUtf8());
     }
 
-    void remove(const QString &name) { QDir(supplyDir() + QLatin1Char('/') + name).removeRecursively(); }
+    void remove(const QString &name)
+    {
+        QDir(supplyDir() + QLatin1Char('/') + name).removeRecursively();
+    }
 
 private:
     QTemporaryDir m_dir;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Fakes at the platform edge and the real window built on them. Every test
@@ -7,6 +8,7 @@
 #include "app/AppState.h"
 #include "app/ChargeLimit.h"
 #include "app/L.h"
+#include "app/SystemSettingsPanes.h"
 #include "policy/History.h"
 #include "policy/Notifier.h"
 #include "settings/Prefs.h"
@@ -17,7 +19,6 @@
 #include "support/FixedClock.h"
 #include "window/SettingsView.h"
 #include "window/SettingsWindow.h"
-#include "app/SystemSettingsPanes.h"
 
 #include <QDir>
 #include <QFile>

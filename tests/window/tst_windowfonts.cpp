@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window at the fonts desktops ship (9 to 11 points, wide faces), with and
 // without an icon theme: every text fits its control, the tab strip needs no
 // scroll arrows. With VOLTQUILL_GALLERY_OUT set, each tab is also saved there.
