@@ -2,11 +2,11 @@
 #include "ChargeService.h"
 
 #include "BatteryControl.h"
-#include "ChargeErrors.h"
 #include "ChargeLog.h"
 #include "PolkitAuthority.h"
 #include "StateStore.h"
 #include "shared/ChargeBus.h"
+#include "shared/ChargeErrors.h"
 
 #include <QDBusMessage>
 

@@ -6,6 +6,7 @@
 #include "platform/ChargePropertyCache.h"
 #include "platform/PlatformLog.h"
 #include "shared/ChargeBus.h"
+#include "shared/ChargeErrors.h"
 #include "shared/ThresholdControls.h"
 
 #include <QDBusConnectionInterface>
@@ -17,39 +18,40 @@ namespace
 const QString Interface = QString::fromLatin1(OrgVoltquillCharge1Interface::staticInterfaceName());
 
 struct Description {
-    const char *name;
+    QString name;
     const char *text;
 };
 
 // The service's named refusals and the bus's own failures.
 const Description descriptions[] = {
-    {"org.voltquill.Charge1.Error.NotSupported", "Dieser Akku lässt kein Ladelimit zu."},
-    {"org.voltquill.Charge1.Error.InvalidLimit", "Dieses Ladelimit bietet der Akku nicht an."},
-    {"org.voltquill.Charge1.Error.NoLimit",
-     "Es ist kein Ladelimit gesetzt, das ausgesetzt werden könnte."},
-    {"org.voltquill.Charge1.Error.NotAuthorized", "Keine Berechtigung, das Ladelimit zu ändern."},
-    {"org.voltquill.Charge1.Error.WriteFailed",
-     "Der Akkutreiber hat die Ladeschwelle nicht angenommen."},
-    {"org.voltquill.Charge1.Error.StateNotSaved",
+    {ChargeErrors::NotSupported, "Dieser Akku lässt kein Ladelimit zu."},
+    {ChargeErrors::InvalidLimit, "Dieses Ladelimit bietet der Akku nicht an."},
+    {ChargeErrors::NoLimit, "Es ist kein Ladelimit gesetzt, das ausgesetzt werden könnte."},
+    {ChargeErrors::NotAuthorized, "Keine Berechtigung, das Ladelimit zu ändern."},
+    {ChargeErrors::WriteFailed, "Der Akkutreiber hat die Ladeschwelle nicht angenommen."},
+    {ChargeErrors::StateNotSaved,
      "Das Ladelimit gilt, wird nach einem Neustart aber nicht wiederhergestellt."},
-    {"org.voltquill.Charge1.Error.Busy",
+    {ChargeErrors::Busy,
      "Zu viele Anfragen warten auf eine Berechtigung. Bitte gleich noch einmal versuchen."},
-    {"org.voltquill.Charge1.Error.AuthorizationTimedOut",
+    {ChargeErrors::AuthorizationTimedOut,
      "Die Berechtigung konnte nicht rechtzeitig geprüft werden; das Ladelimit bleibt "
      "unverändert."},
-    {"org.freedesktop.DBus.Error.InteractiveAuthorizationRequired",
+    {ChargeErrors::InteractiveAuthorizationRequired,
      "Zum Ändern des Ladelimits ist eine Anmeldung als Administrator nötig."},
-    {"org.freedesktop.DBus.Error.ServiceUnknown", "Der Ladedienst ist nicht erreichbar."},
-    {"org.freedesktop.DBus.Error.NameHasNoOwner", "Der Ladedienst ist nicht erreichbar."},
-    {"org.freedesktop.DBus.Error.Disconnected", "Keine Verbindung zum Systembus."},
-    {"org.freedesktop.DBus.Error.NoServer", "Keine Verbindung zum Systembus."},
-    {"org.freedesktop.DBus.Error.AccessDenied", "Der Zugriff auf den Ladedienst wurde verweigert."},
+    {QStringLiteral("org.freedesktop.DBus.Error.ServiceUnknown"),
+     "Der Ladedienst ist nicht erreichbar."},
+    {QStringLiteral("org.freedesktop.DBus.Error.NameHasNoOwner"),
+     "Der Ladedienst ist nicht erreichbar."},
+    {QStringLiteral("org.freedesktop.DBus.Error.Disconnected"), "Keine Verbindung zum Systembus."},
+    {QStringLiteral("org.freedesktop.DBus.Error.NoServer"), "Keine Verbindung zum Systembus."},
+    {QStringLiteral("org.freedesktop.DBus.Error.AccessDenied"),
+     "Der Zugriff auf den Ladedienst wurde verweigert."},
 };
 
 QString describeName(const QString &name, bool serviceGone)
 {
     for (const Description &description : descriptions)
-        if (name == QLatin1String(description.name))
+        if (name == description.name)
             return L(description.text);
     if (name == QLatin1String("org.freedesktop.DBus.Error.NoReply") ||
         name == QLatin1String("org.freedesktop.DBus.Error.Timeout") ||
@@ -205,7 +207,7 @@ std::optional<ChargeError> DBusChargeClient::finish(Reply reply, const QString &
     }
     const QDBusError error = reply.error();
     qCDebug(lcClient, "answer: %s (%s)", qPrintable(error.name()), qPrintable(error.message()));
-    if (error.name() == QLatin1String("org.voltquill.Charge1.Error.StateNotSaved"))
+    if (error.name() == ChargeErrors::StateNotSaved)
         return ChargeError{error.name(), static_cast<qint64>(error.type()), unsavedWarning, true};
     bool gone = false;
     if (error.type() == QDBusError::NoReply || error.type() == QDBusError::Timeout ||

@@ -3,7 +3,8 @@
 
 #include <QString>
 
-// The named errors of org.voltquill.Charge1.
+// The named errors of org.voltquill.Charge1: the service answers with them and
+// the agent tells the user what each means.
 namespace ChargeErrors
 {
 inline const QString NotSupported = QStringLiteral("org.voltquill.Charge1.Error.NotSupported");
