@@ -2,6 +2,7 @@
 #include "platform/ChargeClientFactory.h"
 
 #include "platform/DBusChargeClient.h"
+#include "platform/ReadOnlyChargeClient.h"
 #include "shared/ChargeBus.h"
 #include "shared/SysfsPaths.h"
 
@@ -22,7 +23,10 @@ QDBusConnection ChargeClientFactory::busFromEnvironment()
 
 std::unique_ptr<ChargeClient> ChargeClientFactory::create()
 {
-    return create(busFromEnvironment(), SysfsPaths::sysfsRoot());
+    const QString sysfsRoot = SysfsPaths::sysfsRoot();
+    if (auto client = create(busFromEnvironment(), sysfsRoot))
+        return client;
+    return std::make_unique<ReadOnlyChargeClient>(sysfsRoot);
 }
 
 std::unique_ptr<ChargeClient> ChargeClientFactory::create(const QDBusConnection &bus,

@@ -7,10 +7,8 @@
 #include "platform/PlatformLog.h"
 #include "shared/ChargeBus.h"
 #include "shared/ChargeErrors.h"
-#include "shared/ThresholdControls.h"
 
 #include <QDBusConnectionInterface>
-#include <QFile>
 
 namespace
 {
@@ -69,7 +67,7 @@ DBusChargeClient::DBusChargeClient(QDBusConnection bus, QString sysfsRoot)
                                  ChargeBus::serviceName, ChargeBus::objectPath, m_bus)),
       m_properties(std::make_unique<ChargePropertyCache>(m_bus, ChargeBus::serviceName,
                                                          ChargeBus::objectPath, Interface)),
-      m_sysfsRoot(std::move(sysfsRoot))
+      m_held(std::move(sysfsRoot))
 {
     m_proxy->setTimeout(QueryTimeoutMs);
 }
@@ -119,31 +117,9 @@ bool DBusChargeClient::readProperties()
     return m_properties->values().has_value();
 }
 
-std::optional<int> DBusChargeClient::threshold()
-{
-    if (m_sysfsRoot.isEmpty())
-        return std::nullopt;
-    if (m_thresholds) {
-        if (const auto value = m_thresholds->endThreshold()) {
-            m_lastThreshold = value;
-            return value;
-        }
-        // Caught between a writer's truncation and its write (a moved sysfs
-        // root): the write's own event follows.
-        if (m_lastThreshold && m_thresholds->isSupported() &&
-            QFile::exists(m_thresholds->controls().first().end))
-            return m_lastThreshold;
-    } else {
-        m_thresholds = std::make_unique<ThresholdControls>(m_sysfsRoot);
-    }
-    m_thresholds->rescan();
-    m_lastThreshold = m_thresholds->endThreshold();
-    return m_lastThreshold;
-}
-
 quint64 DBusChargeClient::getMCLLimit()
 {
-    if (const auto held = threshold()) {
+    if (const auto held = m_held.read()) {
         qCDebug(lcClient, "end threshold in force: %d %%", *held);
         return *held >= 1 && *held <= 99 ? static_cast<quint64>(*held) : 100;
     }
@@ -153,7 +129,7 @@ quint64 DBusChargeClient::getMCLLimit()
 
 qint64 DBusChargeClient::isMCLCurrentlyEnabled()
 {
-    const auto held = threshold();
+    const auto held = m_held.read();
     if (held && *held >= 1 && *held <= 99)
         return 1;
     if (!readProperties())

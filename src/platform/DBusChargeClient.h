@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/ChargeClient.h"
+#include "platform/HeldThreshold.h"
 
 #include <QDBusConnection>
 #include <memory>
@@ -9,7 +10,6 @@
 class ChargePropertyCache;
 class OrgVoltquillCharge1Interface;
 class QDBusError;
-class ThresholdControls;
 
 // The charge client over D-Bus: a synchronous call to org.voltquill.Charge1,
 // with a short timeout so a hung service cannot freeze the agent for long.
@@ -53,15 +53,9 @@ private:
     std::optional<ChargeError> finish(Reply reply, const QString &unsavedWarning);
     // Reads the published properties unless they are known; false on failure.
     bool readProperties();
-    // The first battery's end threshold in force; nothing without one.
-    std::optional<int> threshold();
 
     QDBusConnection m_bus;
     std::unique_ptr<OrgVoltquillCharge1Interface> m_proxy;
     std::unique_ptr<ChargePropertyCache> m_properties;
-    QString m_sysfsRoot;
-    // Found once, sought again when they cannot be read: a tick costs a read
-    // or two, not a walk through sysfs.
-    std::unique_ptr<ThresholdControls> m_thresholds;
-    std::optional<int> m_lastThreshold;
+    HeldThreshold m_held;
 };

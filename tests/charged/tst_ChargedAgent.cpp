@@ -5,6 +5,7 @@
 #include "app/ChargeLimit.h"
 #include "app/SystemClock.h"
 #include "platform/ChargeClientFactory.h"
+#include "platform/ReadOnlyChargeClient.h"
 #include "platform/SysfsBatteryRegistry.h"
 #include "settings/Prefs.h"
 #include "shared/ChargeBus.h"
@@ -33,6 +34,8 @@ private Q_SLOTS:
     void derivation();
     void suspensionEndsByUnplugging();
     void absentService();
+    void absentServiceLeavesTheLimitInForce_data();
+    void absentServiceLeavesTheLimitInForce();
     void activatableService();
     void unresponsiveService_data();
     void unresponsiveService();
@@ -167,6 +170,37 @@ void TestChargedAgent::absentService()
     QCOMPARE(state->error().value_or(QString()),
              QStringLiteral("Limit konnte nicht gesetzt werden: ") +
                  ChargeLimit::ownError().description);
+}
+
+void TestChargedAgent::absentServiceLeavesTheLimitInForce_data()
+{
+    QTest::addColumn<QByteArray>("threshold");
+    QTest::addColumn<int>("limit");
+    QTest::newRow("kept at 80") << QByteArray("80") << 80;
+    QTest::newRow("none kept") << QByteArray("100") << 100;
+    QTest::newRow("driver's 0: none") << QByteArray("0") << 100;
+}
+
+void TestChargedAgent::absentServiceLeavesTheLimitInForce()
+{
+    // Not installed, or no system bus: the tray must still tell what the
+    // battery keeps (set by an earlier install, another tool or the firmware),
+    // not "no limit", and nothing can be changed.
+    QFETCH(QByteArray, threshold);
+    QFETCH(int, limit);
+    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", threshold);
+    ChargeLimit chargeLimit(std::make_unique<ReadOnlyChargeClient>(m_sysfs->root()));
+    AppState state(chargeLimit, *m_registry, m_clock);
+    state.refresh();
+    QCOMPARE(state.limit(), limit);
+    QCOMPARE(state.engaged(), true); // not suspended
+    QCOMPARE(chargeLimit.isSupported(), false);
+    state.setLimit(85);
+    QCOMPARE(state.error().value_or(QString()),
+             QStringLiteral("Limit konnte nicht gesetzt werden: ") +
+                 ChargeLimit::ownError().description);
+    QCOMPARE(m_sysfs->read(QStringLiteral("BAT0"), "charge_control_end_threshold"), threshold);
+    QCOMPARE(state.limit(), limit);
 }
 
 void TestChargedAgent::activatableService()
