@@ -16,8 +16,6 @@ public:
     static const QList<qint64> &fallbackLimits(); // 80, 85, 90, 95, 100
     static ChargeError ownError();                // domain "Voltquill", code 1
 
-    bool hasClient() const { return m_client != nullptr; }
-
     bool isSupported() const;
     QList<qint64> available() const;
     qint64 limit() const;

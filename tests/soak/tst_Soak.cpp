@@ -141,7 +141,7 @@ void TestSoak::month()
     clock.at = localTime(QStringLiteral("2025-03-10 07:00:00")); // a Monday
     SysfsBatteryRegistry registry(sysfs.path());
     ChargeLimit chargeLimit(ChargeClientFactory::create(m_bus->connection()));
-    QVERIFY(chargeLimit.hasClient());
+    QVERIFY(chargeLimit.isSupported());
     AppState state(chargeLimit, registry, clock);
     QList<Posted> posted;
     int session = 0; // counts plug and unplug events
