@@ -194,9 +194,14 @@ QStringList BatteryControl::attributes() const
     return names;
 }
 
+QStringList BatteryControl::thresholdFiles() const
+{
+    return m_controls.watchedFiles();
+}
+
 QStringList BatteryControl::watchedFiles() const
 {
-    QStringList files = m_controls.watchedFiles();
+    QStringList files = thresholdFiles();
     for (const PowerSupply &adapter : m_controls.adapters())
         files << adapter.path() + QStringLiteral("/online");
     return files;

@@ -78,5 +78,6 @@ void SupplyMonitor::watch(const QStringList &files, const QStringList &directori
         m_watcher->removePaths(m_watcher->files());
     if (!m_watcher->directories().isEmpty())
         m_watcher->removePaths(m_watcher->directories());
-    m_watcher->addPaths(files + directories);
+    if (!files.isEmpty() || !directories.isEmpty())
+        m_watcher->addPaths(files + directories);
 }

@@ -59,7 +59,11 @@ bool LinuxSystemEvents::start()
                             QStringLiteral("PropertiesChanged"), this,
                             SLOT(chargePropertiesChanged()));
     }
-    return m_watchFiles ? startFileWatch() : startUdev();
+    // A write through the file system raises no uevent, but it reaches
+    // inotify, on sysfs too: another program's threshold shows at once. So
+    // the thresholds are watched beside udev as well.
+    startFileWatch();
+    return m_watchFiles || startUdev();
 }
 
 bool LinuxSystemEvents::startUdev()
@@ -88,8 +92,10 @@ void LinuxSystemEvents::readUdev()
         udev_device_unref(device);
         any = true;
     }
-    if (any)
+    if (any) {
+        rewatchFiles(); // a battery may have come
         Q_EMIT powerSourceChanged();
+    }
 }
 
 bool LinuxSystemEvents::startFileWatch()
@@ -111,16 +117,19 @@ bool LinuxSystemEvents::startFileWatch()
 
 void LinuxSystemEvents::rewatchFiles()
 {
-    // The files whose changes a kernel announces with a uevent: plugging,
-    // unplugging, the battery's state and its charge level; and the
-    // attributes that decide the limit in force (the thresholds and the
+    // Without udev, the files whose changes a kernel announces with a uevent:
+    // plugging, unplugging, the battery's state and its charge level. Always,
+    // the attributes that decide the limit in force (the thresholds and the
     // charge mode they need, wherever the laptop's family keeps them), which
     // another program may write.
     const QString dir = SysfsPaths::powerSupplyDir(m_sysfsRoot);
-    QStringList paths{dir};
-    for (const PowerSupply &supply : PowerSupply::enumerate(dir)) {
-        for (const char *attribute : {"/online", "/status", "/capacity"})
-            paths << supply.path() + QLatin1String(attribute);
+    QStringList paths;
+    if (m_watchFiles) {
+        paths << dir;
+        for (const PowerSupply &supply : PowerSupply::enumerate(dir)) {
+            for (const char *attribute : {"/online", "/status", "/capacity"})
+                paths << supply.path() + QLatin1String(attribute);
+        }
     }
     ThresholdControls thresholds(m_sysfsRoot);
     thresholds.rescan();

@@ -13,10 +13,10 @@ struct udev_monitor;
 class QSocketNotifier;
 
 // Power-source changes from a udev monitor on the power_supply subsystem (or,
-// with a moved sysfs root, from watching the supplies' state files and the
-// batteries' thresholds), changes the charge service announces (it ended a
-// suspension, put a threshold back), and wake-ups from logind's
-// PrepareForSleep(false).
+// with a moved sysfs root, from watching the supplies' state files), writes
+// to the batteries' thresholds (watched either way), changes the charge
+// service announces (it ended a suspension, put a threshold back), and
+// wake-ups from logind's PrepareForSleep(false).
 class LinuxSystemEvents : public SystemEvents
 {
     Q_OBJECT

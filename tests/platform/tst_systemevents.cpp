@@ -48,6 +48,25 @@ private Q_SLOTS:
         tree.set("BAT0", "capacity", "49");
         QTRY_VERIFY(spy.count() >= 1);
     }
+
+    void aThresholdWrittenByAnotherProgramIsNewsBesideUdev()
+    {
+        // Such a write raises no uevent; inotify sees it, on sysfs too.
+        SysfsTree tree;
+        tree.add("BAT0", {{"type", "Battery"},
+                          {"status", "Discharging"},
+                          {"capacity", "50"},
+                          {"charge_control_end_threshold", "80"}});
+        LinuxSystemEvents events(tree.root(), false);
+        QSignalSpy spy(&events, &SystemEvents::powerSourceChanged);
+        if (!events.start())
+            QSKIP("no udev monitor here");
+        tree.set("BAT0", "capacity", "49"); // udev's to tell, not the watch's
+        QTest::qWait(200);
+        QCOMPARE(spy.count(), 0);
+        tree.set("BAT0", "charge_control_end_threshold", "100");
+        QTRY_VERIFY(spy.count() >= 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSystemEvents)
