@@ -34,7 +34,6 @@ ChargeService::ChargeService(BatteryControl &batteries, const StateStore &store,
       m_bus(std::move(bus))
 {
     m_retry.setSingleShot(true);
-    m_retry.setInterval(200);
     connect(&m_retry, &QTimer::timeout, this, [this] { enforce("erneuter Versuch"); });
     // An adapter that reads offline only for a moment (a USB-PD source
     // renegotiating, an attribute caught mid-write) was not unplugged.
@@ -268,7 +267,7 @@ void ChargeService::enforce(const char *why)
         // moment): what it writes may be a limit to adopt, so read again
         // before writing over it.
         qCDebug(lcCharge, "threshold unreadable (%s): reading again", why);
-        retryLater();
+        retryLater(ReadAgainMs);
         return;
     }
     if (!m_state.suspended) {
@@ -301,12 +300,12 @@ void ChargeService::enforce(const char *why)
     retryLater();
 }
 
-void ChargeService::retryLater()
+void ChargeService::retryLater(int ms)
 {
     if (m_retries >= MaxRetries)
         return; // the next power event, resume or command tries again
     ++m_retries;
-    m_retry.start();
+    m_retry.start(ms);
 }
 
 void ChargeService::suppliesChanged()

@@ -51,8 +51,11 @@ public:
     // polkit checks in flight: per caller (bus connection) and in total.
     static constexpr int MaxChecksPerCaller = 2;
     static constexpr int MaxChecks = 16;
-    // Tries after a write the batteries did not take, 200 ms apart.
+    // Tries after a write the batteries did not take, 200 ms apart; reads
+    // of a threshold caught empty in another writer's write, 20 ms apart.
     static constexpr int MaxRetries = 5;
+    static constexpr int RetryMs = 200;
+    static constexpr int ReadAgainMs = 20;
 
     uchar currentLimit() const { return static_cast<uchar>(m_state.target()); }
     uchar keptLimit() const { return static_cast<uchar>(m_state.limit); }
@@ -92,7 +95,7 @@ private:
     void enforce(const char *why);
     // Every battery holds what the state says.
     bool batteriesAgree() const;
-    void retryLater();
+    void retryLater(int ms = RetryMs);
     // `threshold`: the batteries were written again; the agents re-read them.
     void announce(const ChargeState &before, bool threshold = false);
     // A threshold found on the batteries that may become the kept limit.
