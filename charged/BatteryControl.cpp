@@ -194,14 +194,9 @@ QStringList BatteryControl::attributes() const
     return names;
 }
 
-QStringList BatteryControl::thresholdFiles() const
-{
-    return m_controls.watchedFiles();
-}
-
 QStringList BatteryControl::watchedFiles() const
 {
-    QStringList files = thresholdFiles();
+    QStringList files = m_controls.watchedFiles();
     for (const PowerSupply &adapter : m_controls.adapters())
         files << adapter.path() + QStringLiteral("/online");
     return files;

@@ -43,10 +43,7 @@ public:
     // (below 100) or back to the one found (at 100).
     Outcome apply(int target);
 
-    // The thresholds and the modes they need: what another program may write
-    // without a uevent (watched always).
-    QStringList thresholdFiles() const;
-    // What a file watcher needs to see with a moved sysfs root.
+    // What a file watcher needs to see (moved sysfs root only).
     QStringList watchedFiles() const;
     QStringList watchedDirectories() const;
 

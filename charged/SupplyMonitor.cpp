@@ -78,6 +78,5 @@ void SupplyMonitor::watch(const QStringList &files, const QStringList &directori
         m_watcher->removePaths(m_watcher->files());
     if (!m_watcher->directories().isEmpty())
         m_watcher->removePaths(m_watcher->directories());
-    if (!files.isEmpty() || !directories.isEmpty())
-        m_watcher->addPaths(files + directories);
+    m_watcher->addPaths(files + directories);
 }

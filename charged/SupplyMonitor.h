@@ -9,8 +9,8 @@ class QFileSystemWatcher;
 class QSocketNotifier;
 
 // Tells when a power supply changed: from the kernel's uevents on the
-// power_supply subsystem, and from watching the given files and folders (with
-// a moved sysfs root, all it hears). Events within 20 ms of the first are folded into
+// power_supply subsystem, or, with a moved sysfs root, from watching the
+// given files and folders. Events within 20 ms of the first are folded into
 // one changed().
 class SupplyMonitor : public QObject
 {

@@ -82,19 +82,13 @@ int run(QCoreApplication &app, const Options &options)
 
     SupplyMonitor monitor;
     QObject::connect(&monitor, &SupplyMonitor::changed, &service, &ChargeService::suppliesChanged);
-    // The kernel's uevents tell of plugging and resets; a write through the
-    // file system (another program's threshold) reaches only inotify, on
-    // sysfs too, so the thresholds are watched either way.
-    const bool moved = SysfsPaths::isMoved();
-    const auto rewatch = [&] {
-        if (moved)
+    if (SysfsPaths::isMoved()) {
+        const auto rewatch = [&] {
             monitor.watch(batteries.watchedFiles(), batteries.watchedDirectories());
-        else
-            monitor.watch(batteries.thresholdFiles(), {});
-    };
-    QObject::connect(&service, &ChargeService::rescanned, &monitor, rewatch);
-    rewatch();
-    if (!moved && !monitor.listenToKernel()) {
+        };
+        QObject::connect(&service, &ChargeService::rescanned, &monitor, rewatch);
+        rewatch();
+    } else if (!monitor.listenToKernel()) {
         qCWarning(lcCharge,
                   "Keine Kernel-Meldungen der Stromversorgung: Treiber-Rücksetzungen bleiben "
                   "unbemerkt.");
