@@ -152,6 +152,10 @@ void ChargeService::Enable()
 
 void ChargeService::refuse(const QString &name, const QString &message)
 {
+    // A caller that expects no answer gets none: a flood of such calls
+    // costs no replies.
+    if (!this->message().isReplyRequired())
+        return;
     qCDebug(lcCharge, "%s refused: %s", qPrintable(this->message().member()), qPrintable(message));
     sendErrorReply(name, message);
 }

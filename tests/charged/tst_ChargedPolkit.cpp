@@ -153,6 +153,7 @@ void TestChargedPolkit::anotherUserCannotLockOthersOut()
     // A loaded polkit, so that the flood's checks stay in flight a while.
     QVERIFY2(startPolkit(50, true), "the polkit stand-in did not come up");
     QVERIFY(m_service->start());
+    const double memoryBefore = m_service->residentMiB();
     BusFlood attacker(*m_bus);
     QVERIFY2(attacker.start(flood), "the flood did not start");
     if (held > 0)
@@ -184,6 +185,11 @@ void TestChargedPolkit::anotherUserCannotLockOthersOut()
                  32 * 100);
     }
     QCOMPARE(m_service->call(QStringLiteral("Limit")).arguments().value(0).toInt(), 80);
+    // Whatever the flood, the service keeps to a few MiB.
+    QVERIFY2(m_service->residentMiB() < memoryBefore + 10,
+             qPrintable(QStringLiteral("%1 MiB before, %2 MiB after")
+                            .arg(memoryBefore)
+                            .arg(m_service->residentMiB())));
 }
 
 void TestChargedPolkit::leavesWhenTheLastHeldCheckEnds()

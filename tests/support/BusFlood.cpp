@@ -24,18 +24,17 @@ bool BusFlood::start(const QStringList &arguments, int timeoutMs)
     if (!m_process.waitForStarted(5000))
         return false;
     return QTest::qWaitFor(
-        [this] {
-            return m_process.canReadLine() || m_process.state() == QProcess::NotRunning;
-        },
-        timeoutMs) &&
+               [this] {
+                   return m_process.canReadLine() || m_process.state() == QProcess::NotRunning;
+               },
+               timeoutMs) &&
            m_process.readLine().trimmed() == "sent";
 }
 
 QMap<QString, int> BusFlood::answers(int timeoutMs)
 {
     QMap<QString, int> answers;
-    if (!QTest::qWaitFor([this] { return m_process.state() == QProcess::NotRunning; },
-                         timeoutMs))
+    if (!QTest::qWaitFor([this] { return m_process.state() == QProcess::NotRunning; }, timeoutMs))
         return answers;
     for (const QByteArray &line : m_process.readAllStandardOutput().split('\n')) {
         const QList<QByteArray> fields = line.split(' ');

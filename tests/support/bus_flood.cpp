@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A local user flooding the charge service: N connections of its own, M
-// calls on each, all sent before any answer is read. Started by the tests
-// and benchmarks under another uid (setpriv). With --no-reply the calls
-// expect no answer (fire and forget); otherwise it waits for every answer and
-// prints how many came back as what, one "name count" line each.
+// calls on each, all sent before any answer is read (or, with --window K, at
+// most K unanswered at a time per connection, the next sent as one is
+// answered). Started by the tests and benchmarks under another uid
+// (setpriv). With --no-reply the calls expect no answer (fire and forget);
+// otherwise it waits for every answer and prints how many came back as what,
+// one "name count" line each.
 #include "shared/ChargeBus.h"
 
 #include <QCommandLineParser>
@@ -13,6 +15,8 @@
 #include <QDBusPendingCallWatcher>
 #include <QMap>
 #include <QTextStream>
+#include <algorithm>
+#include <functional>
 #include <memory>
 
 int main(int argc, char *argv[])
@@ -32,8 +36,11 @@ int main(int argc, char *argv[])
                                            QStringLiteral("expect no answers"));
     const QCommandLineOption interactiveOption(QStringLiteral("interactive"),
                                                QStringLiteral("allow a password dialog"));
-    parser.addOptions(
-        {connectionsOption, callsOption, methodOption, noReplyOption, interactiveOption});
+    const QCommandLineOption windowOption(QStringLiteral("window"),
+                                          QStringLiteral("unanswered calls per connection"),
+                                          QStringLiteral("K"), QStringLiteral("0"));
+    parser.addOptions({connectionsOption, callsOption, methodOption, noReplyOption,
+                       interactiveOption, windowOption});
     parser.process(app);
     if (parser.positionalArguments().size() != 1)
         parser.showHelp(2);
@@ -42,6 +49,7 @@ int main(int argc, char *argv[])
     const int calls = parser.value(callsOption).toInt();
     const QString method = parser.value(methodOption);
     const bool noReply = parser.isSet(noReplyOption);
+    const int window = parser.value(windowOption).toInt();
 
     QMap<QString, int> answers;
     int pending = 0;
@@ -52,6 +60,33 @@ int main(int argc, char *argv[])
         out.flush();
         QCoreApplication::quit();
     };
+    const auto makeCall = [&] {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            ChargeBus::serviceName, ChargeBus::objectPath, ChargeBus::interfaceName, method);
+        if (method == u"SetLimit")
+            call << QVariant::fromValue(uchar(75));
+        call.setInteractiveAuthorizationAllowed(parser.isSet(interactiveOption));
+        return call;
+    };
+    // One call on `bus`; with a window, its answer sends the connection's
+    // next call, of which `left` are still to go.
+    std::function<void(const QDBusConnection &, const std::shared_ptr<int> &)> sendOne =
+        [&](const QDBusConnection &bus, const std::shared_ptr<int> &left) {
+            --*left;
+            ++pending;
+            auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(makeCall(), 10 * 60 * 1000));
+            QObject::connect(
+                watcher, &QDBusPendingCallWatcher::finished, &app,
+                [&, bus, left](QDBusPendingCallWatcher *done) {
+                    done->deleteLater();
+                    ++answers[done->isError() ? done->error().name() : QStringLiteral("ok")];
+                    --pending;
+                    if (window > 0 && *left > 0)
+                        sendOne(bus, left);
+                    else if (pending == 0)
+                        finish();
+                });
+        };
     for (int c = 0; c < connections; ++c) {
         QDBusConnection bus =
             QDBusConnection::connectToBus(address, QStringLiteral("flood-%1").arg(c));
@@ -59,32 +94,19 @@ int main(int argc, char *argv[])
             qCritical("no bus at %s", qPrintable(address));
             return 1;
         }
-        for (int n = 0; n < calls; ++n) {
-            QDBusMessage call =
-                QDBusMessage::createMethodCall(ChargeBus::serviceName, ChargeBus::objectPath,
-                                               ChargeBus::interfaceName, method);
-            if (method == u"SetLimit")
-                call << QVariant::fromValue(uchar(75));
-            call.setInteractiveAuthorizationAllowed(parser.isSet(interactiveOption));
-            if (noReply) {
-                bus.send(call); // sent with "no reply expected"
-                continue;
-            }
-            ++pending;
-            auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 10 * 60 * 1000));
-            QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &app,
-                             [&](QDBusPendingCallWatcher *done) {
-                                 done->deleteLater();
-                                 ++answers[done->isError() ? done->error().name()
-                                                           : QStringLiteral("ok")];
-                                 if (--pending == 0)
-                                     finish();
-                             });
-        }
-        if (noReply) // a round trip after the calls: they have all left
+        if (noReply) {
+            for (int n = 0; n < calls; ++n)
+                bus.send(makeCall()); // sent with "no reply expected"
+            // A round trip after the calls: they have all left.
             bus.call(QDBusMessage::createMethodCall(
                 QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
                 QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping")));
+            continue;
+        }
+        const auto left = std::make_shared<int>(calls);
+        const int first = window > 0 ? std::min(window, calls) : calls;
+        for (int n = 0; n < first; ++n)
+            sendOne(bus, left);
     }
     out << "sent\n";
     out.flush();
