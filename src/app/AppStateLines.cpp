@@ -67,7 +67,7 @@ std::optional<QString> AppState::scheduleLine() const
         return std::nullopt;
     const QDateTime now = m_clock.now();
     const QDateTime day = Scheduler::effectiveDay(now);
-    const qint64 limit = Scheduler::limit(day);
+    const qint64 limit = Scheduler::limit(day, options());
     if (day.toLocalTime().date() == now.toLocalTime().date())
         return L("Zeitplan: heute %d %%", limit);
     return L("Zeitplan: ab jetzt für morgen %d %%", limit);

@@ -108,7 +108,8 @@ void ScheduleTab::changed()
 {
     Scheduler::invalidate();
     AppState &state = m_state;
-    Scheduler::apply(state.clock().now(), [&state](qint64 limit) { state.setLimit(limit); });
+    Scheduler::apply(state.clock().now(), state.options(),
+                     [&state](qint64 limit) { state.setLimit(limit); });
     showLine();
 }
 
@@ -120,7 +121,7 @@ void ScheduleTab::sync()
     m_eve->setChecked(eve);
     fillDayChoices();
     for (const auto &[n, picker] : m_dayPickers)
-        select(picker, Prefs::scheduleDay(n));
+        select(picker, Scheduler::nearestOffered(Prefs::scheduleDay(n), m_offered));
     select(m_eveHour, Prefs::scheduleEveHour());
     m_days->setEnabled(on);
     m_evening->setEnabled(on);
