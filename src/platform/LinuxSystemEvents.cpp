@@ -29,11 +29,12 @@ LinuxSystemEvents::LinuxSystemEvents(QString sysfsRoot, bool watchFiles, QDBusCo
     m_chargeSettle.setInterval(20);
     connect(&m_chargeSettle, &QTimer::timeout, this, &SystemEvents::powerSourceChanged);
     // A burst of events (a chatty driver, another program writing the
-    // threshold in a loop) is one rescan and one tick, a moment after its
-    // first event: not restarted by later ones, so what the tray shows
-    // still follows within a fraction of a second.
+    // threshold in a loop) is one rescan and one tick, 100 ms after its first
+    // event: not restarted by later ones, so the tray still follows within a
+    // fraction of a second. At 20 ms a loop of writes cost the agent 12 % of a
+    // core, at 100 ms 4 %, as little as the service.
     m_eventFold.setSingleShot(true);
-    m_eventFold.setInterval(20);
+    m_eventFold.setInterval(100);
     connect(&m_eventFold, &QTimer::timeout, this, [this] {
         rewatchFiles(); // a battery may have come
         Q_EMIT powerSourceChanged();
