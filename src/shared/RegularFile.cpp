@@ -80,8 +80,8 @@ RegularFile::Contents RegularFile::read(const QString &path, qint64 maxSize, Lin
 {
     Contents out;
     const int noFollow = links == Links::Refuse ? O_NOFOLLOW : 0;
-    const Descriptor fd(::open(QFile::encodeName(path).constData(),
-                               O_RDONLY | noFollow | O_NONBLOCK | O_CLOEXEC));
+    const Descriptor fd(
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | noFollow | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0) {
         if (errno == ENOENT || errno == ENOTDIR) {
             out.status = Status::Missing;
@@ -96,7 +96,8 @@ RegularFile::Contents RegularFile::read(const QString &path, qint64 maxSize, Lin
         }
         return out;
     }
-    struct stat info {};
+    struct stat info {
+    };
     out.status = Status::Refused;
     if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         out.refusal = notRegular();
@@ -149,7 +150,8 @@ bool RegularFile::write(const QString &path, const QByteArray &contents)
     if (fd.get() < 0)
         return false;
     // A file being replaced keeps its permissions; a link or FIFO passes none on.
-    struct stat old {};
+    struct stat old {
+    };
     if (::lstat(QFile::encodeName(path).constData(), &old) == 0 && S_ISREG(old.st_mode))
         ::fchmod(fd.get(), old.st_mode & 07777);
     // A full disk shows at the write or at the sync: either way the old file stays.
@@ -192,7 +194,8 @@ bool RegularFile::keepAside(const QString &path, const QString &reason,
 bool RegularFile::keepAside(const QString &path, const QString &reason)
 {
     return keepAside(path, reason, [&](int n) {
-        return path + (n == 1 ? QStringLiteral(".unreadable") : QStringLiteral(".unreadable.%1").arg(n));
+        return path +
+               (n == 1 ? QStringLiteral(".unreadable") : QStringLiteral(".unreadable.%1").arg(n));
     });
 }
 
@@ -201,9 +204,9 @@ void RegularFile::removeTemporaries(const QString &path)
     const QFileInfo target(path);
     const QString prefix = target.fileName() + QLatin1Char('.');
     QDir folder = target.absoluteDir();
-    const QStringList names = folder.entryList(
-        {prefix + QString(temporaryTail, QLatin1Char('?'))},
-        QDir::Files | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QStringList names =
+        folder.entryList({prefix + QString(temporaryTail, QLatin1Char('?'))},
+                         QDir::Files | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QString &name : names) {
         const QStringView tail = QStringView(name).mid(prefix.size());
         if (!std::all_of(tail.begin(), tail.end(),

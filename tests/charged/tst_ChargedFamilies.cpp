@@ -4,6 +4,7 @@
 // and what --check says about it.
 #include "FamilyFixtures.h"
 #include "support/FakeSysfs.h"
+#include "support/PlantedFile.h"
 #include "support/PrivateBus.h"
 #include "support/ServiceProcess.h"
 
@@ -18,7 +19,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
-#include <sys/stat.h>
 
 // One entry of python3-dbusmock's AddObject method list, a(ssss).
 struct MockMethod {
@@ -582,12 +582,7 @@ void TestChargedFamilies::checkSkipsStrangeTlpFiles()
     FamilyFixtures::lay(*m_sysfs, QStringLiteral("thinkpad"));
     const QString path = m_etc->filePath(file);
     QDir().mkpath(QFileInfo(path).path());
-    if (plant == u"fifo")
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
-    else if (plant == u"zero")
-        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
-    else
-        FakeSysfs::writeFile(path, "STOP_CHARGE_THRESH_BAT0=80\n" + QByteArray(1 << 20, '#'));
+    QVERIFY(plantFile(path, plant, {}, "STOP_CHARGE_THRESH_BAT0=80\n", 1 << 20));
 
     int code = -1;
     const QString report = check(&code);

@@ -8,6 +8,7 @@
 #include "settings/Key.h"
 #include "settings/SettingsStore.h"
 #include "support/BoundSettings.h"
+#include "support/PlantedFile.h"
 #include "support/TempHome.h"
 
 #include <QDir>
@@ -17,7 +18,6 @@
 #include <array>
 #include <atomic>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -38,18 +38,6 @@ QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-QString kindOf(const QString &path)
-{
-    struct stat info {};
-    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
-        return QStringLiteral("missing");
-    if (S_ISLNK(info.st_mode))
-        return QStringLiteral("link");
-    if (S_ISFIFO(info.st_mode))
-        return QStringLiteral("fifo");
-    return S_ISREG(info.st_mode) ? QStringLiteral("file") : QStringLiteral("other");
 }
 
 // Opens a FIFO's writing end after two seconds, so a reader blocked on it
@@ -118,10 +106,10 @@ void TestAgentFiles::plantedFile_data()
     // A FIFO hung the start, /dev/zero was read to 2 GB and the agent
     // aborted, a 50 MiB history took seconds and hundreds of MB.
     const QList<std::array<const char *, 3>> plants{{"FIFO", "fifo", "fifo"},
-                                                     {"link to /dev/zero", "zero", "link"},
-                                                     {"link to a file elsewhere", "link", "link"},
-                                                     {"2 MiB", "large", "file"},
-                                                     {"a good file", "file", "missing"}};
+                                                    {"link to /dev/zero", "zero", "link"},
+                                                    {"link to a file elsewhere", "link", "link"},
+                                                    {"2 MiB", "large", "file"},
+                                                    {"a good file", "file", "missing"}};
     for (const char *file : {"settings", "history"})
         for (const auto &[name, plant, aside] : plants)
             QTest::addRow("%s: %s", file, name)
@@ -139,24 +127,16 @@ void TestAgentFiles::plantedFile()
     const QString folder =
         m_home.path() + QStringLiteral("/%1/%2/Voltquill").arg(file, QTest::currentDataTag());
     QVERIFY(QDir().mkpath(folder));
-    const QString path = folder + (settings ? QStringLiteral("/settings.json")
-                                            : QStringLiteral("/verlauf.json"));
+    const QString path =
+        folder + (settings ? QStringLiteral("/settings.json") : QStringLiteral("/verlauf.json"));
     const QString keptAside = folder + (settings ? QStringLiteral("/settings.json.unreadable")
                                                  : QStringLiteral("/verlauf-unlesbar.json"));
     const QByteArray content = settings ? settingsContent : historyContent;
     const QString outside = m_home.path() + QStringLiteral("/precious-%1").arg(file);
     writeFile(outside, content);
 
-    if (plant == u"fifo")
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
-    else if (plant == u"zero")
-        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
-    else if (plant == u"link")
-        QVERIFY(QFile::link(outside, path));
-    else if (plant == u"large") // still valid: refused for its size alone
-        writeFile(path, content + QByteArray(2 << 20, ' '));
-    else
-        writeFile(path, content);
+    // 2 MiB, still valid: refused for its size alone.
+    QVERIFY(plantFile(path, plant, outside, content, 2 << 20));
     // What a write killed midway leaves behind, beside a file of the user's.
     const QStringList leftovers{path + QStringLiteral(".Ab3xY9"), path + QStringLiteral(".q0Z8mK")};
     for (const QString &leftover : leftovers)
@@ -171,8 +151,8 @@ void TestAgentFiles::plantedFile()
     if (settings)
         store = std::make_unique<SettingsStore>(path);
     else
-        history = std::make_unique<History>(m_home.path() + QStringLiteral("/%1/%2").arg(
-                                                                 file, QTest::currentDataTag()));
+        history = std::make_unique<History>(
+            m_home.path() + QStringLiteral("/%1/%2").arg(file, QTest::currentDataTag()));
     const qint64 elapsed = started.elapsed();
     QVERIFY2(!watchdog.stop(), "the start waited for a writer at the FIFO");
     QVERIFY2(elapsed < 1000, qPrintable(QStringLiteral("the start took %1 ms").arg(elapsed)));
@@ -183,7 +163,7 @@ void TestAgentFiles::plantedFile()
         QCOMPARE(store->integer(Key::lowThreshold, 10), good ? 25 : 10);
     else
         QCOMPARE(history->samples().size(), good ? 1 : 0);
-    QCOMPARE(kindOf(keptAside), aside);
+    QCOMPARE(fileKind(keptAside), aside);
     for (const QString &leftover : leftovers)
         QVERIFY2(!QFileInfo::exists(leftover), qPrintable(leftover));
     QCOMPARE(readFile(path + QStringLiteral(".bak")), content);
@@ -201,7 +181,7 @@ void TestAgentFiles::plantedFile()
         history->record(battery, QDateTime(QDate(2026, 3, 5), QTime(12, 0), Qt::UTC));
         QCOMPARE(History::decode(readFile(path))->size(), good ? 2 : 1);
     }
-    QCOMPARE(kindOf(path), QStringLiteral("file"));
+    QCOMPARE(fileKind(path), QStringLiteral("file"));
     QCOMPARE(readFile(outside), content);
 }
 

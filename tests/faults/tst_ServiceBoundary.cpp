@@ -3,6 +3,7 @@
 // whatever a caller sends, it writes nothing but the threshold attributes of
 // the batteries it found inside the tree.
 #include "support/FakeSysfs.h"
+#include "support/PlantedFile.h"
 #include "support/PolkitStandIn.h"
 #include "support/PrivateBus.h"
 #include "support/ServiceProcess.h"
@@ -13,7 +14,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
-#include <sys/stat.h>
 
 namespace
 {
@@ -23,37 +23,6 @@ void writeFile(const QString &path, const QByteArray &content)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(content);
-}
-// What is at `path` itself, not where a link leads.
-QString kindOf(const QString &path)
-{
-    struct stat info {
-    };
-    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
-        return QStringLiteral("missing");
-    if (S_ISLNK(info.st_mode))
-        return QStringLiteral("link");
-    if (S_ISFIFO(info.st_mode))
-        return QStringLiteral("fifo");
-    return S_ISREG(info.st_mode) ? QStringLiteral("file") : QStringLiteral("other");
-}
-
-// Puts `plant` at `path`: "fifo", "zero" (a link to /dev/zero), "link" (to
-// `outside`), "large" (a valid file of 1 MiB) or "file" (`content`).
-void plantAt(const QString &path, const QString &plant, const QString &outside,
-             const QByteArray &content)
-{
-    QFile::remove(path);
-    if (plant == u"fifo")
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
-    else if (plant == u"zero")
-        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
-    else if (plant == u"link")
-        QVERIFY(QFile::link(outside, path));
-    else if (plant == u"large")
-        writeFile(path, content + QByteArray(1 << 20, ' '));
-    else
-        writeFile(path, content);
 }
 } // namespace
 
@@ -305,7 +274,7 @@ void TestServiceBoundary::plantedStateFile()
     const QString state = m_state->filePath(QStringLiteral("state.json"));
     const QString outside = m_outside->filePath(QStringLiteral("precious"));
     writeFile(outside, "{\"limit\":75,\"suspended\":false}\n");
-    plantAt(state, plant, outside, "{\"limit\":75,\"suspended\":false}");
+    QVERIFY(plantFile(state, plant, outside, "{\"limit\":75,\"suspended\":false}", 1 << 20));
     // What a write killed midway leaves behind.
     const QStringList leftovers{state + QStringLiteral(".Ab3xY9"),
                                 state + QStringLiteral(".q0Z8mK")};
@@ -323,14 +292,14 @@ void TestServiceBoundary::plantedStateFile()
     const QDBusMessage reply =
         m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))});
     QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
-    QCOMPARE(kindOf(state), QStringLiteral("file"));
+    QCOMPARE(fileKind(state), QStringLiteral("file"));
     QFile written(state); // a snapshot of the folder would block on a FIFO kept aside
     QVERIFY(written.open(QIODevice::ReadOnly));
     QVERIFY(written.readAll().contains("\"limit\":80"));
     QCOMPARE(FakeSysfs().snapshot(m_outside->path()).value(outside),
              QByteArray("{\"limit\":75,\"suspended\":false}\n"));
     // What was refused is kept aside as it was, not followed.
-    QCOMPARE(kindOf(state + QStringLiteral(".unreadable")), aside);
+    QCOMPARE(fileKind(state + QStringLiteral(".unreadable")), aside);
 }
 
 void TestServiceBoundary::strangeThresholdFile_data()
@@ -357,8 +326,8 @@ void TestServiceBoundary::strangeThresholdFile()
     m_sysfs->addAdapter(true);
     const QString outside = m_outside->filePath(QStringLiteral("precious"));
     writeFile(outside, "80\n");
-    plantAt(m_sysfs->supplyPath(QStringLiteral("BAT0")) + "/charge_control_end_threshold", plant,
-            outside, {});
+    QVERIFY(plantFile(m_sysfs->supplyPath(QStringLiteral("BAT0")) + "/charge_control_end_threshold",
+                      plant, outside, {}, 0));
 
     QVERIFY2(m_service->start(), qPrintable(m_service->endDescription()));
     QVERIFY(m_service->call(QStringLiteral("Limit")).arguments().value(0).toInt() != 80);
