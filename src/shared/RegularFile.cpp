@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -17,29 +18,6 @@ Q_LOGGING_CATEGORY(lcFiles, "voltquill.files", QtInfoMsg)
 namespace
 {
 constexpr int temporaryTail = 6; // "state.json.Ab3xY9"
-
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    int get() const { return m_fd; }
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
 
 QString notRegular()
 {
@@ -70,9 +48,13 @@ bool writeAll(int fd, const QByteArray &contents)
 
 bool syncFolder(const QString &folder)
 {
-    const Descriptor fd(
-        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return fd.get() >= 0 && ::fsync(fd.get()) == 0;
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
 }
 } // namespace
 
@@ -80,9 +62,9 @@ RegularFile::Contents RegularFile::read(const QString &path, qint64 maxSize, Lin
 {
     Contents out;
     const int noFollow = links == Links::Refuse ? O_NOFOLLOW : 0;
-    const Descriptor fd(
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | noFollow | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0) {
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | noFollow | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR) {
             out.status = Status::Missing;
         } else if (errno == ELOOP) {
@@ -96,10 +78,11 @@ RegularFile::Contents RegularFile::read(const QString &path, qint64 maxSize, Lin
         }
         return out;
     }
+    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
     struct stat info {
     };
     out.status = Status::Refused;
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         out.refusal = notRegular();
         return out;
     }
@@ -113,7 +96,7 @@ RegularFile::Contents RegularFile::read(const QString &path, qint64 maxSize, Lin
     QByteArray data(maxSize + 1, Qt::Uninitialized);
     qsizetype size = 0;
     while (size < data.size()) {
-        const ssize_t n = ::read(fd.get(), data.data() + size, data.size() - size);
+        const ssize_t n = ::read(fd, data.data() + size, data.size() - size);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
@@ -136,30 +119,29 @@ RegularFile::Contents RegularFile::read(const QString &path, qint64 maxSize, Lin
 
 bool RegularFile::write(const QString &path, const QByteArray &contents)
 {
-    QString temporary;
-    int opened = -1;
-    for (int attempt = 0; opened < 0 && attempt < 100; ++attempt) {
-        temporary = temporaryName(path);
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temporary = QFile::encodeName(temporaryName(path));
         // Exclusive: nothing planted under the new name is opened.
-        opened = ::open(QFile::encodeName(temporary).constData(),
-                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (opened < 0 && errno != EEXIST)
+        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                    0666);
+        if (fd < 0 && errno != EEXIST)
             return false;
     }
-    Descriptor fd(opened);
-    if (fd.get() < 0)
+    if (fd < 0)
         return false;
     // A file being replaced keeps its permissions; a link or FIFO passes none on.
     struct stat old {
     };
     if (::lstat(QFile::encodeName(path).constData(), &old) == 0 && S_ISREG(old.st_mode))
-        ::fchmod(fd.get(), old.st_mode & 07777);
+        ::fchmod(fd, old.st_mode & 07777);
     // A full disk shows at the write or at the sync: either way the old file stays.
-    const bool written = writeAll(fd.get(), contents) && ::fsync(fd.get()) == 0;
-    if (!fd.close() || !written ||
-        ::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) !=
-            0) {
-        ::unlink(QFile::encodeName(temporary).constData());
+    const bool written = writeAll(fd, contents) && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed ||
+        ::rename(temporary.constData(), QFile::encodeName(path).constData()) != 0) {
+        ::unlink(temporary.constData());
         return false;
     }
     // Without this, the rename may not have reached the disk when the power goes.

@@ -9,7 +9,8 @@
 // "fifo", "file" or "other".
 inline QString fileKind(const QString &path)
 {
-    struct stat info {};
+    struct stat info {
+    };
     if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
         return QStringLiteral("missing");
     if (S_ISLNK(info.st_mode))
