@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/Style.h"
 
+#include "window/Contrast.h"
+
 #include <QIcon>
 #include <QLabel>
 #include <QPalette>
@@ -44,17 +46,32 @@ void Style::footnote(QWidget *w)
 void Style::secondary(QWidget *w)
 {
     QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, p.color(QPalette::PlaceholderText));
-    p.setColor(QPalette::Text, p.color(QPalette::PlaceholderText));
+    const QColor colour = secondaryText(p, w->backgroundRole());
+    p.setColor(QPalette::WindowText, colour);
+    p.setColor(QPalette::Text, colour);
     w->setPalette(p);
 }
 
 void Style::red(QWidget *w)
 {
     QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, QColor(0xd7, 0x00, 0x15));
-    p.setColor(QPalette::Text, QColor(0xd7, 0x00, 0x15));
+    const QColor colour =
+        Contrast::against(QColor(0xd7, 0x00, 0x15), p.color(w->backgroundRole()), Contrast::text);
+    p.setColor(QPalette::WindowText, colour);
+    p.setColor(QPalette::Text, colour);
     w->setPalette(p);
+}
+
+QColor Style::secondaryText(const QPalette &p, QPalette::ColorRole background)
+{
+    return Contrast::against(p.color(QPalette::PlaceholderText), p.color(background),
+                             Contrast::text);
+}
+
+QColor Style::selectionFill(const QPalette &p)
+{
+    return Contrast::against(p.color(QPalette::Highlight), p.color(QPalette::HighlightedText),
+                             Contrast::text);
 }
 
 QLabel *Style::text(const QString &text, QWidget *parent)
