@@ -22,7 +22,8 @@ QSize SegmentButton::sizeHint() const
 {
     QStyleOptionButton option;
     option.initFrom(this);
-    const QSize text = fontMetrics().size(Qt::TextShowMnemonic, QStringLiteral("100 %"))
+    const QSize text = fontMetrics()
+                           .size(Qt::TextShowMnemonic, QStringLiteral("100 %"))
                            .expandedTo(fontMetrics().size(Qt::TextShowMnemonic, this->text()));
     return style()->sizeFromContents(QStyle::CT_PushButton, &option,
                                      text + QSize(2 * sidePadding, 4), this);

@@ -27,6 +27,9 @@ void SegmentedControl::setValues(const QList<qint64> &values)
     qDeleteAll(m_buttons);
     m_buttons.clear();
     m_values = values;
+    // New segments take the control's place in the Tab order, not the end;
+    // Qt orders only widgets that take the focus, so the control does for that moment.
+    setFocusPolicy(Qt::TabFocus);
     QWidget *previous = this;
     for (qsizetype i = 0; i < values.size(); ++i) {
         auto *button = new SegmentButton(QStringLiteral("%1 %").arg(values.at(i)), this);
@@ -37,10 +40,10 @@ void SegmentedControl::setValues(const QList<qint64> &values)
         connect(button, &SegmentButton::clicked, this, [this, i] { pick(i); });
         m_row->addWidget(button);
         m_buttons.append(button);
-        // New segments take the control's place in the Tab order, not the end.
         QWidget::setTabOrder(previous, button);
         previous = button;
     }
+    setFocusPolicy(Qt::NoFocus);
     setCaption(m_caption);
     showSelection();
 }
