@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/Contrast.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -36,16 +37,32 @@ double Contrast::ratio(const QColor &a, const QColor &b)
 
 QColor Contrast::against(const QColor &colour, const QColor &background, double minimum)
 {
-    if (ratio(colour, background) >= minimum)
+    return against(colour, QList<QColor>{background}, minimum);
+}
+
+QColor Contrast::against(const QColor &colour, const QList<QColor> &backgrounds, double minimum)
+{
+    const auto weakest = [&backgrounds](const QColor &c) {
+        double least = 21;
+        for (const QColor &background : backgrounds)
+            least = std::min(least, ratio(c, background));
+        return least;
+    };
+    if (backgrounds.isEmpty())
+        return colour;
+    // A translucent colour (Qt's placeholder text is half the text colour) is
+    // seen as drawn on the background.
+    const QColor seen = mix(backgrounds.first(), QColor(colour.rgb()), colour.alphaF());
+    if (weakest(seen) >= minimum)
         return colour;
     // Towards black on a light background, towards white on a dark one; a
     // little beyond the bare figure, so rounding in a screenshot keeps it.
-    const QColor end = ratio(Qt::black, background) >= ratio(Qt::white, background)
-                           ? QColor(Qt::black)
-                           : QColor(Qt::white);
+    const QColor &first = backgrounds.first();
+    const QColor end =
+        ratio(Qt::black, first) >= ratio(Qt::white, first) ? QColor(Qt::black) : QColor(Qt::white);
     for (int step = 1; step <= 100; ++step) {
-        const QColor moved = mix(colour, end, step / 100.0);
-        if (ratio(moved, background) >= minimum + 0.1)
+        const QColor moved = mix(seen, end, step / 100.0);
+        if (weakest(moved) >= minimum + 0.1)
             return moved;
     }
     return end;

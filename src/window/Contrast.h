@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QColor>
+#include <QList>
 
 // Contrast as WCAG 2 measures it, and colours moved just far enough to reach
 // it: 4.5:1 for text, 3:1 for lines, marks and focus rings.
@@ -14,4 +15,8 @@ double ratio(const QColor &a, const QColor &b);
 // `colour`, darkened or lightened (whichever leads away from `background`)
 // until it stands `minimum`:1 against it; unchanged when it already does.
 QColor against(const QColor &colour, const QColor &background, double minimum);
+// The same against each of several backgrounds a text may be drawn on (a
+// window, the lighter pane of a tab, a group's frame); the first sets the
+// direction.
+QColor against(const QColor &colour, const QList<QColor> &backgrounds, double minimum);
 } // namespace Contrast

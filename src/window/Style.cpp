@@ -16,6 +16,15 @@ static void initSymbols()
 
 namespace
 {
+// What a text may stand on: its own background, and the panes styles draw
+// lighter (light palettes) or in the palette's light shade (dark ones) for
+// tab pages and group frames.
+QList<QColor> backgrounds(const QPalette &p, QPalette::ColorRole own)
+{
+    return {p.color(own), p.color(QPalette::Window), p.color(QPalette::Base),
+            p.color(QPalette::Light), p.color(QPalette::Button)};
+}
+
 void scaleFont(QWidget *w, double factor, bool bold = false)
 {
     QFont font = w->font();
@@ -55,8 +64,8 @@ void Style::secondary(QWidget *w)
 void Style::red(QWidget *w)
 {
     QPalette p = w->palette();
-    const QColor colour =
-        Contrast::against(QColor(0xd7, 0x00, 0x15), p.color(w->backgroundRole()), Contrast::text);
+    const QColor colour = Contrast::against(QColor(0xd7, 0x00, 0x15),
+                                            backgrounds(p, w->backgroundRole()), Contrast::text);
     p.setColor(QPalette::WindowText, colour);
     p.setColor(QPalette::Text, colour);
     w->setPalette(p);
@@ -64,7 +73,7 @@ void Style::red(QWidget *w)
 
 QColor Style::secondaryText(const QPalette &p, QPalette::ColorRole background)
 {
-    return Contrast::against(p.color(QPalette::PlaceholderText), p.color(background),
+    return Contrast::against(p.color(QPalette::PlaceholderText), backgrounds(p, background),
                              Contrast::text);
 }
 

@@ -176,8 +176,8 @@ private Q_SLOTS:
         for (const QWidget *w : walk)
             stops += segments(view)->isAncestorOf(w);
         QCOMPARE(stops, 1);
-        QCOMPARE(walk.first()->objectName(),
-                 limit == 83 ? QStringLiteral("segment_80") : QStringLiteral("segment_%1").arg(limit));
+        QCOMPARE(walk.first()->objectName(), limit == 83 ? QStringLiteral("segment_80")
+                                                         : QStringLiteral("segment_%1").arg(limit));
         walk.first()->setFocus(Qt::TabFocusReason);
         for (const int key : keys)
             QTest::keyClick(focused(), Qt::Key(key));
@@ -213,13 +213,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("key");
         QTest::addColumn<qint64>("end");
         QTest::addColumn<int>("arrow");
-        QTest::newRow("adapter at 140, Up") << int(SettingsView::Notify) << Key::adapterMinWatts
-                                            << qint64(140) << int(Qt::Key_Up);
-        QTest::newRow("low battery at 5, Down") << int(SettingsView::Notify) << Key::lowThreshold
-                                                << qint64(5) << int(Qt::Key_Down);
-        QTest::newRow("blinking at 30, Page Up") << int(SettingsView::General)
-                                                 << Key::blinkThreshold << qint64(30)
-                                                 << int(Qt::Key_PageUp);
+        QTest::newRow("adapter at 140, Up")
+            << int(SettingsView::Notify) << Key::adapterMinWatts << qint64(140) << int(Qt::Key_Up);
+        QTest::newRow("low battery at 5, Down")
+            << int(SettingsView::Notify) << Key::lowThreshold << qint64(5) << int(Qt::Key_Down);
+        QTest::newRow("blinking at 30, Page Up")
+            << int(SettingsView::General) << Key::blinkThreshold << qint64(30)
+            << int(Qt::Key_PageUp);
     }
     void aStepperAtItsEndKeepsItsValueAndTheFocus()
     {
@@ -253,8 +253,8 @@ private Q_SLOTS:
         QTest::newRow("Ctrl+PgUp") << int(Qt::Key_PageUp) << ctrl << 2 << 1;
         QTest::newRow("Ctrl+PgUp wraps") << int(Qt::Key_PageUp) << ctrl << 0 << 4;
         QTest::newRow("Ctrl+Tab") << int(Qt::Key_Tab) << ctrl << 3 << 4;
-        QTest::newRow("Ctrl+Shift+Tab") << int(Qt::Key_Backtab)
-                                        << (ctrl | Qt::ShiftModifier) << 1 << 0;
+        QTest::newRow("Ctrl+Shift+Tab")
+            << int(Qt::Key_Backtab) << (ctrl | Qt::ShiftModifier) << 1 << 0;
     }
     void switchingTabs()
     {
