@@ -13,6 +13,7 @@
 #include "window/HealthChartView.h"
 #include "window/Style.h"
 
+#include <QAbstractScrollArea>
 #include <QCheckBox>
 #include <QDateTime>
 #include <QHBoxLayout>
@@ -82,6 +83,8 @@ void HistoryTab::build()
         // A picture to the keyboard: named and summed up, and the list below
         // is its text, row by row.
         m_chart->widget()->setFocusPolicy(Qt::NoFocus);
+        if (auto *view = qobject_cast<QAbstractScrollArea *>(m_chart->widget()))
+            view->viewport()->setFocusPolicy(Qt::NoFocus);
         m_chart->widget()->setAccessibleName(L("Akku-Zustand über die Monate"));
         column->addWidget(m_chart->widget());
     }

@@ -34,8 +34,9 @@ void SegmentedControl::setValues(const QList<qint64> &values)
     for (qsizetype i = 0; i < values.size(); ++i) {
         auto *button = new SegmentButton(QStringLiteral("%1 %").arg(values.at(i)), this);
         button->setObjectName(QStringLiteral("segment_%1").arg(values.at(i)));
-        // Checked only through setSelected; arrows are ours, not the group's.
-        button->setAutoExclusive(false);
+        // One of a group to assistive technology (a radio button, not a check
+        // box); the arrows are ours, not the group's.
+        button->setAutoExclusive(true);
         button->installEventFilter(this);
         connect(button, &SegmentButton::clicked, this, [this, i] { pick(i); });
         m_row->addWidget(button);
@@ -70,11 +71,16 @@ void SegmentedControl::showSelection()
             focused = i;
     // One Tab stop: the segment with the focus, else the selected one, else the first.
     const qsizetype stop = focused >= 0 ? focused : selected >= 0 ? selected : 0;
+    // An exclusive group keeps its checked button; with nothing picked none is.
+    for (SegmentButton *button : std::as_const(m_buttons))
+        button->setAutoExclusive(false);
     for (qsizetype i = 0; i < m_buttons.size(); ++i) {
         SegmentButton *button = m_buttons.at(i);
         button->setChecked(i == selected);
         button->setFocusPolicy(i == stop ? Qt::StrongFocus : Qt::ClickFocus);
     }
+    for (SegmentButton *button : std::as_const(m_buttons))
+        button->setAutoExclusive(true);
 }
 
 void SegmentedControl::moveBy(qsizetype from, qsizetype delta)

@@ -32,6 +32,8 @@ SettingsView::SettingsView(const WindowParts &parts, int tab, QWidget *parent)
     padding->addWidget(m_tabs);
     m_tabs->setObjectName(QStringLiteral("tabs"));
     m_tabs->setDocumentMode(false);
+    // It takes the focus for its strip, so assistive technology wants a name.
+    m_tabs->setAccessibleName(L("Einstellungen"));
 
     m_tabs->addTab(new ChargeTab(parts.state, parts.otherThresholdWriters),
                    themeIcon("battery", {"battery-good", "battery"}), L("Laden"));

@@ -28,7 +28,7 @@ Stepper::Stepper(Label label, qint64 minimum, qint64 maximum, qint64 step, QWidg
     // A typed value counts once it is complete, not at each digit.
     setKeyboardTracking(false);
     setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     connect(this, &QSpinBox::valueChanged, this, [this](int v) { Q_EMIT stepped(v); });
 }
 

@@ -12,8 +12,8 @@
 #include <QApplication>
 #include <QGraphicsView>
 #include <QHash>
-#include <QLabel>
 #include <QHeaderView>
+#include <QLabel>
 #include <QTabBar>
 #include <QTreeWidget>
 
@@ -167,8 +167,7 @@ private Q_SLOTS:
         }
         for (QAbstractButton *button : tab->findChildren<QAbstractButton *>())
             if (button->isVisible() && button->isEnabled() && !button->text().isEmpty())
-                check(button->text().left(30), boxIn(button, view, button->rect()),
-                      Contrast::text);
+                check(button->text().left(30), boxIn(button, view, button->rect()), Contrast::text);
         for (QTreeWidget *list : tab->findChildren<QTreeWidget *>())
             for (int row = 0; row < list->topLevelItemCount(); ++row)
                 for (int column = 0; column < list->columnCount(); ++column) {
@@ -240,9 +239,8 @@ private Q_SLOTS:
         WindowRig rig({.limit = 80});
         rig.open<QWidget>(SettingsView::Charge);
         SettingsView *view = rig.window->view();
-        QWidget *w = target == QLatin1String("tabs")
-                         ? view->tabs()->tabBar()
-                         : view->findChild<QWidget *>(target);
+        QWidget *w = target == QLatin1String("tabs") ? view->tabs()->tabBar()
+                                                     : view->findChild<QWidget *>(target);
         // From a control elsewhere, so the frame is what changes.
         view->findChild<QWidget *>(QStringLiteral("chargeFullOnce"))->setFocus();
         const QImage before = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
