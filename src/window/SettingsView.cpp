@@ -5,6 +5,7 @@
 #include "window/AccessKeys.h"
 #include "window/ChargeTab.h"
 #include "window/FocusGuard.h"
+#include "window/FocusRing.h"
 #include "window/GeneralTab.h"
 #include "window/HistoryTab.h"
 #include "window/NotifyTab.h"
@@ -56,6 +57,7 @@ SettingsView::SettingsView(const WindowParts &parts, int tab, QWidget *parent)
         AccessKeys::assign(m_tabs->widget(i));
     m_tabs->setCurrentIndex(tab);
     new FocusGuard(this);
+    new FocusRing(this);
     addShortcuts();
 }
 

@@ -77,6 +77,12 @@ QColor Style::secondaryText(const QPalette &p, QPalette::ColorRole background)
                              Contrast::text);
 }
 
+QColor Style::focusRing(const QPalette &p)
+{
+    return Contrast::against(p.color(QPalette::Highlight), backgrounds(p, QPalette::Window),
+                             Contrast::graphics);
+}
+
 QColor Style::selectionFill(const QPalette &p)
 {
     return Contrast::against(p.color(QPalette::Highlight), p.color(QPalette::HighlightedText),

@@ -26,6 +26,9 @@ QColor secondaryText(const QPalette &p, QPalette::ColorRole background = QPalett
 // The fill of a selected segment: the selection colour, deep enough for its
 // text (HighlightedText) to be readable on it.
 QColor selectionFill(const QPalette &p);
+// A focus ring's colour: the selection colour, standing out (3:1) from the
+// window and the panes around a control.
+QColor focusRing(const QPalette &p);
 // A label that wraps and can be selected nowhere: the window's running text.
 QLabel *text(const QString &text, QWidget *parent = nullptr);
 // The symbolic form of the first of the freedesktop icon names the theme

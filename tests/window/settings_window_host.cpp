@@ -17,8 +17,8 @@ int main(int argc, char *argv[])
     QTemporaryDir home;
     if (!home.isValid())
         return 1;
-    Prefs::bind(new SettingsStore(home.filePath(QStringLiteral("config/Voltquill/settings.json")),
-                                  &app));
+    Prefs::bind(
+        new SettingsStore(home.filePath(QStringLiteral("config/Voltquill/settings.json")), &app));
     qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
     loadStringTable();
     Prefs::d().setBool(Key::scheduleOn, true);
