@@ -439,5 +439,25 @@
         <source>Symbolfarbe</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Akku-Zustand über die Monate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Monat</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zyklen</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%@: Zustand %d %%</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%@ bis %@: Zustand von %d %% auf %d %%</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

@@ -9,6 +9,7 @@
 #include "settings/Key.h"
 #include "settings/Prefs.h"
 #include "window/Style.h"
+#include "window/TabOrder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -74,6 +75,11 @@ ScheduleTab::ScheduleTab(AppState &state, QWidget *parent)
     Style::secondary(note);
     evening->addRow(note);
     column->addWidget(m_evening);
+
+    QList<QWidget *> order{m_on};
+    for (const auto &[n, picker] : std::as_const(m_dayPickers))
+        order.append(picker);
+    TabOrder::chain(order << m_eve << m_eveHour);
 
     m_line->setObjectName(QStringLiteral("scheduleLine"));
     Style::callout(m_line);
