@@ -185,11 +185,17 @@ void TestChargedPolkit::anotherUserCannotLockOthersOut()
                  32 * 100);
     }
     QCOMPARE(m_service->call(QStringLiteral("Limit")).arguments().value(0).toInt(), 80);
-    // Whatever the flood, the service keeps to a few MiB.
+    // Whatever the flood, the service keeps to a few MiB. (Not under
+    // AddressSanitizer: it holds freed memory back, up to 256 MiB, and
+    // slows the service below the pace of the bus.)
+#ifndef __SANITIZE_ADDRESS__
     QVERIFY2(m_service->residentMiB() < memoryBefore + 10,
              qPrintable(QStringLiteral("%1 MiB before, %2 MiB after")
                             .arg(memoryBefore)
                             .arg(m_service->residentMiB())));
+#else
+    Q_UNUSED(memoryBefore)
+#endif
 }
 
 void TestChargedPolkit::leavesWhenTheLastHeldCheckEnds()
