@@ -146,7 +146,7 @@ void TestDBusMenu::limitRowsAreOneRadioGroup()
     StatusItem &item = *rig.item;
     rig.state->refresh();
     item.updateStatusItem();
-    QVERIFY(item.item());
+    QVERIFY(item.statusNotifierItem());
 
     QString service;
     QTRY_VERIFY_WITH_TIMEOUT(!(service = itemService()).isEmpty(), 10000);
