@@ -86,7 +86,7 @@ void MenuRows::update(const AppState &state)
          << separator(firstSeparatorId) << info(chargeToId, L("Laden bis"));
     for (const qint64 value : state.options()) {
         MenuRow choice = makeRow(choiceId(value), MenuRow::Kind::choice,
-                             QString::number(value) + QStringLiteral(" %"));
+                                 QString::number(value) + QStringLiteral(" %"));
         choice.command = MenuRow::Command::pickLimit;
         choice.checked = value == state.limit();
         choice.value = value;

@@ -40,8 +40,8 @@ bool StatusNotifierItem::publish(QDBusConnection bus)
         return false;
     m_bus = bus;
     m_watcherWatch.setConnection(bus);
-    const QString name = QStringLiteral("org.kde.StatusNotifierItem-%1-1")
-                             .arg(QCoreApplication::applicationPid());
+    const QString name =
+        QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(QCoreApplication::applicationPid());
     if (!bus.registerService(name))
         return false;
     m_service = name;
