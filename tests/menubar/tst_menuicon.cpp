@@ -63,6 +63,8 @@ private Q_SLOTS:
     void panelScheme();
     void iconColour_data();
     void iconColour();
+    void digitsReadableInSmallSlots_data();
+    void digitsReadableInSmallSlots();
     void unknownPanelReadsOnBlackAndWhite_data();
     void unknownPanelReadsOnBlackAndWhite();
     void portalValue_data();
@@ -562,6 +564,42 @@ void TestMenuIcon::iconColour()
     const PanelColour::Tint tint = PanelColour::tintFor(PanelColour::choice(stored), scheme);
     QCOMPARE(tint.fill, light ? PanelColour::light() : PanelColour::dark());
     QCOMPARE(tint.outline.isValid(), outlined);
+}
+
+void TestMenuIcon::digitsReadableInSmallSlots_data()
+{
+    QTest::addColumn<int>("side");
+    QTest::addColumn<qint64>("percent");
+    for (const int side : {16, 22})
+        for (const qint64 percent : {80, 45, 8})
+            QTest::addRow("%d px, %lld", side, percent) << side << percent;
+}
+
+// The digits' ink, between the outline's upper and lower edge in the body's
+// middle columns, is at least 7 pixels tall.
+void TestMenuIcon::digitsReadableInSmallSlots()
+{
+    QFETCH(int, side);
+    QFETCH(qint64, percent);
+    const QImage picture = MenuIcon::image(percent, true, Badge::none).renderSlot(side);
+    const MenuIconFrame f = MenuIconFrame::slot(true, side);
+    // Rows inside the outline: the frame is y up, the picture y down.
+    const int top = int(std::ceil(side - f.body.bottom() + f.lineWidth * 0.5));
+    const int bottom = int(std::floor(side - f.body.top() - f.lineWidth * 0.5)) - 1;
+    int first = -1, last = -1;
+    for (int y = top; y <= bottom; ++y) {
+        for (int x = int(f.body.left() + f.lineWidth) + 1; x < int(f.body.right() - f.lineWidth);
+             ++x) {
+            if (qAlpha(picture.pixel(x, y)) > 100) {
+                if (first < 0)
+                    first = y;
+                last = y;
+                break;
+            }
+        }
+    }
+    QVERIFY(first >= 0);
+    QVERIFY2(last - first + 1 >= 7, qPrintable(QString::number(last - first + 1)));
 }
 
 // Where the panel's colour is not known, the icon reads on black and on white

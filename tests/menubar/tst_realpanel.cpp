@@ -94,12 +94,13 @@ void TestRealPanel::initTestCase()
 {
     m_panel = qEnvironmentVariable("VOLTQUILL_PANEL");
     const QString program = m_panel == QLatin1String("lxqt") ? QStringLiteral("lxqt-panel")
-                                                               : QStringLiteral("xfce4-panel");
+                                                             : QStringLiteral("xfce4-panel");
     if (QStandardPaths::findExecutable(program).isEmpty())
         QSKIP(qPrintable(program + QStringLiteral(" is not installed (scripts/deps test)")));
     QVERIFY(m_home.isValid());
     const QString config = m_home.filePath(QStringLiteral("config"));
-    m_settings = std::make_unique<BoundSettings>(config + QStringLiteral("/Voltquill/settings.json"));
+    m_settings =
+        std::make_unique<BoundSettings>(config + QStringLiteral("/Voltquill/settings.json"));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
     env.insert(QStringLiteral("XDG_CONFIG_DIRS"), config + QStringLiteral(":/etc/xdg"));
@@ -144,16 +145,16 @@ void TestRealPanel::startAgent()
 {
     Prefs::d().clear();
     const QString configDir = m_home.filePath(QStringLiteral("config"));
-    m_rig = std::make_unique<TrayRig>(
-        [](FakeChargeClient &c) { c.limit = 80; },
-        StatusItem::Options{.trayAvailable = [] { return true; },
-                            .statusNotifierHost = [] { return true; },
-                            .session = [this, configDir] {
-                                PanelColour::Session s;
-                                s.currentDesktop = m_desktop;
-                                s.configDirs = {configDir};
-                                return s;
-                            }});
+    m_rig = std::make_unique<TrayRig>([](FakeChargeClient &c) { c.limit = 80; },
+                                      StatusItem::Options{.trayAvailable = [] { return true; },
+                                                          .statusNotifierHost = [] { return true; },
+                                                          .session =
+                                                              [this, configDir] {
+                                                                  PanelColour::Session s;
+                                                                  s.currentDesktop = m_desktop;
+                                                                  s.configDirs = {configDir};
+                                                                  return s;
+                                                              }});
     m_rig->battery.set(QStringLiteral("CurrentCapacity"), 80);
     m_rig->plugIn(65);
     m_rig->state->refresh();
