@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "menubar/PanelColour.h"
+
 #include <QColor>
 #include <QIcon>
 #include <QImage>
@@ -10,15 +12,22 @@ class MenuIcon;
 
 // The pictures the tray gets: the icon fitted to each square slot size panels
 // use, at 1× and 2×, so that every host finds one drawn for its slot instead of
-// scaling another. The tray shows no text of its own, and a title drawn into a
-// square slot would be a blur: style 2's title stays in the tooltip.
+// scaling another.
 class ButtonImage
 {
 public:
     // Slot sides in device pixels: 16, 22, 24 and 32 at 1× and 2×.
     static const QList<int> &slotPixels();
-    // One picture per slot side, in `tint`.
-    static QList<QImage> render(const MenuIcon &icon, const QColor &tint);
-    // The pictures at the given opacity, for the tray.
-    static QIcon icon(const QList<QImage> &pictures, qreal opacity);
+    // The sides a StatusNotifierItem host may pick from on screens of the given
+    // device pixel ratio: those of 1×, and of 2× where a screen needs them.
+    static QList<int> slotPixels(qreal devicePixelRatio);
+    // One picture per side, in `tint`.
+    static QList<QImage> render(const MenuIcon &icon, const QColor &tint,
+                                const QList<int> &sides = slotPixels());
+    static QList<QImage> render(const MenuIcon &icon, const PanelColour::Tint &tint,
+                                const QList<int> &sides);
+    // `picture` with a one-pixel border in `colour` around everything it draws.
+    static QImage outlined(const QImage &picture, const QColor &colour);
+    static QList<QImage> faded(const QList<QImage> &pictures, qreal opacity);
+    static QIcon icon(const QList<QImage> &pictures);
 };

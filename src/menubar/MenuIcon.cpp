@@ -200,10 +200,13 @@ void MenuIcon::drawFittedNumber(QPainter &p, const MenuIconFrame &f,
     const QRectF ink = glyphs.boundingRect();
     if (ink.isEmpty())
         return;
-    const qreal scale = std::min(room.height() / ink.height(), room.width() / ink.width());
+    // Where the width is short, the digits are narrowed (to 80 % at most)
+    // before they are made lower: their height is what reads at a glance.
+    const qreal across = std::min(room.height() / ink.height(), room.width() / ink.width());
+    const qreal up = std::min(room.height() / ink.height(), across / 0.8);
     QTransform place;
     place.translate(room.center().x(), room.center().y());
-    place.scale(scale, -scale);
+    place.scale(across, -up);
     place.translate(-ink.center().x(), -ink.center().y());
     p.fillPath(place.map(glyphs), Qt::black);
 

@@ -32,12 +32,15 @@ MenuIconFrame MenuIconFrame::slot(bool showNumber, qreal side)
     f.height = side;
     f.unit = k;
     f.fitted = true;
-    f.lineWidth = (showNumber ? 1.4 : 1.25) * k;
+    // Below 20 pixels the number gets a taller body and a one-pixel outline,
+    // so its digits stay at least 7 pixels tall (a 16-pixel slot).
+    const bool small = showNumber && side < 20.0;
+    f.lineWidth = small ? 1.0 : (showNumber ? 1.4 : 1.25) * k;
     const qreal tipWidth = 1.8 * k;
     const qreal left = f.lineWidth * 0.5 + 0.2 * k;
     const qreal right = side - 0.2 * k - tipWidth - 0.5 * k - f.lineWidth * 0.5;
-    const qreal bodyHeight = (showNumber ? 13.0 : 12.0) * k;
-    const qreal bottom = (showNumber ? 4.2 : 4.8) * k;
+    const qreal bodyHeight = (small ? 14.6 : showNumber ? 13.0 : 12.0) * k;
+    const qreal bottom = (small ? 3.8 : showNumber ? 4.2 : 4.8) * k;
     f.body = QRectF(left, bottom, right - left, bodyHeight);
     f.radius = bodyHeight * 0.22;
     const qreal tipHeight = bodyHeight * 0.38;

@@ -1,36 +1,60 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "menubar/PanelColour.h"
 
+#include "menubar/DesktopNames.h"
 #include "shared/RegularFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QXmlStreamReader>
+#include <algorithm>
+#include <cmath>
 
 namespace
 {
 bool hasDesktop(const QString &list, QLatin1String name)
 {
-    const QStringList desktops = list.split(QLatin1Char(':'), Qt::SkipEmptyParts);
-    for (const QString &d : desktops)
-        if (d.compare(name, Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
+    return DesktopNames::contains(list, name);
 }
 
-// W3C relative luminance of an opaque colour, 0…1.
-double luminance(const QColor &c)
+// The first file of that name in the configuration folders, as the desktop reads it.
+QString firstFile(const QStringList &configDirs, const QString &name)
+{
+    for (const QString &dir : configDirs)
+        if (const QString path = dir + QLatin1Char('/') + name; QFile::exists(path))
+            return path;
+    return {};
+}
+
+// A theme's name says dark in the ways themes name themselves: "Breeze-Dark",
+// "Adwaita:dark", "breeze-dark", "dark".
+bool darkName(const QString &theme)
+{
+    const QString t = theme.trimmed().toLower();
+    return t == QLatin1String("dark") || t.endsWith(QLatin1String("-dark")) ||
+           t.endsWith(QLatin1String(":dark")) || t.endsWith(QLatin1String("_dark"));
+}
+} // namespace
+
+double PanelColour::luminance(const QColor &c)
 {
     const auto channel = [](double v) {
         return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
     };
     return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
 }
-} // namespace
+
+double PanelColour::contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 PanelColour::Session PanelColour::Session::current()
 {
     Session s;
+    s.gtkTheme = qEnvironmentVariable("GTK_THEME");
     s.currentDesktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
     QString home = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (home.isEmpty())
@@ -78,26 +102,80 @@ PanelColour::Scheme PanelColour::schemeFor(const Session &session)
             return s;
     }
     if (hasDesktop(desktop, QLatin1String("KDE"))) {
+        // The panel's style may be dark under a light colour scheme.
+        if (const Scheme s = plasmaStyle(session.configDirs); s != Scheme::unknown)
+            return s;
         if (const Scheme s = plasma(session.configDirs); s != Scheme::unknown)
             return s;
     }
+    if (hasDesktop(desktop, QLatin1String("LXQt"))) {
+        if (const Scheme s = lxqt(session.configDirs); s != Scheme::unknown)
+            return s;
+    }
+    if (const Scheme s = gtk(session); s != Scheme::unknown)
+        return s;
     return session.portal;
 }
 
-QColor PanelColour::textFor(Choice choice, Scheme scheme, const QPalette &palette)
+PanelColour::Tint PanelColour::tintFor(Choice choice, Scheme scheme)
 {
-    if (choice == Choice::light)
-        return light();
-    if (choice == Choice::dark)
-        return dark();
-    if (scheme == Scheme::dark)
-        return light();
-    if (scheme == Scheme::light)
-        return dark();
-    // The panel said nothing: it most likely draws its text as the
-    // application's colour scheme does.
-    return luminance(palette.color(QPalette::Active, QPalette::WindowText)) > 0.5 ? light()
-                                                                                  : dark();
+    if (choice == Choice::light || (choice == Choice::automatic && scheme == Scheme::dark))
+        return {light(), {}};
+    if (choice == Choice::dark || (choice == Choice::automatic && scheme == Scheme::light))
+        return {dark(), {}};
+    return {light(), dark()};
+}
+
+PanelColour::Scheme PanelColour::plasmaStyle(const QStringList &configDirs)
+{
+    const QString path = firstFile(configDirs, QStringLiteral("plasmarc"));
+    if (path.isEmpty())
+        return Scheme::unknown;
+    const QString name =
+        QSettings(path, QSettings::IniFormat).value(QStringLiteral("Theme/name")).toString();
+    if (name.isEmpty())
+        return Scheme::unknown;
+    // "default" is Breeze, whose panel follows the colour scheme.
+    if (darkName(name) || name.compare(QLatin1String("oxygen"), Qt::CaseInsensitive) == 0)
+        return Scheme::dark;
+    if (name.compare(QLatin1String("breeze-light"), Qt::CaseInsensitive) == 0)
+        return Scheme::light;
+    return Scheme::unknown;
+}
+
+PanelColour::Scheme PanelColour::lxqt(const QStringList &configDirs)
+{
+    const QString path = firstFile(configDirs, QStringLiteral("lxqt/lxqt.conf"));
+    if (path.isEmpty())
+        return Scheme::unknown;
+    const QString theme =
+        QSettings(path, QSettings::IniFormat).value(QStringLiteral("theme")).toString().toLower();
+    // The panels of the themes LXQt ships.
+    if (darkName(theme) || theme.contains(QLatin1String("dark")) ||
+        theme == QLatin1String("ambiance") || theme == QLatin1String("kde-plasma") ||
+        theme == QLatin1String("leech") || theme == QLatin1String("valendas"))
+        return Scheme::dark;
+    if (theme == QLatin1String("light") || theme == QLatin1String("clearlooks") ||
+        theme == QLatin1String("frost") || theme == QLatin1String("silver") ||
+        theme == QLatin1String("system"))
+        return Scheme::light;
+    return Scheme::unknown;
+}
+
+PanelColour::Scheme PanelColour::gtk(const Session &session)
+{
+    if (!session.gtkTheme.isEmpty())
+        return darkName(session.gtkTheme) ? Scheme::dark : Scheme::unknown;
+    const QString path = firstFile(session.configDirs, QStringLiteral("gtk-3.0/settings.ini"));
+    if (path.isEmpty())
+        return Scheme::unknown;
+    const QSettings ini(path, QSettings::IniFormat);
+    const QString prefer =
+        ini.value(QStringLiteral("Settings/gtk-application-prefer-dark-theme")).toString();
+    if (prefer == QLatin1String("true") || prefer == QLatin1String("1") ||
+        darkName(ini.value(QStringLiteral("Settings/gtk-theme-name")).toString()))
+        return Scheme::dark;
+    return Scheme::unknown;
 }
 
 PanelColour::Scheme PanelColour::xfcePanel(const QStringList &configDirs)

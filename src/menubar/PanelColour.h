@@ -22,21 +22,40 @@ public:
         // The freedesktop appearance setting "color-scheme" as the settings
         // portal answered it (1 dark, 2 light, else none), asked apart.
         Scheme portal = Scheme::unknown;
+        QString gtkTheme; // GTK_THEME, "Name" or "Name:dark"
         static Session current();
+    };
+
+    // The icon's colours: its body, and an outline around it where the
+    // panel's colour is not known, so it reads on black and on white at once.
+    struct Tint {
+        QColor fill;
+        QColor outline; // invalid: none
+        bool operator==(const Tint &) const = default;
     };
 
     static const QColor &light();
     static const QColor &dark();
 
     // GNOME's top bar is dark in either mode; Xfce says per panel whether it is
-    // dark; Plasma's panels follow its colour scheme; else the portal.
+    // dark; Plasma's panels follow their style (plasmarc), else its colour
+    // scheme; LXQt its theme; GTK panels (MATE and others) their GTK theme;
+    // else the portal.
     static Scheme schemeFor(const Session &session);
-    // The icon colour for a choice; with none made, the panel's scheme, and
-    // with the panel saying nothing, the palette's text colour.
-    static QColor textFor(Choice choice, Scheme scheme, const QPalette &palette);
+    // The icon's colours for a choice; with none made, the panel's scheme, and
+    // with the panel saying nothing, light with a dark outline.
+    static Tint tintFor(Choice choice, Scheme scheme);
     static Choice choice(qint64 stored);
+
+    // W3C relative luminance of an opaque colour, 0…1, and the contrast
+    // ratio of two colours, 1…21.
+    static double luminance(const QColor &c);
+    static double contrast(const QColor &a, const QColor &b);
 
 private:
     static Scheme xfcePanel(const QStringList &configDirs);
     static Scheme plasma(const QStringList &configDirs);
+    static Scheme plasmaStyle(const QStringList &configDirs);
+    static Scheme lxqt(const QStringList &configDirs);
+    static Scheme gtk(const Session &session);
 };

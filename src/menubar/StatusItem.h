@@ -3,13 +3,15 @@
 
 #include "app/StatusItemView.h"
 #include "menubar/Badge.h"
+#include "menubar/Blinker.h"
 #include "menubar/GlyphCache.h"
+#include "menubar/MenuRows.h"
 #include "menubar/PanelColour.h"
-#include "menubar/PortalColorScheme.h"
+#include "menubar/PanelTint.h"
+#include "menubar/TrayWait.h"
 
 #include <QImage>
 #include <QObject>
-#include <QTimer>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -17,24 +19,28 @@
 class AppState;
 class QMenu;
 class QSystemTrayIcon;
-class QTimeLine;
+class StatusMenu;
+class StatusNotifierItem;
+class TrayIcon;
 class WindowView;
+class XEmbedTray;
 
-// The battery icon in the panel with its menu: redrawn from the state, blinking
-// while the charge is low on battery, its menu rebuilt each time it opens.
-// Between ticks it costs nothing: only the blink timer (while blinking) and the
-// wait for a tray (for a short while after start) ever wake it.
+// The battery icon in the panel with its menu: redrawn from the state,
+// blinking while the charge is low on battery. Where a panel takes
+// StatusNotifierItems the icon is one of ours on the session bus; otherwise
+// Qt's icon in an XEmbed tray. The menu's rows are kept whole and changed in
+// place. Between ticks it costs nothing: only the blinking (while it blinks)
+// and the wait for a tray (for a short while after start) ever wake it.
 class StatusItem : public QObject, public StatusItemView
 {
     Q_OBJECT
 public:
     struct Options {
-        // Whether a tray can show the icon now; by default Qt's answer, asked
-        // only once a StatusNotifierItem host is there (see below).
+        // Whether a tray can show the icon now; by default a StatusNotifierItem
+        // host, or on X11 Qt's answer.
         std::function<bool()> trayAvailable = {};
-        // Whether a StatusNotifierItem host is registered. Qt remembers its
-        // first answer about such hosts for the whole run, so outside X11
-        // (where no other tray exists) it is not asked before one is there.
+        // Whether a StatusNotifierItem host is registered: then the icon goes
+        // to D-Bus as our own item.
         std::function<bool()> statusNotifierHost = {};
         // How long to wait for a tray that is not there yet, before the window
         // is shown so the agent stays reachable.
@@ -59,74 +65,67 @@ public:
     void updateStatusItem() override;
     void refreshButton() override;
     void updateBlink();
-    // Called right before the menu opens.
-    void menuNeedsUpdate(QMenu &menu);
+    // Called right before the menu opens: the state and the rows brought up to date.
+    void menuNeedsUpdate();
 
     void pickLimit(qint64 limit);
     void fullOnce();
     void reEnable();
     void openSettings();
     void quit();
+    // Does what the row with `id` stands for.
+    void choose(int id);
 
     // What the panel shows now.
-    QSystemTrayIcon *item() const { return m_item.get(); }
-    QMenu *menu() const { return m_menu.get(); }
+    bool hasItem() const { return m_tray != nullptr; }
+    TrayIcon *tray() const { return m_tray.get(); }
+    // Qt's tray icon, on the XEmbed path only.
+    QSystemTrayIcon *item() const;
+    StatusNotifierItem *statusNotifierItem() const { return m_sni; }
+    QMenu *menu() const;
+    const MenuRows &rows() const { return m_rows; }
     bool isWaitingForTray() const { return m_trayWait.isActive(); }
-    bool isBlinking() const { return m_blinkTimer != nullptr; }
-    const QTimer *blinkTimer() const { return m_blinkTimer.get(); }
-    bool blinkDim() const { return m_blinkDim; }
-    qreal opacity() const { return m_opacity; }
+    bool isBlinking() const { return m_blink.isBlinking(); }
+    const QTimer *blinkTimer() const { return m_blink.timer(); }
+    bool blinkDim() const { return m_blink.dim(); }
+    qreal opacity() const { return m_blink.opacity(); }
     // The button's picture for a square slot of `pixels` device pixels,
-    // tinted, at full opacity.
+    // tinted, at full opacity; null when that size is not drawn.
     QImage buttonImage(int pixels) const;
-    QColor tint() const;
+    PanelColour::Tint tint() const;
 
 Q_SIGNALS:
     // The quit row was chosen.
     void quitRequested();
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void createItem();
     void removeItem();
-    void waitForTray();
-    void blinkStep();
-    void fadeTo(qreal opacity);
-    void stopBlinking();
-    void showOpacity(qreal opacity);
-    void panelChanged();
-    void readPanel();
-    // Opens the menu at the icon, as panels open their own buttons' menus.
-    void popUpAtIcon();
+    void showPictures();
+    void popUpAt(QPoint point);
 
     AppState &m_state;
     WindowView *m_window;
     Options m_options;
     GlyphCache m_glyphs;
-    std::unique_ptr<QMenu> m_menu;
-    std::unique_ptr<QSystemTrayIcon> m_item;
-    std::unique_ptr<QTimer> m_blinkTimer;
-    bool m_blinkDim = false;
-    qreal m_opacity = 1.0;
-    std::unique_ptr<QTimeLine> m_fade;
-    QTimer m_trayWait;
-    int m_trayAttempts = 0;
-    QList<QImage> m_pictures; // one per ButtonImage::slotPixels()
-    PortalColorScheme m_portal;
-    PanelColour::Scheme m_scheme = PanelColour::Scheme::unknown;
-    bool m_schemeRead = false;
-    // The menu was filled before it was put up at the icon.
-    bool m_menuFilled = false;
+    MenuRows m_rows;
+    std::unique_ptr<StatusMenu> m_menu;
+    std::unique_ptr<TrayIcon> m_tray;
+    XEmbedTray *m_xembed = nullptr;      // m_tray, on the XEmbed path
+    StatusNotifierItem *m_sni = nullptr; // m_tray, on D-Bus
+    Blinker m_blink;
+    TrayWait m_trayWait;
+    PanelTint m_panel;
+    QList<QImage> m_pictures;
     // What the button shows was drawn from; an equal picture is not drawn and
     // handed to the tray again (each hand-over is a round of panel traffic).
     struct Drawn {
         qint64 percent;
-        qint64 style;
+        bool showNumber;
         Badge badge;
         qint64 markerLimit;
-        QRgb tint;
+        PanelColour::Tint tint;
+        QList<int> sides;
         bool operator==(const Drawn &) const = default;
     };
     std::optional<Drawn> m_drawn;

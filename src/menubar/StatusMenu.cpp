@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "menubar/StatusMenu.h"
 
-#include "app/AppState.h"
-#include "app/L.h"
+#include "menubar/MenuRows.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -10,16 +9,8 @@
 
 namespace
 {
-// Information rows do nothing when chosen. In Qt's own menu they stay disabled
-// but are drawn in the text colour, not greyed out; a host drawing the menu
-// from D-Bus greys disabled rows in its own way, so there they are enabled.
-QAction *addInfo(QMenu &menu, const QString &title, bool enabled)
-{
-    QAction *action = menu.addAction(title);
-    action->setEnabled(enabled);
-    return action;
-}
-
+// Information rows do nothing when chosen: they stay disabled but are drawn in
+// the text colour, not greyed out.
 void readableDisabledRows(QMenu &menu)
 {
     QPalette palette = menu.palette();
@@ -32,69 +23,68 @@ void readableDisabledRows(QMenu &menu)
     palette.setColor(QPalette::Disabled, QPalette::Light, Qt::transparent);
     menu.setPalette(palette);
 }
-
-QAction *addCommand(QMenu &menu, const QString &title, const std::function<void()> &run)
-{
-    QAction *action = menu.addAction(title);
-    QObject::connect(action, &QAction::triggered, &menu, [run] {
-        if (run)
-            run();
-    });
-    return action;
-}
 } // namespace
 
-void StatusMenu::fill(QMenu &menu, const AppState &state, const Actions &actions, Host host)
+StatusMenu::StatusMenu(const MenuRows &rows, std::function<void(int)> choose, QObject *parent)
+    : QObject(parent), m_rows(rows), m_choose(std::move(choose)), m_menu(std::make_unique<QMenu>())
 {
-    menu.clear();
-    // The previous opening's limit group goes with its rows.
-    qDeleteAll(menu.findChildren<QActionGroup *>(QString(), Qt::FindDirectChildrenOnly));
-    readableDisabledRows(menu);
-    const bool infoEnabled = host == Host::dbusMenu;
-    const BatteryInfo &b = state.battery();
+    readableDisabledRows(*m_menu);
+    rebuild();
+    connect(&rows, &MenuRows::layoutChanged, this, &StatusMenu::rebuild);
+    connect(&rows, &MenuRows::rowsChanged, this, [this](const QList<int> &ids) {
+        for (const int id : ids)
+            if (const MenuRow *row = m_rows.row(id); row && m_actions.contains(id))
+                apply(*row, *m_actions.value(id));
+    });
+}
 
+StatusMenu::~StatusMenu() = default;
+
+void StatusMenu::rebuild()
+{
+    m_menu->clear();
+    m_actions.clear();
+    delete m_choices;
+    // One choice: radio marks.
+    m_choices = new QActionGroup(m_menu.get());
+    m_choices->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+    for (const MenuRow &row : m_rows.rows()) {
+        QAction *action = row.kind == MenuRow::Kind::separator ? m_menu->addSeparator()
+                                                               : m_menu->addAction(QString());
+        if (row.kind == MenuRow::Kind::choice) {
+            action->setCheckable(true);
+            action->setActionGroup(m_choices);
+        }
+        if (row.kind == MenuRow::Kind::choice || row.kind == MenuRow::Kind::command) {
+            connect(action, &QAction::triggered, this, [this, id = row.id] {
+                if (m_choose)
+                    m_choose(id);
+                // Qt moved the radio mark on its own; a pick that failed
+                // leaves the rows as they were, so the marks follow the rows.
+                for (const MenuRow &r : m_rows.rows())
+                    if (QAction *a = m_actions.value(r.id); a && r.kind == MenuRow::Kind::choice)
+                        a->setChecked(r.checked);
+            });
+        }
+        apply(row, *action);
+        m_actions.insert(row.id, action);
+    }
+}
+
+void StatusMenu::apply(const MenuRow &row, QAction &action)
+{
+    action.setVisible(row.visible);
+    if (row.kind == MenuRow::Kind::separator)
+        return;
+    action.setText(row.label);
+    action.setEnabled(row.kind != MenuRow::Kind::info);
+    action.setShortcut(row.shortcut);
+    if (row.kind == MenuRow::Kind::choice) {
+        action.setData(row.value);
+        action.setChecked(row.checked);
+    }
     // Bold at the menu's own size: a title, not a headline above the rest.
-    QAction *status = addInfo(menu, state.statusLine(), infoEnabled);
-    QFont bold = menu.font();
-    bold.setBold(true);
-    status->setFont(bold);
-    addInfo(menu, state.limitLine(), infoEnabled);
-    if (const auto schedule = state.scheduleLine())
-        addInfo(menu, *schedule, infoEnabled);
-    menu.addSeparator();
-
-    addInfo(menu, L("Laden bis"), infoEnabled);
-    // One choice: radio marks in Qt's own menu and over D-Bus alike.
-    auto *group = new QActionGroup(&menu);
-    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
-    for (const qint64 value : state.options()) {
-        QAction *option = menu.addAction(QString::number(value) + QStringLiteral(" %"));
-        option->setData(value);
-        option->setCheckable(true);
-        option->setActionGroup(group);
-        option->setChecked(value == state.limit());
-        QObject::connect(option, &QAction::triggered, &menu, [pick = actions.pickLimit, value] {
-            if (pick)
-                pick(value);
-        });
-    }
-    if (state.limit() <= 99) {
-        if (state.engaged())
-            addCommand(menu, L("Einmal voll laden (bis zum Abstecken)"), actions.fullOnce);
-        else
-            addCommand(menu, L("Limit sofort wieder einschalten"), actions.reEnable);
-    }
-    menu.addSeparator();
-
-    addInfo(menu, L("Zustand %d %%  ·  %d Zyklen", b.healthPercent, b.cycles), infoEnabled);
-    if (b.pluggedIn && b.adapterWatts > 0)
-        addInfo(menu, L("Netzteil %d W", b.adapterWatts), infoEnabled);
-    if (const auto &error = state.error())
-        addInfo(menu, QStringLiteral(u"\u26A0\uFE0E ") + *error, infoEnabled);
-    menu.addSeparator();
-
-    addCommand(menu, L("Einstellungen …"), actions.openSettings)
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
-    addCommand(menu, L("Voltquill beenden"), actions.quit)
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    QFont font = m_menu->font();
+    font.setBold(row.bold);
+    action.setFont(font);
 }

@@ -1,28 +1,37 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QtGlobal>
+#include <QHash>
+#include <QObject>
 #include <functional>
+#include <memory>
 
-class AppState;
+class MenuRows;
+class QAction;
+class QActionGroup;
 class QMenu;
+struct MenuRow;
 
-// The rows of the status menu, built from the state each time the menu opens.
-class StatusMenu
+// Qt's own menu of the status rows, for an XEmbed tray and for a host that
+// asks the item to show its menu itself. Built once; each change of a row
+// changes its action in place.
+class StatusMenu : public QObject
 {
+    Q_OBJECT
 public:
-    struct Actions {
-        std::function<void(qint64)> pickLimit; // with the row's limit
-        std::function<void()> fullOnce;
-        std::function<void()> reEnable;
-        std::function<void()> openSettings;
-        std::function<void()> quit;
-    };
+    // `choose` runs with the id of the row picked.
+    StatusMenu(const MenuRows &rows, std::function<void(int)> choose, QObject *parent = nullptr);
+    ~StatusMenu() override;
 
-    // Who draws the menu: Qt itself, or a panel from its D-Bus description.
-    enum class Host { qt, dbusMenu };
+    QMenu *menu() const { return m_menu.get(); }
 
-    // Replaces every row of `menu` with rows for the state as it is now.
-    static void fill(QMenu &menu, const AppState &state, const Actions &actions,
-                     Host host = Host::qt);
+private:
+    void rebuild();
+    void apply(const MenuRow &row, QAction &action);
+
+    const MenuRows &m_rows;
+    std::function<void(int)> m_choose;
+    std::unique_ptr<QMenu> m_menu;
+    QActionGroup *m_choices = nullptr;
+    QHash<int, QAction *> m_actions;
 };

@@ -43,6 +43,16 @@ GeneralTab::GeneralTab(std::function<void()> onIconChange, LoginItem *loginItem,
     m_style->addItem(L("Symbol und Prozent daneben"), 2);
     m_style->setCurrentIndex(m_style->findData(Prefs::iconStyle()));
     barForm->addRow(L("Anzeige"), m_style);
+    // Not every panel shows text beside an icon: say where the number goes.
+    auto *styleHint = Style::text(
+        L("Prozent im Batterie-Symbol: die Zahl steht im Symbol. Nur Batterie-Symbol: die Zahl "
+          "steht im Menü. Symbol und Prozent daneben: die Zahl steht neben dem Symbol, wo das "
+          "Panel Text neben Symbolen zeigt (GNOME, MATE); sonst bleibt sie im Symbol."),
+        bar);
+    styleHint->setObjectName(QStringLiteral("styleHint"));
+    Style::footnote(styleHint);
+    Style::secondary(styleHint);
+    barForm->addRow(styleHint);
 
     // For panels that do not say whether they are dark.
     m_colour = new QComboBox(bar);

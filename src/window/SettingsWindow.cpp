@@ -28,6 +28,12 @@ void SettingsWindow::showWindow()
             m_view->move(frame.topLeft());
         }
     }
+    // A window the window manager iconified, or left on another workspace,
+    // does not come back with show(): unmapped and mapped anew, it opens on
+    // the current workspace, then comes to the front.
+    if (m_view->isVisible() && (m_view->isMinimized() || !m_view->isActiveWindow()))
+        m_view->hide();
+    m_view->setWindowState((m_view->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     m_view->show();
     m_view->raise();
     m_view->activateWindow();

@@ -1,61 +1,41 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The menu as a panel reads it over D-Bus: a session bus with a
 // StatusNotifierWatcher that reports a host, a real X server, and the agent's
-// status item exporting its menu as dbusmenu. The test reads the layout and
+// own StatusNotifierItem with its dbusmenu. The test reads the layout and
 // clicks rows the way a panel does.
+#include "menubar/StatusNotifierItem.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
+#include "support/PanelReader.h"
 #include "support/TrayRig.h"
 
 #include <QApplication>
-#include <QDBusArgument>
-#include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QDBusPendingCall>
-#include <QDBusVariant>
-#include <QLoggingCategory>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <memory>
 
 namespace
 {
+using MenuNode = PanelReader::MenuNode;
 const QString watcherName = QStringLiteral("org.kde.StatusNotifierWatcher");
 
-struct MenuNode {
-    int id = 0;
-    QVariantMap properties;
-    QList<MenuNode> children;
-
-    QString label() const { return properties.value(QStringLiteral("label")).toString(); }
-    bool enabled() const { return properties.value(QStringLiteral("enabled"), true).toBool(); }
-};
-
-MenuNode readNode(const QDBusArgument &arg)
+QList<MenuNode> limitRows(const MenuNode &root)
 {
-    MenuNode node;
-    arg.beginStructure();
-    arg >> node.id >> node.properties;
-    arg.beginArray();
-    while (!arg.atEnd()) {
-        QDBusVariant child;
-        arg >> child;
-        node.children << readNode(child.variant().value<QDBusArgument>());
-    }
-    arg.endArray();
-    arg.endStructure();
-    return node;
+    QList<MenuNode> rows;
+    for (const MenuNode &row : root.children)
+        if (row.properties.contains(QStringLiteral("toggle-type")))
+            rows << row;
+    return rows;
 }
 
-// A call answered by our own process: the event loop runs while it waits.
-QDBusMessage callAndWait(const QDBusMessage &message)
+QStringList checked(const QList<MenuNode> &rows)
 {
-    QDBusPendingCall call = QDBusConnection::sessionBus().asyncCall(message, 5000);
-    if (!QTest::qWaitFor([&] { return call.isFinished(); }, 6000))
-        return {};
-    return call.reply();
+    QStringList on;
+    for (const MenuNode &row : rows)
+        if (row.checked())
+            on << row.label();
+    return on;
 }
 } // namespace
 
@@ -65,16 +45,26 @@ class TestDBusMenu : public QObject
 private Q_SLOTS:
     void initTestCase();
     void cleanupTestCase();
+    void init() { Prefs::d().clear(); }
     void limitRowsAreOneRadioGroup();
+    void changesAreAnnouncedInPlace();
+    void label_data();
+    void label();
+
+public Q_SLOTS:
+    // What the panel hears.
+    void propertiesUpdated(const QDBusMessage &) { ++m_propertyUpdates; }
+    void layoutUpdated(const QDBusMessage &) { ++m_layoutUpdates; }
 
 private:
-    QString itemService() const;
-    MenuNode openMenu(const QString &service);
-    bool click(const QString &service, int id);
+    // A rig whose item is on the bus, and its bus name.
+    QString publish(TrayRig &rig);
 
     QTemporaryDir m_home;
     BoundSettings m_settings{m_home.filePath(QStringLiteral("Voltquill/settings.json"))};
     QProcess m_watcher;
+    int m_propertyUpdates = 0;
+    int m_layoutUpdates = 0;
 };
 
 void TestDBusMenu::initTestCase()
@@ -95,78 +85,28 @@ void TestDBusMenu::cleanupTestCase()
     m_watcher.waitForFinished(5000);
 }
 
-// The bus name the tray icon gave the watcher, as a panel learns it.
-QString TestDBusMenu::itemService() const
+QString TestDBusMenu::publish(TrayRig &rig)
 {
-    QDBusMessage get = QDBusMessage::createMethodCall(
-        watcherName, QStringLiteral("/StatusNotifierWatcher"),
-        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    get << watcherName << QStringLiteral("RegisteredStatusNotifierItems");
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 5000);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+    rig.state->refresh();
+    rig.item->updateStatusItem();
+    if (!rig.item->statusNotifierItem())
         return {};
-    const QStringList items =
-        reply.arguments().constFirst().value<QDBusVariant>().variant().toStringList();
-    return items.isEmpty() ? QString() : items.constFirst();
-}
-
-MenuNode TestDBusMenu::openMenu(const QString &service)
-{
-    const QString path = QStringLiteral("/MenuBar");
-    const QString iface = QStringLiteral("com.canonical.dbusmenu");
-    QDBusMessage aboutToShow =
-        QDBusMessage::createMethodCall(service, path, iface, QStringLiteral("AboutToShow"));
-    aboutToShow << 0;
-    callAndWait(aboutToShow);
-    QDBusMessage getLayout =
-        QDBusMessage::createMethodCall(service, path, iface, QStringLiteral("GetLayout"));
-    getLayout << 0 << -1 << QStringList();
-    const QDBusMessage reply = callAndWait(getLayout);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2)
+    // The stand-in watcher keeps every item it was told of: the newest is ours.
+    if (!QTest::qWaitFor([] { return !PanelReader::itemService().isEmpty(); }))
         return {};
-    return readNode(reply.arguments().at(1).value<QDBusArgument>());
-}
-
-bool TestDBusMenu::click(const QString &service, int id)
-{
-    QDBusMessage event = QDBusMessage::createMethodCall(service, QStringLiteral("/MenuBar"),
-                                                        QStringLiteral("com.canonical.dbusmenu"),
-                                                        QStringLiteral("Event"));
-    event << id << QStringLiteral("clicked") << QVariant::fromValue(QDBusVariant(0)) << 0u;
-    return callAndWait(event).type() == QDBusMessage::ReplyMessage;
+    return rig.item->statusNotifierItem()->serviceName();
 }
 
 void TestDBusMenu::limitRowsAreOneRadioGroup()
 {
-    Prefs::d().clear();
     TrayRig rig([](FakeChargeClient &c) { c.limit = 85; },
                 {.trayAvailable = [] { return true; }, .statusNotifierHost = [] { return true; }});
     rig.plugIn(65);
-    const AppState &state = *rig.state;
-    StatusItem &item = *rig.item;
-    rig.state->refresh();
-    item.updateStatusItem();
-    QVERIFY(item.item());
+    const QString service = publish(rig);
+    QVERIFY(!service.isEmpty());
+    QCOMPARE(PanelReader::itemProperty(service, QStringLiteral("ItemIsMenu")).toBool(), true);
 
-    QString service;
-    QTRY_VERIFY_WITH_TIMEOUT(!(service = itemService()).isEmpty(), 10000);
-
-    const auto limitRows = [](const MenuNode &root) {
-        QList<MenuNode> rows;
-        for (const MenuNode &row : root.children)
-            if (row.properties.contains(QStringLiteral("toggle-type")))
-                rows << row;
-        return rows;
-    };
-    const auto checked = [](const QList<MenuNode> &rows) {
-        QStringList on;
-        for (const MenuNode &row : rows)
-            if (row.properties.value(QStringLiteral("toggle-state")).toInt() == 1)
-                on << row.label();
-        return on;
-    };
-
-    MenuNode root = openMenu(service);
+    MenuNode root = PanelReader::layout(service);
     QList<MenuNode> rows = limitRows(root);
     QStringList labels;
     for (const MenuNode &row : rows) {
@@ -178,19 +118,77 @@ void TestDBusMenu::limitRowsAreOneRadioGroup()
     QCOMPARE(checked(rows), QStringList{QStringLiteral("85 %")});
     // Information rows are drawn by the panel as text, not greyed out.
     QVERIFY(!root.children.isEmpty());
-    QCOMPARE(root.children.constFirst().label(), state.statusLine());
+    QCOMPARE(root.children.constFirst().label(), rig.state->statusLine());
     QVERIFY(root.children.constFirst().enabled());
 
     // The panel clicks 90 %: the limit moves, and the next opening shows one mark.
-    QVERIFY(click(service, rows.at(2).id));
+    QVERIFY(PanelReader::click(service, rows.at(2).id));
     QTRY_COMPARE(rig.client->limit, quint64(90));
-    rows = limitRows(openMenu(service));
+    rows = limitRows(PanelReader::layout(service));
     QCOMPARE(checked(rows), QStringList{QStringLiteral("90 %")});
+}
+
+// A panel keeps what it laid out: changes reach it as ItemsPropertiesUpdated
+// on the same ids, and the layout's revision stays while no row comes or goes.
+void TestDBusMenu::changesAreAnnouncedInPlace()
+{
+    TrayRig rig([](FakeChargeClient &c) { c.limit = 100; },
+                {.trayAvailable = [] { return true; }, .statusNotifierHost = [] { return true; }});
+    const QString service = publish(rig);
+    QVERIFY(!service.isEmpty());
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    QVERIFY(bus.connect(
+        service, QStringLiteral("/MenuBar"), QStringLiteral("com.canonical.dbusmenu"),
+        QStringLiteral("ItemsPropertiesUpdated"), this, SLOT(propertiesUpdated(QDBusMessage))));
+    QVERIFY(bus.connect(service, QStringLiteral("/MenuBar"),
+                        QStringLiteral("com.canonical.dbusmenu"), QStringLiteral("LayoutUpdated"),
+                        this, SLOT(layoutUpdated(QDBusMessage))));
+    m_propertyUpdates = 0;
+    m_layoutUpdates = 0;
+
+    // Before any AboutToShow: every row is there, the suspend row hidden at 100 %.
+    const MenuNode first = PanelReader::layout(service, false);
+    QVERIFY(first.shown().contains(QStringLiteral("Voltquill beenden")));
+    QVERIFY(!first.shown().contains(QStringLiteral("Einmal voll laden (bis zum Abstecken)")));
+    QVERIFY(first.row(QStringLiteral("Einmal voll laden (bis zum Abstecken)")));
+
+    // A pick of 80 % brings the suspend row: the same ids, a property update.
+    QVERIFY(PanelReader::click(service, first.row(QStringLiteral("80 %"))->id));
+    QTRY_COMPARE(rig.client->limit, quint64(80));
+    QTRY_VERIFY(m_propertyUpdates > 0);
+    const MenuNode after = PanelReader::layout(service);
+    QCOMPARE(after.ids(), first.ids());
+    QVERIFY(after.shown().contains(QStringLiteral("Einmal voll laden (bis zum Abstecken)")));
+    QVERIFY(after.row(QStringLiteral("80 %"))->checked());
+    QCOMPARE(m_layoutUpdates, 0);
+}
+
+void TestDBusMenu::label_data()
+{
+    QTest::addColumn<qint64>("style");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("style 0: none") << qint64(0) << QString();
+    QTest::newRow("style 1: none") << qint64(1) << QString();
+    QTest::newRow("style 2: beside the icon") << qint64(2) << QStringLiteral("80 %");
+}
+
+void TestDBusMenu::label()
+{
+    QFETCH(qint64, style);
+    QFETCH(QString, label);
+    Prefs::setIconStyle(style);
+    TrayRig rig({},
+                {.trayAvailable = [] { return true; }, .statusNotifierHost = [] { return true; }});
+    rig.battery.set(QStringLiteral("CurrentCapacity"), 80);
+    const QString service = publish(rig);
+    QVERIFY(!service.isEmpty());
+    QCOMPARE(PanelReader::itemProperty(service, QStringLiteral("XAyatanaLabel")).toString(), label);
+    QCOMPARE(PanelReader::itemProperty(service, QStringLiteral("XAyatanaLabelGuide")).toString(),
+             label.isEmpty() ? QString() : QStringLiteral("100 %"));
 }
 
 int main(int argc, char **argv)
 {
-    // A real X server: the platform's tray goes over D-Bus once a host is there.
     qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
     TestDBusMenu test;

@@ -63,6 +63,10 @@ private Q_SLOTS:
     void panelScheme();
     void iconColour_data();
     void iconColour();
+    void digitsReadableInSmallSlots_data();
+    void digitsReadableInSmallSlots();
+    void unknownPanelReadsOnBlackAndWhite_data();
+    void unknownPanelReadsOnBlackAndWhite();
     void portalValue_data();
     void portalValue();
     void writeRenderings();
@@ -436,73 +440,102 @@ void TestMenuIcon::slotDigits()
 void TestMenuIcon::panelScheme_data()
 {
     QTest::addColumn<QString>("desktop");
-    QTest::addColumn<QString>("file"); // below the config folder
-    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QVariantMap>("files"); // below the config folder: path → content
+    QTest::addColumn<QString>("gtkTheme");  // GTK_THEME
     QTest::addColumn<PanelColour::Scheme>("portal");
     QTest::addColumn<PanelColour::Scheme>("expected");
     using S = PanelColour::Scheme;
     const QString xfce = QStringLiteral("xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml");
-    const auto panel = [](const char *dark) {
-        return QByteArray(R"(<?xml version="1.0" encoding="UTF-8"?>
+    const auto panel = [&](const char *dark) {
+        return QVariantMap{{xfce, QByteArray(R"(<?xml version="1.0" encoding="UTF-8"?>
 <channel name="xfce4-panel" version="1.0">
   <property name="panels" type="array">
     <value type="int" value="1"/>
     <property name="dark-mode" type="bool" value=")") +
-               dark + R"("/>
+                                      dark + R"("/>
     <property name="panel-1" type="empty"><property name="size" type="uint" value="28"/></property>
   </property>
 </channel>
-)";
+)"}};
     };
     const auto kde = [](const char *rgb) {
         return QByteArray("[General]\nColorScheme=X\n\n[Colors:Window]\nBackgroundNormal=") + rgb +
                "\nForegroundNormal=1,2,3\n";
     };
-    QTest::newRow("GNOME: always dark") << "GNOME"
-                                        << "" << QByteArray() << S::light << S::dark;
-    QTest::newRow("Ubuntu's GNOME") << "ubuntu:GNOME"
-                                    << "" << QByteArray() << S::unknown << S::dark;
-    QTest::newRow("Xfce dark panel") << "XFCE" << xfce << panel("true") << S::light << S::dark;
-    QTest::newRow("Xfce light panel") << "XFCE" << xfce << panel("false") << S::dark << S::light;
+    const auto file = [](const char *path, const QByteArray &content) {
+        return QVariantMap{{QLatin1String(path), content}};
+    };
+    const auto lxqt = [&](const char *theme) {
+        return file("lxqt/lxqt.conf", QByteArray("[General]\ntheme=") + theme + "\n");
+    };
+    const auto gtk = [&](const QByteArray &settings) {
+        return file("gtk-3.0/settings.ini", "[Settings]\n" + settings + "\n");
+    };
+    const QVariantMap none;
+    QTest::newRow("GNOME: always dark") << "GNOME" << none << "" << S::light << S::dark;
+    QTest::newRow("Ubuntu's GNOME") << "ubuntu:GNOME" << none << "" << S::unknown << S::dark;
+    QTest::newRow("Xfce dark panel") << "XFCE" << panel("true") << "" << S::light << S::dark;
+    QTest::newRow("Xfce light panel") << "XFCE" << panel("false") << "" << S::dark << S::light;
     QTest::newRow("no desktop named, Xfce panel")
-        << "" << xfce << panel("false") << S::unknown << S::light;
+        << "" << panel("false") << "" << S::unknown << S::light;
     QTest::newRow("Xfce without the setting: portal")
-        << "XFCE" << xfce << QByteArray("<channel/>") << S::dark << S::dark;
+        << "XFCE" << file(qPrintable(xfce), "<channel/>") << "" << S::dark << S::dark;
     QTest::newRow("broken Xfce file: portal")
-        << "XFCE" << xfce << QByteArray("<channel><property name=") << S::light << S::light;
+        << "XFCE" << file(qPrintable(xfce), "<channel><property name=") << "" << S::light
+        << S::light;
     QTest::newRow("Plasma, Breeze Dark")
+        << "KDE" << file("kdeglobals", kde("32,35,38")) << "" << S::unknown << S::dark;
+    QTest::newRow("Plasma, Breeze")
+        << "KDE" << file("kdeglobals", kde("239,240,241")) << "" << S::dark << S::light;
+    // Breeze Twilight: light colours, the dark panel style.
+    QVariantMap twilight = file("kdeglobals", kde("239,240,241"));
+    twilight.insert(QStringLiteral("plasmarc"), QByteArray("[Theme]\nname=breeze-dark\n"));
+    QTest::newRow("Plasma, Breeze Twilight") << "KDE" << twilight << "" << S::light << S::dark;
+    QTest::newRow("Plasma, default style: colours")
         << "KDE"
-        << "kdeglobals" << kde("32,35,38") << S::unknown << S::dark;
-    QTest::newRow("Plasma, Breeze") << "KDE"
-                                    << "kdeglobals" << kde("239,240,241") << S::dark << S::light;
+        << QVariantMap{{"kdeglobals", kde("239,240,241")},
+                       {"plasmarc", QByteArray("[Theme]\nname=default\n")}}
+        << "" << S::dark << S::light;
     QTest::newRow("Plasma, no colours: portal")
-        << "KDE"
-        << "kdeglobals" << QByteArray("[General]\n") << S::dark << S::dark;
-    QTest::newRow("other desktop: portal")
-        << "LXQt" << xfce << panel("true") << S::light << S::light;
-    QTest::newRow("nothing known") << "LXQt"
-                                   << "" << QByteArray() << S::unknown << S::unknown;
+        << "KDE" << file("kdeglobals", "[General]\n") << "" << S::dark << S::dark;
+    QTest::newRow("LXQt, dark") << "LXQt" << lxqt("dark") << "" << S::light << S::dark;
+    QTest::newRow("LXQt, Clearlooks") << "LXQt" << lxqt("Clearlooks") << "" << S::dark << S::light;
+    QTest::newRow("LXQt, a theme not known: portal")
+        << "LXQt" << lxqt("someone-elses") << "" << S::light << S::light;
+    QTest::newRow("other desktop ignores Xfce's file: portal")
+        << "LXQt" << panel("true") << "" << S::light << S::light;
+    QTest::newRow("MATE, GTK theme ending -dark")
+        << "MATE" << gtk("gtk-theme-name=Adwaita-dark") << "" << S::unknown << S::dark;
+    QTest::newRow("MATE, GTK prefers dark")
+        << "MATE" << gtk("gtk-theme-name=Adwaita\ngtk-application-prefer-dark-theme=1") << ""
+        << S::unknown << S::dark;
+    QTest::newRow("MATE, GTK_THEME Adwaita:dark")
+        << "MATE" << none << "Adwaita:dark" << S::unknown << S::dark;
+    QTest::newRow("MATE, light GTK theme: portal")
+        << "MATE" << gtk("gtk-theme-name=Menta") << "" << S::unknown << S::unknown;
+    QTest::newRow("nothing known") << "LXQt" << none << "" << S::unknown << S::unknown;
 }
 
 void TestMenuIcon::panelScheme()
 {
     QFETCH(QString, desktop);
-    QFETCH(QString, file);
-    QFETCH(QByteArray, content);
+    QFETCH(QVariantMap, files);
+    QFETCH(QString, gtkTheme);
     QFETCH(PanelColour::Scheme, portal);
     QFETCH(PanelColour::Scheme, expected);
     QTemporaryDir home;
-    if (!file.isEmpty()) {
-        const QString path = home.filePath(file);
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        const QString path = home.filePath(it.key());
         QVERIFY(QDir().mkpath(QFileInfo(path).path()));
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(content);
+        f.write(it.value().toByteArray());
     }
     PanelColour::Session session;
     session.currentDesktop = desktop;
     session.configDirs = {home.path(), home.filePath(QStringLiteral("nowhere"))};
     session.portal = portal;
+    session.gtkTheme = gtkTheme;
     QCOMPARE(PanelColour::schemeFor(session), expected);
 }
 
@@ -510,31 +543,94 @@ void TestMenuIcon::iconColour_data()
 {
     QTest::addColumn<qint64>("stored");
     QTest::addColumn<PanelColour::Scheme>("scheme");
-    QTest::addColumn<QColor>("paletteText");
     QTest::addColumn<bool>("light");
+    QTest::addColumn<bool>("outlined");
     using S = PanelColour::Scheme;
-    const QColor darkText(0x23, 0x26, 0x27), lightText(0xfc, 0xfc, 0xfc);
-    QTest::newRow("automatic, dark panel") << qint64(0) << S::dark << darkText << true;
-    QTest::newRow("automatic, light panel") << qint64(0) << S::light << lightText << false;
-    QTest::newRow("automatic, unknown, dark palette")
-        << qint64(0) << S::unknown << lightText << true;
-    QTest::newRow("automatic, unknown, light palette")
-        << qint64(0) << S::unknown << darkText << false;
-    QTest::newRow("light chosen") << qint64(1) << S::light << darkText << true;
-    QTest::newRow("dark chosen") << qint64(2) << S::dark << lightText << false;
-    QTest::newRow("stored 9: automatic") << qint64(9) << S::dark << darkText << true;
+    QTest::newRow("automatic, dark panel") << qint64(0) << S::dark << true << false;
+    QTest::newRow("automatic, light panel") << qint64(0) << S::light << false << false;
+    QTest::newRow("automatic, unknown: light, outlined") << qint64(0) << S::unknown << true << true;
+    QTest::newRow("light chosen") << qint64(1) << S::light << true << false;
+    QTest::newRow("dark chosen") << qint64(2) << S::dark << false << false;
+    QTest::newRow("dark chosen, unknown panel") << qint64(2) << S::unknown << false << false;
+    QTest::newRow("stored 9: automatic") << qint64(9) << S::dark << true << false;
 }
 
 void TestMenuIcon::iconColour()
 {
     QFETCH(qint64, stored);
     QFETCH(PanelColour::Scheme, scheme);
-    QFETCH(QColor, paletteText);
     QFETCH(bool, light);
-    QPalette palette;
-    palette.setColor(QPalette::Active, QPalette::WindowText, paletteText);
-    QCOMPARE(PanelColour::textFor(PanelColour::choice(stored), scheme, palette),
-             light ? PanelColour::light() : PanelColour::dark());
+    QFETCH(bool, outlined);
+    const PanelColour::Tint tint = PanelColour::tintFor(PanelColour::choice(stored), scheme);
+    QCOMPARE(tint.fill, light ? PanelColour::light() : PanelColour::dark());
+    QCOMPARE(tint.outline.isValid(), outlined);
+}
+
+void TestMenuIcon::digitsReadableInSmallSlots_data()
+{
+    QTest::addColumn<int>("side");
+    QTest::addColumn<qint64>("percent");
+    for (const int side : {16, 22})
+        for (const qint64 percent : {80, 45, 8})
+            QTest::addRow("%d px, %lld", side, percent) << side << percent;
+}
+
+// The digits' ink, between the outline's upper and lower edge in the body's
+// middle columns, is at least 7 pixels tall.
+void TestMenuIcon::digitsReadableInSmallSlots()
+{
+    QFETCH(int, side);
+    QFETCH(qint64, percent);
+    const QImage picture = MenuIcon::image(percent, true, Badge::none).renderSlot(side);
+    const MenuIconFrame f = MenuIconFrame::slot(true, side);
+    // Rows inside the outline: the frame is y up, the picture y down.
+    const int top = int(std::ceil(side - f.body.bottom() + f.lineWidth * 0.5));
+    const int bottom = int(std::floor(side - f.body.top() - f.lineWidth * 0.5)) - 1;
+    int first = -1, last = -1;
+    for (int y = top; y <= bottom; ++y) {
+        for (int x = int(f.body.left() + f.lineWidth) + 1; x < int(f.body.right() - f.lineWidth);
+             ++x) {
+            if (qAlpha(picture.pixel(x, y)) > 100) {
+                if (first < 0)
+                    first = y;
+                last = y;
+                break;
+            }
+        }
+    }
+    QVERIFY(first >= 0);
+    QVERIFY2(last - first + 1 >= 7, qPrintable(QString::number(last - first + 1)));
+}
+
+// Where the panel's colour is not known, the icon reads on black and on white
+// at once: on either, a good part of it stands out at least 3:1.
+void TestMenuIcon::unknownPanelReadsOnBlackAndWhite_data()
+{
+    QTest::addColumn<int>("side");
+    for (const int side : {16, 22, 32})
+        QTest::addRow("%d px", side) << side;
+}
+
+void TestMenuIcon::unknownPanelReadsOnBlackAndWhite()
+{
+    QFETCH(int, side);
+    const PanelColour::Tint tint =
+        PanelColour::tintFor(PanelColour::Choice::automatic, PanelColour::Scheme::unknown);
+    const QImage picture =
+        ButtonImage::render(MenuIcon::image(80, true, Badge::none), tint, {side}).constFirst();
+    for (const QColor panel : {QColor(Qt::black), QColor(Qt::white)}) {
+        QImage onPanel(side, side, QImage::Format_RGB32);
+        onPanel.fill(panel);
+        QPainter(&onPanel).drawImage(0, 0, picture);
+        int strong = 0;
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x)
+                if (PanelColour::contrast(onPanel.pixelColor(x, y), panel) >= 3.0)
+                    ++strong;
+        QVERIFY2(
+            strong >= side * side / 8,
+            qPrintable(QStringLiteral("%1 strong pixels on %2").arg(strong).arg(panel.name())));
+    }
 }
 
 void TestMenuIcon::portalValue_data()

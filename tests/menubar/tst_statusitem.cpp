@@ -60,6 +60,8 @@ struct World : TrayRig {
     {
         QStringList out;
         for (const QAction *a : menu.actions()) {
+            if (!a->isVisible())
+                continue;
             if (a->isSeparator()) {
                 out << QStringLiteral("---");
                 continue;
@@ -371,8 +373,8 @@ void TestStatusItem::button_data()
     QTest::addColumn<bool>("marker");
     QTest::newRow("style 0") << qint64(0) << false << true << true;
     QTest::newRow("style 1") << qint64(1) << false << false << true;
-    // The title does not go into a square slot; the tooltip begins with it.
-    QTest::newRow("style 2 as 1") << qint64(2) << false << false << true;
+    // An XEmbed tray shows no text beside the icon: the number stays inside.
+    QTest::newRow("style 2 without a label") << qint64(2) << false << true << true;
     QTest::newRow("style 7 as 1") << qint64(7) << false << false << true;
     QTest::newRow("suspended: no marker") << qint64(1) << true << false << false;
 }
@@ -385,10 +387,19 @@ void TestStatusItem::button()
     QFETCH(bool, marker);
     Prefs::setIconStyle(style);
     Prefs::setChosenLimit(80);
-    World w([&](FakeChargeClient &c) {
-        c.limit = 80;
-        c.suspended = suspended;
-    });
+    // A panel known to be dark: the icon is one colour, without an outline.
+    World w(
+        [&](FakeChargeClient &c) {
+            c.limit = 80;
+            c.suspended = suspended;
+        },
+        {.trayAvailable = [] { return true; },
+         .session =
+             [] {
+                 PanelColour::Session s;
+                 s.currentDesktop = QStringLiteral("GNOME");
+                 return s;
+             }});
     w.battery.set("CurrentCapacity", 45);
     w.battery.set("IsCharging", true);
     w.plugIn();

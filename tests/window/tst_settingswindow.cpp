@@ -77,6 +77,22 @@ private Q_SLOTS:
             QCOMPARE(tabs->tabText(i), labels.at(i));
     }
 
+    // Iconified, or hidden behind others: a second start or "Einstellungen …"
+    // brings the same window back, not minimised and visible.
+    void showingAgainBringsBackAMinimisedWindow()
+    {
+        WindowRig rig;
+        rig.window->showWindow();
+        SettingsView *view = rig.window->view();
+        QVERIFY(QTest::qWaitForWindowExposed(view));
+        view->setWindowState(view->windowState() | Qt::WindowMinimized);
+        QTRY_VERIFY(view->isMinimized());
+        rig.window->showWindow();
+        QCOMPARE(rig.window->view(), view);
+        QTRY_VERIFY(!view->isMinimized());
+        QVERIFY(view->isVisible());
+    }
+
     void showingAgainKeepsTheWindowAndRefreshes()
     {
         WindowRig rig;
