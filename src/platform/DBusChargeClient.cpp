@@ -6,60 +6,13 @@
 #include "platform/ChargePropertyCache.h"
 #include "platform/PlatformLog.h"
 #include "shared/ChargeBus.h"
+#include "shared/ChargeErrorText.h"
 #include "shared/ChargeErrors.h"
-
-#include <QDBusConnectionInterface>
 
 namespace
 {
 // The proxy's own name for the interface, as generated from the interface file.
 const QString Interface = QString::fromLatin1(OrgVoltquillCharge1Interface::staticInterfaceName());
-
-struct Description {
-    QString name;
-    const char *text;
-};
-
-// The service's named refusals and the bus's own failures.
-const Description descriptions[] = {
-    {ChargeErrors::NotSupported, "Dieser Akku lässt kein Ladelimit zu."},
-    {ChargeErrors::InvalidLimit, "Dieses Ladelimit bietet der Akku nicht an."},
-    {ChargeErrors::NoLimit, "Es ist kein Ladelimit gesetzt, das ausgesetzt werden könnte."},
-    {ChargeErrors::NotAuthorized, "Keine Berechtigung, das Ladelimit zu ändern."},
-    {ChargeErrors::WriteFailed, "Der Akkutreiber hat die Ladeschwelle nicht angenommen."},
-    {ChargeErrors::StateNotSaved,
-     "Das Ladelimit gilt, wird nach einem Neustart aber nicht wiederhergestellt."},
-    {ChargeErrors::Busy,
-     "Zu viele Anfragen warten auf eine Berechtigung. Bitte gleich noch einmal versuchen."},
-    {ChargeErrors::AuthorizationTimedOut,
-     "Die Berechtigung konnte nicht rechtzeitig geprüft werden; das Ladelimit bleibt "
-     "unverändert."},
-    {ChargeErrors::InteractiveAuthorizationRequired,
-     "Zum Ändern des Ladelimits ist eine Anmeldung als Administrator nötig."},
-    {QStringLiteral("org.freedesktop.DBus.Error.ServiceUnknown"),
-     "Der Ladedienst ist nicht erreichbar."},
-    {QStringLiteral("org.freedesktop.DBus.Error.NameHasNoOwner"),
-     "Der Ladedienst ist nicht erreichbar."},
-    {QStringLiteral("org.freedesktop.DBus.Error.Disconnected"), "Keine Verbindung zum Systembus."},
-    {QStringLiteral("org.freedesktop.DBus.Error.NoServer"), "Keine Verbindung zum Systembus."},
-    {QStringLiteral("org.freedesktop.DBus.Error.AccessDenied"),
-     "Der Zugriff auf den Ladedienst wurde verweigert."},
-};
-
-QString describeName(const QString &name, bool serviceGone)
-{
-    for (const Description &description : descriptions)
-        if (name == description.name)
-            return L(description.text);
-    if (name == QLatin1String("org.freedesktop.DBus.Error.NoReply") ||
-        name == QLatin1String("org.freedesktop.DBus.Error.Timeout") ||
-        name == QLatin1String("org.freedesktop.DBus.Error.TimedOut"))
-        return serviceGone ? L("Der Ladedienst wurde beendet, bevor er antworten konnte.")
-                           : L("Der Ladedienst antwortet nicht.");
-    if (name.startsWith(QLatin1String("org.freedesktop.DBus.Error.Spawn.")))
-        return L("Der Ladedienst ist nicht erreichbar.");
-    return {};
-}
 } // namespace
 
 DBusChargeClient::DBusChargeClient(QDBusConnection bus, QString sysfsRoot)
@@ -185,22 +138,11 @@ std::optional<ChargeError> DBusChargeClient::finish(Reply reply, const QString &
     qCDebug(lcClient, "answer: %s (%s)", qPrintable(error.name()), qPrintable(error.message()));
     if (error.name() == ChargeErrors::StateNotSaved)
         return ChargeError{error.name(), static_cast<qint64>(error.type()), unsavedWarning, true};
-    bool gone = false;
-    if (error.type() == QDBusError::NoReply || error.type() == QDBusError::Timeout ||
-        error.type() == QDBusError::TimedOut) {
-        // A timeout and a service that died mid-call look alike: ask the bus.
-        const QDBusReply<bool> owned =
-            m_bus.interface()->isServiceRegistered(ChargeBus::serviceName);
-        gone = owned.isValid() && !owned.value();
-    }
-    return describe(error, gone);
+    return describe(error, ChargeErrorText::serviceGone(m_bus, error.name()));
 }
 
 ChargeError DBusChargeClient::describe(const QDBusError &error, bool serviceGone)
 {
-    QString text = describeName(error.name(), serviceGone);
-    if (text.isEmpty())
-        text = error.message().isEmpty() ? L("Der Ladedienst hat den Befehl abgelehnt.")
-                                         : L("Der Ladedienst meldet: %@", error.message());
+    const QString text = ChargeErrorText::describe(error.name(), error.message(), serviceGone);
     return {error.name(), static_cast<qint64>(error.type()), text};
 }

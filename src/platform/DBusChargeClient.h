@@ -3,6 +3,7 @@
 
 #include "app/ChargeClient.h"
 #include "platform/HeldThreshold.h"
+#include "shared/ChargeBus.h"
 
 #include <QDBusConnection>
 #include <memory>
@@ -28,7 +29,7 @@ public:
     static constexpr int QueryTimeoutMs = 1000;
     // Commands wait for polkit too: the service gives polkit 2 s
     // (PolkitAuthority::QuietTimeoutMs) and answers within this wait.
-    static constexpr int CommandTimeoutMs = 4000;
+    static constexpr int CommandTimeoutMs = ChargeBus::commandWaitMs;
 
     // `sysfsRoot`: where the batteries' thresholds are read; empty: the
     // service's published limit counts.
