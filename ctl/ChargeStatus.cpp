@@ -39,7 +39,8 @@ bool isLimit(int percent)
 }
 } // namespace
 
-ChargeStatus ChargeStatus::read(const ChargeCall &call, const QString &sysfsRoot)
+ChargeStatus ChargeStatus::read(const ChargeCall &call, const QString &sysfsRoot,
+                                const QDBusConnection &systemBus)
 {
     ChargeStatus status;
     ThresholdControls controls(sysfsRoot);
@@ -65,7 +66,8 @@ ChargeStatus ChargeStatus::read(const ChargeCall &call, const QString &sysfsRoot
             status.m_thresholdFiles << QDir(sysfsRoot).relativeFilePath(control.end);
         status.m_family = controls.family().name;
     }
-    status.m_otherWriters = ThresholdWriters::onThisMachine(sysfsRoot);
+    status.m_otherWriters =
+        ThresholdWriters::find(ThresholdWriters::configRoot(), batteryNames, systemBus);
 
     const QVariantMap properties = call.properties();
     const QDBusMessage supported = call.query(QStringLiteral("IsSupported"));
@@ -131,8 +133,8 @@ QString ChargeStatus::text() const
         line("Netzteil:", *m_adapterOnline ? QStringLiteral("angeschlossen")
                                            : QStringLiteral("nicht angeschlossen"));
     const int inForce = limitInForce();
-    line("Ladelimit:", isLimit(inForce) ? QStringLiteral("%1 %").arg(inForce)
-                                        : QStringLiteral("aus (100 %)"));
+    line("Ladelimit:",
+         isLimit(inForce) ? QStringLiteral("%1 %").arg(inForce) : QStringLiteral("aus (100 %)"));
     line("Gehalten:", heldBy());
     if (!m_thresholdFiles.isEmpty())
         line("Ladeschwelle:", m_thresholdFiles.join(QStringLiteral(", ")));
@@ -140,8 +142,8 @@ QString ChargeStatus::text() const
         line("Angeboten:", m_supported ? percentList(m_offered)
                                        : QStringLiteral("nichts: dieser Akku lässt kein "
                                                         "Ladelimit zu"));
-    line("Laptop-Familie:", m_family.isEmpty() ? QStringLiteral("keine Ladeschwelle gefunden")
-                                               : m_family);
+    line("Laptop-Familie:",
+         m_family.isEmpty() ? QStringLiteral("keine Ladeschwelle gefunden") : m_family);
     line("Andere Programme:", m_otherWriters.isEmpty()
                                   ? QStringLiteral("keine schreiben die Ladeschwelle")
                                   : m_otherWriters.first());

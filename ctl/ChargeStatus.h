@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QDBusConnection>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -15,7 +16,9 @@ class ChargeCall;
 class ChargeStatus
 {
 public:
-    static ChargeStatus read(const ChargeCall &call, const QString &sysfsRoot);
+    // `systemBus`: where UPower is asked whether it writes the threshold.
+    static ChargeStatus read(const ChargeCall &call, const QString &sysfsRoot,
+                             const QDBusConnection &systemBus);
 
     // The service answered; without it only sysfs speaks.
     bool serviceAnswered() const { return m_service; }

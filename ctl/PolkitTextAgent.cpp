@@ -35,10 +35,9 @@ bool PolkitTextAgent::start()
         return false;
     const int writeEnd = notify[1];
     m_process.setProgram(program);
-    m_process.setArguments({QStringLiteral("--process"),
-                            QString::number(QCoreApplication::applicationPid()),
-                            QStringLiteral("--notify-fd"), QString::number(writeEnd),
-                            QStringLiteral("--fallback")});
+    m_process.setArguments(
+        {QStringLiteral("--process"), QString::number(QCoreApplication::applicationPid()),
+         QStringLiteral("--notify-fd"), QString::number(writeEnd), QStringLiteral("--fallback")});
     // The password is typed into the terminal, and the prompt goes there.
     m_process.setProcessChannelMode(QProcess::ForwardedChannels);
     m_process.setInputChannelMode(QProcess::ForwardedInputChannel);

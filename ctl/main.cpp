@@ -53,7 +53,8 @@ Options parseOptions(QCoreApplication &app)
         "nach einem Neustart aber nicht wiederhergestellt."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("befehl"), QStringLiteral("Der Befehl (siehe oben)."),
+    parser.addPositionalArgument(QStringLiteral("befehl"),
+                                 QStringLiteral("Der Befehl (siehe oben)."),
                                  QStringLiteral("[befehl [wert]]"));
     const QCommandLineOption jsonOption(QStringLiteral("json"),
                                         QStringLiteral("Antwortet als JSON, für Skripte."));
@@ -80,9 +81,9 @@ int usage(const Options &options, const QString &text)
     return int(ExitCode::Usage);
 }
 
-int showStatus(const ChargeCall &call, const Options &options)
+int showStatus(const ChargeCall &call, const QDBusConnection &systemBus, const Options &options)
 {
-    const ChargeStatus status = ChargeStatus::read(call, SysfsPaths::sysfsRoot());
+    const ChargeStatus status = ChargeStatus::read(call, SysfsPaths::sysfsRoot(), systemBus);
     if (options.json)
         printJson(status.json());
     else
@@ -149,11 +150,8 @@ int runCommand(const ChargeCall &call, const Options &options, const QString &me
     return int(code);
 }
 
-int run(const Options &options)
+int run(const Options &options, const QDBusConnection &bus, const QDBusConnection &systemBus)
 {
-    const bool sessionBus = qEnvironmentVariable("VOLTQUILL_CHARGE_BUS") == u"session";
-    const QDBusConnection bus =
-        sessionBus ? QDBusConnection::sessionBus() : QDBusConnection::systemBus();
     const ChargeCall call(bus, options.askPassword);
     const qsizetype wanted = options.verb == u"set" ? 1 : 0;
     if (options.arguments.size() != wanted)
@@ -162,7 +160,8 @@ int run(const Options &options)
     if (options.verb == u"status" || options.verb == u"limits") {
         if (!bus.isConnected() && !options.json)
             print(stderr, QStringLiteral("Keine Verbindung zum Systembus."));
-        return options.verb == u"status" ? showStatus(call, options) : showLimits(call, options);
+        return options.verb == u"status" ? showStatus(call, systemBus, options)
+                                         : showLimits(call, options);
     }
 
     QString method;
@@ -201,5 +200,24 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("voltquillctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VOLTQUILL_VERSION));
     QtTranslation::install(app);
-    return run(parseOptions(app));
+    const Options options = parseOptions(app);
+    // Connections of its own, closed before the program ends: Qt's default
+    // ones may still be reading the bus's greeting while the types it needs
+    // are torn down.
+    const QString systemName = QStringLiteral("voltquillctl-system");
+    const QString sessionName = QStringLiteral("voltquillctl-session");
+    int code = 0;
+    {
+        const QDBusConnection systemBus =
+            QDBusConnection::connectToBus(QDBusConnection::SystemBus, systemName);
+        const bool sessionBus = qEnvironmentVariable("VOLTQUILL_CHARGE_BUS") == u"session";
+        code =
+            run(options,
+                sessionBus ? QDBusConnection::connectToBus(QDBusConnection::SessionBus, sessionName)
+                           : systemBus,
+                systemBus);
+    }
+    QDBusConnection::disconnectFromBus(systemName);
+    QDBusConnection::disconnectFromBus(sessionName);
+    return code;
 }

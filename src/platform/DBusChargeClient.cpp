@@ -9,6 +9,9 @@
 #include "shared/ChargeErrorText.h"
 #include "shared/ChargeErrors.h"
 
+#include <QDBusPendingCallWatcher>
+#include <QEventLoop>
+
 namespace
 {
 // The proxy's own name for the interface, as generated from the interface file.
@@ -96,49 +99,76 @@ qint64 DBusChargeClient::isMCLCurrentlyEnabled()
 std::optional<ChargeError> DBusChargeClient::setMCLLimit(quint8 limit)
 {
     qCDebug(lcClient, "SetLimit(%d)", limit);
-    m_proxy->setTimeout(CommandTimeoutMs);
-    return finish(m_proxy->SetLimit(limit),
-                  limit < 100
-                      ? L("Ladelimit %d %% gilt, wird nach einem Neustart aber nicht "
-                          "wiederhergestellt.",
-                          limit)
-                      : L("Ladelimit aus; nach einem Neustart gilt aber wieder das bisherige "
-                          "Ladelimit."));
+    return command(QStringLiteral("SetLimit"), {QVariant::fromValue(limit)},
+                   limit < 100
+                       ? L("Ladelimit %d %% gilt, wird nach einem Neustart aber nicht "
+                           "wiederhergestellt.",
+                           limit)
+                       : L("Ladelimit aus; nach einem Neustart gilt aber wieder das bisherige "
+                           "Ladelimit."));
 }
 
 std::optional<ChargeError> DBusChargeClient::temporarilyDisableMCL()
 {
     qCDebug(lcClient, "SuspendUntilUnplugged()");
-    m_proxy->setTimeout(CommandTimeoutMs);
-    return finish(m_proxy->SuspendUntilUnplugged(),
-                  L("Der Akku lädt einmalig voll; nach einem Neustart gilt das Ladelimit aber "
-                    "wieder."));
+    return command(QStringLiteral("SuspendUntilUnplugged"), {},
+                   L("Der Akku lädt einmalig voll; nach einem Neustart gilt das Ladelimit aber "
+                     "wieder."));
 }
 
 std::optional<ChargeError> DBusChargeClient::enableMCL()
 {
     qCDebug(lcClient, "Enable()");
-    m_proxy->setTimeout(CommandTimeoutMs);
-    return finish(m_proxy->Enable(), L("Das Ladelimit gilt wieder; nach einem Neustart lädt der "
-                                       "Akku aber erneut einmalig voll."));
+    return command(QStringLiteral("Enable"), {},
+                   L("Das Ladelimit gilt wieder; nach einem Neustart lädt der Akku aber erneut "
+                     "einmalig voll."));
 }
 
-template <typename Reply>
-std::optional<ChargeError> DBusChargeClient::finish(Reply reply, const QString &unsavedWarning)
+std::optional<ChargeError> DBusChargeClient::command(const QString &method,
+                                                     const QVariantList &arguments,
+                                                     const QString &unsavedWarning)
 {
-    reply.waitForFinished();
-    m_proxy->setTimeout(QueryTimeoutMs);
+    if (m_waitingForPerson)
+        return ChargeError{ChargeErrors::Busy, 0,
+                           L("Eine Änderung wartet noch auf die Anmeldung; das Ladelimit bleibt "
+                             "unverändert.")};
+    QDBusMessage call = QDBusMessage::createMethodCall(ChargeBus::serviceName,
+                                                       ChargeBus::objectPath, Interface, method);
+    call.setArguments(arguments);
+    QDBusMessage answer = m_bus.call(call, QDBus::Block, CommandTimeoutMs);
+    if (answer.errorName() == ChargeErrors::InteractiveAuthorizationRequired)
+        answer = askingPerson(call);
     // The change signals may still be on their way: the next query reads anew.
     m_properties->drop();
-    if (!reply.isError()) {
+    if (answer.type() == QDBusMessage::ReplyMessage) {
         qCDebug(lcClient, "answer: done");
         return std::nullopt;
     }
-    const QDBusError error = reply.error();
+    const QDBusError error(answer);
     qCDebug(lcClient, "answer: %s (%s)", qPrintable(error.name()), qPrintable(error.message()));
     if (error.name() == ChargeErrors::StateNotSaved)
         return ChargeError{error.name(), static_cast<qint64>(error.type()), unsavedWarning, true};
     return describe(error, ChargeErrorText::serviceGone(m_bus, error.name()));
+}
+
+QDBusMessage DBusChargeClient::askingPerson(QDBusMessage call)
+{
+    qCDebug(lcClient, "%s: polkit asks the user", qPrintable(call.member()));
+    call.setInteractiveAuthorizationAllowed(true);
+    QDBusPendingCallWatcher watcher(m_bus.asyncCall(call, ChargeBus::interactiveCommandWaitMs));
+    m_waitingForPerson = true;
+    if (m_authorizationWait)
+        m_authorizationWait(true);
+    if (!watcher.isFinished()) {
+        // The tray stays drawn and its menu open while the password dialog is up.
+        QEventLoop loop;
+        QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    m_waitingForPerson = false;
+    if (m_authorizationWait)
+        m_authorizationWait(false);
+    return watcher.reply();
 }
 
 ChargeError DBusChargeClient::describe(const QDBusError &error, bool serviceGone)

@@ -21,15 +21,18 @@ const QString Disconnected = QStringLiteral("org.freedesktop.DBus.Error.Disconne
 const QString NoServer = QStringLiteral("org.freedesktop.DBus.Error.NoServer");
 const QString AccessDenied = QStringLiteral("org.freedesktop.DBus.Error.AccessDenied");
 
-const char *const Unreachable = QT_TRANSLATE_NOOP("Voltquill", "Der Ladedienst ist nicht erreichbar.");
+const char *const Unreachable =
+    QT_TRANSLATE_NOOP("Voltquill", "Der Ladedienst ist nicht erreichbar.");
 
 // The service's named refusals and the bus's own failures.
 const Description descriptions[] = {
-    {ChargeErrors::NotSupported, QT_TRANSLATE_NOOP("Voltquill", "Dieser Akku lässt kein Ladelimit zu.")},
+    {ChargeErrors::NotSupported,
+     QT_TRANSLATE_NOOP("Voltquill", "Dieser Akku lässt kein Ladelimit zu.")},
     {ChargeErrors::InvalidLimit,
      QT_TRANSLATE_NOOP("Voltquill", "Dieses Ladelimit bietet der Akku nicht an.")},
     {ChargeErrors::NoLimit,
-     QT_TRANSLATE_NOOP("Voltquill", "Es ist kein Ladelimit gesetzt, das ausgesetzt werden könnte.")},
+     QT_TRANSLATE_NOOP("Voltquill",
+                       "Es ist kein Ladelimit gesetzt, das ausgesetzt werden könnte.")},
     {ChargeErrors::NotAuthorized,
      QT_TRANSLATE_NOOP("Voltquill", "Keine Berechtigung, das Ladelimit zu ändern.")},
     {ChargeErrors::WriteFailed,
@@ -50,7 +53,8 @@ const Description descriptions[] = {
     {NameHasNoOwner, Unreachable},
     {Disconnected, QT_TRANSLATE_NOOP("Voltquill", "Keine Verbindung zum Systembus.")},
     {NoServer, QT_TRANSLATE_NOOP("Voltquill", "Keine Verbindung zum Systembus.")},
-    {AccessDenied, QT_TRANSLATE_NOOP("Voltquill", "Der Zugriff auf den Ladedienst wurde verweigert.")},
+    {AccessDenied,
+     QT_TRANSLATE_NOOP("Voltquill", "Der Zugriff auf den Ladedienst wurde verweigert.")},
 };
 
 bool isTimeout(const QString &name)
@@ -66,9 +70,10 @@ const char *knownText(const QString &name, bool serviceGone)
         if (name == description.name)
             return description.text;
     if (isTimeout(name))
-        return serviceGone ? QT_TRANSLATE_NOOP("Voltquill", "Der Ladedienst wurde beendet, bevor er "
-                                                            "antworten konnte.")
-                           : QT_TRANSLATE_NOOP("Voltquill", "Der Ladedienst antwortet nicht.");
+        return serviceGone
+                   ? QT_TRANSLATE_NOOP("Voltquill", "Der Ladedienst wurde beendet, bevor er "
+                                                    "antworten konnte.")
+                   : QT_TRANSLATE_NOOP("Voltquill", "Der Ladedienst antwortet nicht.");
     if (name.startsWith(QLatin1String("org.freedesktop.DBus.Error.Spawn.")))
         return Unreachable;
     return nullptr;
