@@ -154,20 +154,20 @@ void TestVoltquillctl::verbs_data()
     QTest::addColumn<QByteArray>("threshold");
 
     using Runs = QList<QStringList>;
-    QTest::newRow("set") << Runs{} << QStringList{"set", "80"} << 0
-                         << "Ladelimit 80 % gesetzt." << QByteArray("80");
+    QTest::newRow("set") << Runs{} << QStringList{"set", "80"} << 0 << "Ladelimit 80 % gesetzt."
+                         << QByteArray("80");
     QTest::newRow("set 100 switches off")
         << Runs{{"set", "80"}} << QStringList{"set", "100"} << 0
         << "Ladelimit aus: der Akku lädt voll." << QByteArray("100");
     QTest::newRow("off") << Runs{{"set", "75"}} << QStringList{"off"} << 0
                          << "Ladelimit aus: der Akku lädt voll." << QByteArray("100");
-    QTest::newRow("full-charge")
-        << Runs{{"set", "80"}} << QStringList{"full-charge"} << 0
-        << "Der Akku lädt einmalig voll, bis das Netzteil abgezogen wird." << QByteArray("100");
+    QTest::newRow("full-charge") << Runs{{"set", "80"}} << QStringList{"full-charge"} << 0
+                                 << "Der Akku lädt einmalig voll, bis das Netzteil abgezogen wird."
+                                 << QByteArray("100");
     QTest::newRow("resume") << Runs{{"set", "80"}, {"full-charge"}} << QStringList{"resume"} << 0
                             << "Das Ladelimit gilt wieder." << QByteArray("80");
-    QTest::newRow("limits") << Runs{} << QStringList{"limits"} << 0
-                            << "60 65 70 75 80 85 90 95 100" << QByteArray("100");
+    QTest::newRow("limits") << Runs{} << QStringList{"limits"} << 0 << "60 65 70 75 80 85 90 95 100"
+                            << QByteArray("100");
 
     QTest::newRow("a limit not offered")
         << Runs{} << QStringList{"set", "77"} << 5
@@ -181,9 +181,9 @@ void TestVoltquillctl::verbs_data()
                                << "Kein Prozentwert von 1 bis 100: „achtzig“." << QByteArray("100");
     QTest::newRow("out of range") << Runs{} << QStringList{"set", "0"} << 2
                                   << "Kein Prozentwert von 1 bis 100: „0“." << QByteArray("100");
-    QTest::newRow("set without a value") << Runs{} << QStringList{"set"} << 2
-                                         << "„set“ braucht genau einen Prozentwert."
-                                         << QByteArray("100");
+    QTest::newRow("set without a value")
+        << Runs{} << QStringList{"set"} << 2 << "„set“ braucht genau einen Prozentwert."
+        << QByteArray("100");
     QTest::newRow("a value too many") << Runs{} << QStringList{"off", "80"} << 2
                                       << "„off“ nimmt keinen Wert." << QByteArray("100");
     QTest::newRow("unknown verb") << Runs{} << QStringList{"lade"} << 2
@@ -218,8 +218,9 @@ void TestVoltquillctl::statusSaysHowTheLimitIsHeld_data()
     using Runs = QList<QStringList>;
     const QString battery = QStringLiteral("Akku:             BAT0 60 %, lädt");
     QTest::newRow("no limit") << Runs{} << QByteArray()
-                              << QStringList{battery, "Ladelimit:        aus (100 %)",
-                                             "Gehalten:         kein Ladelimit: der Akku lädt voll"};
+                              << QStringList{
+                                     battery, "Ladelimit:        aus (100 %)",
+                                     "Gehalten:         kein Ladelimit: der Akku lädt voll"};
     QTest::newRow("kept by the service")
         << Runs{{"set", "80"}} << QByteArray()
         << QStringList{"Ladelimit:        80 %",
@@ -258,7 +259,8 @@ void TestVoltquillctl::statusSaysHowTheLimitIsHeld()
     QCOMPARE(outcome.exitCode, 0);
     QVERIFY2(outcome.out.contains(QStringLiteral("Laptop-Familie:")), qPrintable(outcome.out));
     for (const QString &line : lines)
-        QVERIFY2(outcome.out.contains(line), qPrintable(line + QStringLiteral("\n---\n") + outcome.out));
+        QVERIFY2(outcome.out.contains(line),
+                 qPrintable(line + QStringLiteral("\n---\n") + outcome.out));
     // The default verb is status.
     QCOMPARE(run({}).out, outcome.out);
 }
@@ -283,11 +285,11 @@ void TestVoltquillctl::json_data()
                             << QJsonObject{{"availableLimits",
                                             QJsonArray{60, 65, 70, 75, 80, 85, 90, 95, 100}}};
     QTest::newRow("a command") << QStringList{"--json", "set", "75"} << 0
-                               << QJsonObject{{"ok", true},
-                                              {"message", "Ladelimit 75 % gesetzt."}};
-    QTest::newRow("a refusal")
-        << QStringList{"--json", "set", "77"} << 5
-        << QJsonObject{{"ok", false}, {"error", "org.voltquill.Charge1.Error.InvalidLimit"}};
+                               << QJsonObject{{"ok", true}, {"message", "Ladelimit 75 % gesetzt."}};
+    QTest::newRow("a refusal") << QStringList{"--json", "set", "77"} << 5
+                               << QJsonObject{
+                                      {"ok", false},
+                                      {"error", "org.voltquill.Charge1.Error.InvalidLimit"}};
     QTest::newRow("a wrong call") << QStringList{"--json", "set", "x"} << 2
                                   << QJsonObject{{"ok", false}};
 }
@@ -369,11 +371,10 @@ void TestVoltquillctl::toolLetsPolkitAsk_data()
     QTest::addColumn<QString>("said");
     QTest::addColumn<QByteArray>("threshold");
 
-    QTest::newRow("password typed") << "AllowHeld" << 0 << "Ladelimit 80 % gesetzt."
-                                    << QByteArray("80");
-    QTest::newRow("dialog cancelled") << "DenyHeld" << 4
-                                      << "Keine Berechtigung, das Ladelimit zu ändern."
-                                      << QByteArray("100");
+    QTest::newRow("password typed")
+        << "AllowHeld" << 0 << "Ladelimit 80 % gesetzt." << QByteArray("80");
+    QTest::newRow("dialog cancelled")
+        << "DenyHeld" << 4 << "Keine Berechtigung, das Ladelimit zu ändern." << QByteArray("100");
 }
 
 void TestVoltquillctl::toolLetsPolkitAsk()
@@ -395,17 +396,18 @@ void TestVoltquillctl::toolLetsPolkitAsk()
     polkitCall(answer.toLatin1().constData());
     QVERIFY(tool.waitForFinished(5000));
     QCOMPARE(tool.exitCode(), exitCode);
-    const QString text =
-        QString::fromUtf8(exitCode == 0 ? tool.readAllStandardOutput() : tool.readAllStandardError());
+    const QString text = QString::fromUtf8(exitCode == 0 ? tool.readAllStandardOutput()
+                                                         : tool.readAllStandardError());
     QCOMPARE(text.trimmed(), said);
     QCOMPARE(this->threshold(), threshold);
 
     // Told not to ask, it hears at once that a password would be needed.
-    const Outcome quiet = run({QStringLiteral("--no-ask-password"), QStringLiteral("set"),
-                               QStringLiteral("75")});
+    const Outcome quiet =
+        run({QStringLiteral("--no-ask-password"), QStringLiteral("set"), QStringLiteral("75")});
     QCOMPARE(quiet.exitCode, 4);
-    QCOMPARE(quiet.err.trimmed(),
-             QStringLiteral("Zum Ändern des Ladelimits ist eine Anmeldung als Administrator nötig."));
+    QCOMPARE(
+        quiet.err.trimmed(),
+        QStringLiteral("Zum Ändern des Ladelimits ist eine Anmeldung als Administrator nötig."));
     QCOMPARE(checkFlags().last(), 0u);
     QCOMPARE(this->threshold(), threshold);
 }
@@ -418,7 +420,8 @@ void TestVoltquillctl::agentLetsPolkitAsk_data()
 
     QTest::newRow("password typed") << "AllowHeld" << QString() << QByteArray("80");
     QTest::newRow("dialog cancelled")
-        << "DenyHeld" << "Keine Berechtigung, das Ladelimit zu ändern." << QByteArray("100");
+        << "DenyHeld"
+        << "Keine Berechtigung, das Ladelimit zu ändern." << QByteArray("100");
 }
 
 void TestVoltquillctl::agentLetsPolkitAsk()
