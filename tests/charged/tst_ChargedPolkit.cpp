@@ -141,8 +141,15 @@ void TestChargedPolkit::anotherUserCannotLockOthersOut_data()
         << QStringList{"--connections", "8", "--calls", "2", "--interactive"} << 4;
     QTest::newRow("32 connections flood denied changes")
         << QStringList{"--connections", "32", "--calls", "100"} << 0;
+    // Under AddressSanitizer the flood itself is slow to send, and the
+    // memory it would show is not checked there.
+#ifdef __SANITIZE_ADDRESS__
+    const QString calls = QStringLiteral("5000");
+#else
+    const QString calls = QStringLiteral("50000");
+#endif
     QTest::newRow("fire and forget")
-        << QStringList{"--connections", "4", "--calls", "50000", "--no-reply"} << 0;
+        << QStringList{"--connections", "4", "--calls", calls, "--no-reply"} << 0;
 }
 
 void TestChargedPolkit::anotherUserCannotLockOthersOut()
@@ -155,7 +162,7 @@ void TestChargedPolkit::anotherUserCannotLockOthersOut()
     QVERIFY(m_service->start());
     const double memoryBefore = m_service->residentMiB();
     BusFlood attacker(*m_bus);
-    QVERIFY2(attacker.start(flood), "the flood did not start");
+    QVERIFY2(attacker.start(flood, 180000), "the flood did not start");
     if (held > 0)
         QTRY_COMPARE_WITH_TIMEOUT(heldChecks(), held, 5000);
 
