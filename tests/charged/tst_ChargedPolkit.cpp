@@ -124,11 +124,7 @@ void TestChargedPolkit::answerWithinTheAgentsWait()
 
 int TestChargedPolkit::heldChecks() const
 {
-    const QDBusMessage reply = m_bus->connection().call(QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.PolicyKit1"),
-        QStringLiteral("/org/freedesktop/PolicyKit1/Authority"),
-        QStringLiteral("org.freedesktop.PolicyKit1.Authority"), QStringLiteral("HeldChecks")));
-    return reply.arguments().value(0, -1).toInt();
+    return m_polkit->call(QStringLiteral("HeldChecks")).arguments().value(0, -1).toInt();
 }
 
 void TestChargedPolkit::anotherUserCannotLockOthersOut_data()
@@ -203,10 +199,7 @@ void TestChargedPolkit::leavesWhenTheLastHeldCheckEnds()
     QTest::qWait(1500);
     QVERIFY(isRegistered());
     // …and once it ends, the idle wait starts anew: the service leaves.
-    m_bus->connection().call(QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.PolicyKit1"),
-        QStringLiteral("/org/freedesktop/PolicyKit1/Authority"),
-        QStringLiteral("org.freedesktop.PolicyKit1.Authority"), QStringLiteral("DenyHeld")));
+    m_polkit->call(QStringLiteral("DenyHeld"));
     QCOMPARE(user.answers().value(QStringLiteral("org.voltquill.Charge1.Error.NotAuthorized")), 1);
     QTRY_VERIFY_WITH_TIMEOUT(!m_service->isRunning(), 4000);
 }

@@ -131,10 +131,7 @@ Outcome TestVoltquillctl::run(const QStringList &arguments) const
 
 QDBusMessage TestVoltquillctl::polkitCall(const char *method) const
 {
-    return m_bus->connection().call(QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.PolicyKit1"),
-        QStringLiteral("/org/freedesktop/PolicyKit1/Authority"),
-        QStringLiteral("org.freedesktop.PolicyKit1.Authority"), QString::fromLatin1(method)));
+    return m_polkit->call(QString::fromLatin1(method));
 }
 
 QList<uint> TestVoltquillctl::checkFlags() const

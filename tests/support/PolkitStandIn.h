@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QDBusMessage>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -25,6 +26,9 @@ public:
     // `script` run by python3 with `arguments`, owning polkit's bus name.
     bool startScript(const QString &script, const QStringList &arguments = {});
     void stop();
+    // A method of the script's own on polkit's interface (HeldChecks,
+    // AllowHeld, …); the reply or the error.
+    QDBusMessage call(const QString &method) const;
 
 private:
     const PrivateBus &m_bus;
