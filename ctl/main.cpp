@@ -15,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cstdio>
+#include <unistd.h>
 
 namespace
 {
@@ -201,9 +202,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(VOLTQUILL_VERSION));
     QtTranslation::install(app);
     const Options options = parseOptions(app);
-    // Connections of its own, closed before the program ends: Qt's default
-    // ones may still be reading the bus's greeting while the types it needs
-    // are torn down.
+    // Connections of its own, closed before the process ends.
     const QString systemName = QStringLiteral("voltquillctl-system");
     const QString sessionName = QStringLiteral("voltquillctl-session");
     int code = 0;
@@ -219,5 +218,10 @@ int main(int argc, char *argv[])
     }
     QDBusConnection::disconnectFromBus(systemName);
     QDBusConnection::disconnectFromBus(sessionName);
-    return code;
+    // Qt's D-Bus thread lives until the static teardown and may still be
+    // handing on a message there, with English warnings about types already
+    // gone: everything is said and closed, so the process ends here.
+    std::fflush(stdout);
+    std::fflush(stderr);
+    ::_exit(code);
 }

@@ -507,5 +507,9 @@
         <source>Der Zugriff auf den Ladedienst wurde verweigert.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Wartet auf die Anmeldung als Administrator …</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

@@ -52,6 +52,13 @@ QString AppState::statusLine() const
     return line;
 }
 
+std::optional<QString> AppState::authorizationLine() const
+{
+    if (!m_awaitingAuthorization)
+        return std::nullopt;
+    return L("Wartet auf die Anmeldung als Administrator …");
+}
+
 QString AppState::limitLine() const
 {
     if (m_limit >= 100)

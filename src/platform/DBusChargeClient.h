@@ -52,9 +52,7 @@ public:
     std::optional<ChargeError> temporarilyDisableMCL() override;
     std::optional<ChargeError> enableMCL() override;
 
-    // Called with true when a command starts waiting for the user to
-    // authenticate, with false when the wait ends.
-    void setAuthorizationWaitHandler(std::function<void(bool waiting)> handler)
+    void setAuthorizationWaitHandler(std::function<void(bool waiting)> handler) override
     {
         m_authorizationWait = std::move(handler);
     }

@@ -9,7 +9,8 @@ denied otherwise. With --ask every caller must authenticate: a check that may
 ask is held until AllowHeld or DenyHeld (the password typed or the dialog
 cancelled), the others are answered with a challenge. With --allow every check
 is allowed at once, whatever its flags (a caller polkit allows outright).
-CheckFlags lists the flags of every check received."""
+CheckFlags lists the flags of every check received, Agents the subject kind of
+every text agent that registered (pkttyagent, for a program in a terminal)."""
 import argparse
 
 import dbus
@@ -30,6 +31,7 @@ class Authority(dbus.service.Object):
         self.allow = args.allow
         self.held = []
         self.flags = []
+        self.agents = []
 
     @dbus.service.method("org.freedesktop.PolicyKit1.Authority", in_signature="(sa{sv})sa{ss}us",
                          out_signature="(bba{ss})", async_callbacks=("reply", "error"))
@@ -61,6 +63,21 @@ class Authority(dbus.service.Object):
                          out_signature="u")
     def HeldChecks(self):
         return len(self.held)
+
+    @dbus.service.method("org.freedesktop.PolicyKit1.Authority", in_signature="(sa{sv})ssa{sv}",
+                         out_signature="")
+    def RegisterAuthenticationAgentWithOptions(self, subject, locale, path, options):
+        self.agents.append(str(subject[0]))
+
+    @dbus.service.method("org.freedesktop.PolicyKit1.Authority", in_signature="(sa{sv})ss",
+                         out_signature="")
+    def RegisterAuthenticationAgent(self, subject, locale, path):
+        self.agents.append(str(subject[0]))
+
+    @dbus.service.method("org.freedesktop.PolicyKit1.Authority", in_signature="",
+                         out_signature="as")
+    def Agents(self):
+        return dbus.Array(self.agents, signature="s")
 
     @dbus.service.method("org.freedesktop.PolicyKit1.Authority", in_signature="",
                          out_signature="au")

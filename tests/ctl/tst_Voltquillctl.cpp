@@ -47,6 +47,7 @@ private Q_SLOTS:
     void withoutService_data();
     void withoutService();
     void allowedOutrightIsAnsweredAtOnce();
+    void textAgentOnlyInATerminal();
     void toolLetsPolkitAsk_data();
     void toolLetsPolkitAsk();
     void agentLetsPolkitAsk_data();
@@ -359,6 +360,27 @@ void TestVoltquillctl::allowedOutrightIsAnsweredAtOnce()
     QVERIFY(!waited);
     QCOMPARE(checkFlags(), (QList<uint>{AllowUserInteraction, 0}));
     QCOMPARE(threshold(), QByteArray("75"));
+}
+
+void TestVoltquillctl::textAgentOnlyInATerminal()
+{
+    QVERIFY(startPolkit(QStringLiteral("--allow")));
+    QVERIFY(m_service->start());
+    QCOMPARE(run({QStringLiteral("set"), QStringLiteral("75")}).exitCode, 0);
+    QCOMPARE(polkitCall("Agents").arguments().value(0).toStringList(), QStringList());
+
+    // In a terminal (script(1) gives it one) polkit's text agent registers
+    // for the tool's process before the call goes out.
+    QProcess terminal;
+    terminal.setProcessEnvironment(environment());
+    terminal.start(
+        QStringLiteral("script"),
+        {QStringLiteral("-qec"), QStringLiteral(CTL_BINARY " set 80"), QProcess::nullDevice()});
+    QVERIFY(terminal.waitForFinished(20000));
+    QCOMPARE(terminal.exitCode(), 0);
+    QCOMPARE(polkitCall("Agents").arguments().value(0).toStringList(),
+             QStringList{QStringLiteral("unix-process")});
+    QCOMPARE(threshold(), QByteArray("80"));
 }
 
 void TestVoltquillctl::toolLetsPolkitAsk_data()
