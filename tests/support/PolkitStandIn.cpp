@@ -41,13 +41,6 @@ bool PolkitStandIn::startScript(const QString &script, const QStringList &argume
     return m_bus.waitForName(PolkitName);
 }
 
-QDBusMessage PolkitStandIn::call(const QString &method) const
-{
-    return m_bus.connection().call(QDBusMessage::createMethodCall(
-        PolkitName, QStringLiteral("/org/freedesktop/PolicyKit1/Authority"),
-        QStringLiteral("org.freedesktop.PolicyKit1.Authority"), method));
-}
-
 void PolkitStandIn::stop()
 {
     if (m_process.state() == QProcess::NotRunning)

@@ -29,9 +29,6 @@ public:
     // polkit's authority object; the reply or the error.
     QDBusMessage call(const QString &method) const;
     void stop();
-    // A method of the script's own on polkit's interface (HeldChecks,
-    // AllowHeld, …); the reply or the error.
-    QDBusMessage call(const QString &method) const;
 
 private:
     const PrivateBus &m_bus;
