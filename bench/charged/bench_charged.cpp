@@ -96,18 +96,18 @@ int main(int argc, char *argv[])
     AppState appState(chargeLimit, registry, clock);
 
     QTextStream(stdout) << "voltquill-charged on a private bus, " << Rounds << " rounds each\n";
-    print("Limit read, properties known (no call)", measure([&] { client.getMCLLimit(); }));
+    print("Limit read, properties known (no call)", measure([&] { client.limitInForce(); }));
     // As the agent reads it: the battery's end threshold from sysfs.
     DBusChargeClient reader(bus.connection(), sysfs.root());
-    print("Limit read, threshold from sysfs (no call)", measure([&] { reader.getMCLLimit(); }));
+    print("Limit read, threshold from sysfs (no call)", measure([&] { reader.limitInForce(); }));
     print("Limit read after a command (GetAll call)", measure([&] {
-              client.enableMCL();
-              client.getMCLLimit();
+              client.resumeLimit();
+              client.limitInForce();
           }));
-    print("Enable round trip (refused: no limit)", measure([&] { client.enableMCL(); }));
+    print("Enable round trip (refused: no limit)", measure([&] { client.resumeLimit(); }));
     quint8 next = 80;
     print("SetLimit round trip (80 / 85 in turn)", measure([&] {
-              client.setMCLLimit(next);
+              client.setLimit(next);
               next = next == 80 ? 85 : 80;
           }));
 

@@ -33,7 +33,7 @@ void AppState::refresh()
         return;
     }
     const std::optional<qint64> chosen = Prefs::chosenLimit();
-    if (chosen && *chosen <= 99 && m_chargeLimit.isEngaged()) {
+    if (chosen && *chosen <= 99 && m_chargeLimit.isLimitKept()) {
         setLimitValue(*chosen);
         setEngaged(false);
     } else {

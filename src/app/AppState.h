@@ -24,6 +24,8 @@ public:
 
     const BatteryInfo &battery() const { return m_battery; }
     qint64 limit() const { return m_limit; }
+    // The limit acts: false only while it is suspended until the charger is
+    // unplugged (ChargeLimit::isLimitKept() is true then too).
     bool engaged() const { return m_engaged; }
     const std::optional<QString> &error() const { return m_error; }
     const QList<qint64> &options() const { return m_options; }

@@ -16,7 +16,7 @@ struct ChargeError {
     bool tookEffect = false;
 };
 
-// The platform's charge-limit client: one synchronous message per member.
+// The charge service as the agent sees it: one synchronous message per member.
 // Implementations must answer promptly (a hung service may not freeze the
 // agent for long) and never throw.
 class ChargeClient
@@ -24,19 +24,21 @@ class ChargeClient
 public:
     virtual ~ChargeClient() = default;
 
-    virtual bool isMCLSupported() = 0;
+    // Whether this laptop's battery can keep a limit at all.
+    virtual bool canHoldLimit() = 0;
     // The limits offered, in the client's order; nothing on failure.
-    virtual std::optional<QList<qint64>> availableChargeLimits() = 0;
+    virtual std::optional<QList<qint64>> offeredLimits() = 0;
     // The limit in force in percent (100 or more: none, or suspended).
-    virtual quint64 getMCLLimit() = 0;
-    // Non-zero counts as true.
-    virtual qint64 isMCLCurrentlyEnabled() = 0;
+    virtual quint64 limitInForce() = 0;
+    // Whether a limit is kept: in force, or suspended until the charger is
+    // unplugged (then limitInForce() says 100).
+    virtual bool isLimitKept() = 0;
 
     // Commands: nothing on success, else the failure (a client that refuses
     // without saying why answers with an empty description).
-    virtual std::optional<ChargeError> setMCLLimit(quint8 limit) = 0;
-    virtual std::optional<ChargeError> temporarilyDisableMCL() = 0;
-    virtual std::optional<ChargeError> enableMCL() = 0;
+    virtual std::optional<ChargeError> setLimit(quint8 limit) = 0;
+    virtual std::optional<ChargeError> suspendLimit() = 0;
+    virtual std::optional<ChargeError> resumeLimit() = 0;
 
     // Tells `handler` when a command starts (true) and ends (false) waiting
     // for the user to authenticate, while the event loop runs on. A client

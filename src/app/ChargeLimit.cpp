@@ -25,14 +25,14 @@ ChargeError ChargeLimit::ownError()
 
 bool ChargeLimit::isSupported() const
 {
-    return m_client && m_client->isMCLSupported();
+    return m_client && m_client->canHoldLimit();
 }
 
 QList<qint64> ChargeLimit::available() const
 {
     if (!m_client)
         return fallbackLimits();
-    const auto limits = m_client->availableChargeLimits();
+    const auto limits = m_client->offeredLimits();
     if (!limits || limits->isEmpty())
         return fallbackLimits();
     return *limits;
@@ -42,14 +42,14 @@ qint64 ChargeLimit::limit() const
 {
     if (!m_client)
         return 100;
-    const quint64 value = m_client->getMCLLimit();
+    const quint64 value = m_client->limitInForce();
     // Anything beyond the signed range means "no limit" just as 100 does.
     return value > 100 ? 100 : static_cast<qint64>(value);
 }
 
-bool ChargeLimit::isEngaged() const
+bool ChargeLimit::isLimitKept() const
 {
-    return m_client && m_client->isMCLCurrentlyEnabled() != 0;
+    return m_client && m_client->isLimitKept();
 }
 
 namespace
@@ -70,17 +70,17 @@ std::optional<ChargeError> ChargeLimit::setLimit(qint64 limit)
     if (limit < 0 || limit > 255)
         return ChargeError{QStringLiteral("Voltquill"), 2,
                            L("Ungültiges Ladelimit: %lld %%", limit)};
-    return described(m_client->setMCLLimit(static_cast<quint8>(limit)));
+    return described(m_client->setLimit(static_cast<quint8>(limit)));
 }
 
 std::optional<ChargeError> ChargeLimit::chargeToFullOnce()
 {
-    return command(&ChargeClient::temporarilyDisableMCL);
+    return command(&ChargeClient::suspendLimit);
 }
 
 std::optional<ChargeError> ChargeLimit::reEnable()
 {
-    return command(&ChargeClient::enableMCL);
+    return command(&ChargeClient::resumeLimit);
 }
 
 std::optional<ChargeError>

@@ -19,7 +19,7 @@ public:
     bool isSupported() const;
     QList<qint64> available() const;
     qint64 limit() const;
-    bool isEngaged() const;
+    bool isLimitKept() const;
 
     // Nothing on success, else the failure.
     std::optional<ChargeError> setLimit(qint64 limit);

@@ -30,7 +30,7 @@ DBusChargeClient::DBusChargeClient(QDBusConnection bus, QString sysfsRoot)
 
 DBusChargeClient::~DBusChargeClient() = default;
 
-bool DBusChargeClient::isMCLSupported()
+bool DBusChargeClient::canHoldLimit()
 {
     auto reply = m_proxy->IsSupported();
     reply.waitForFinished();
@@ -39,7 +39,7 @@ bool DBusChargeClient::isMCLSupported()
     return reply.isValid() && reply.value();
 }
 
-std::optional<QList<qint64>> DBusChargeClient::availableChargeLimits()
+std::optional<QList<qint64>> DBusChargeClient::offeredLimits()
 {
     auto reply = m_proxy->AvailableLimits();
     reply.waitForFinished();
@@ -73,7 +73,7 @@ bool DBusChargeClient::readProperties()
     return m_properties->values().has_value();
 }
 
-quint64 DBusChargeClient::getMCLLimit()
+quint64 DBusChargeClient::limitInForce()
 {
     if (const auto held = m_held.read()) {
         qCDebug(lcClient, "end threshold in force: %d %%", *held);
@@ -83,20 +83,20 @@ quint64 DBusChargeClient::getMCLLimit()
     return readProperties() ? m_properties->values()->currentLimit : 100;
 }
 
-qint64 DBusChargeClient::isMCLCurrentlyEnabled()
+bool DBusChargeClient::isLimitKept()
 {
     const auto held = m_held.read();
     if (held && *held >= 1 && *held <= 99)
-        return 1;
+        return true;
     if (!readProperties())
-        return 0;
+        return false;
     const ChargePropertyCache::Values &values = *m_properties->values();
     // The battery charges fully: a limit is kept only if the service
     // suspended it (a reset it has yet to write over is no limit in force).
-    return values.enabled && (!held || values.suspended) ? 1 : 0;
+    return values.enabled && (!held || values.suspended);
 }
 
-std::optional<ChargeError> DBusChargeClient::setMCLLimit(quint8 limit)
+std::optional<ChargeError> DBusChargeClient::setLimit(quint8 limit)
 {
     qCDebug(lcClient, "SetLimit(%d)", limit);
     return command(QStringLiteral("SetLimit"), {QVariant::fromValue(limit)},
@@ -108,7 +108,7 @@ std::optional<ChargeError> DBusChargeClient::setMCLLimit(quint8 limit)
                            "Ladelimit."));
 }
 
-std::optional<ChargeError> DBusChargeClient::temporarilyDisableMCL()
+std::optional<ChargeError> DBusChargeClient::suspendLimit()
 {
     qCDebug(lcClient, "SuspendUntilUnplugged()");
     return command(QStringLiteral("SuspendUntilUnplugged"), {},
@@ -116,7 +116,7 @@ std::optional<ChargeError> DBusChargeClient::temporarilyDisableMCL()
                      "wieder."));
 }
 
-std::optional<ChargeError> DBusChargeClient::enableMCL()
+std::optional<ChargeError> DBusChargeClient::resumeLimit()
 {
     qCDebug(lcClient, "Enable()");
     return command(QStringLiteral("Enable"), {},

@@ -43,14 +43,14 @@ public:
     explicit DBusChargeClient(QDBusConnection bus, QString sysfsRoot = {});
     ~DBusChargeClient() override;
 
-    bool isMCLSupported() override;
-    std::optional<QList<qint64>> availableChargeLimits() override;
-    quint64 getMCLLimit() override;
-    qint64 isMCLCurrentlyEnabled() override;
+    bool canHoldLimit() override;
+    std::optional<QList<qint64>> offeredLimits() override;
+    quint64 limitInForce() override;
+    bool isLimitKept() override;
 
-    std::optional<ChargeError> setMCLLimit(quint8 limit) override;
-    std::optional<ChargeError> temporarilyDisableMCL() override;
-    std::optional<ChargeError> enableMCL() override;
+    std::optional<ChargeError> setLimit(quint8 limit) override;
+    std::optional<ChargeError> suspendLimit() override;
+    std::optional<ChargeError> resumeLimit() override;
 
     void setAuthorizationWaitHandler(std::function<void(bool waiting)> handler) override
     {

@@ -5,27 +5,27 @@
 
 ReadOnlyChargeClient::ReadOnlyChargeClient(QString sysfsRoot) : m_held(std::move(sysfsRoot)) {}
 
-quint64 ReadOnlyChargeClient::getMCLLimit()
+quint64 ReadOnlyChargeClient::limitInForce()
 {
     return static_cast<quint64>(m_held.limit().value_or(100));
 }
 
-qint64 ReadOnlyChargeClient::isMCLCurrentlyEnabled()
+bool ReadOnlyChargeClient::isLimitKept()
 {
-    return m_held.limit() ? 1 : 0;
+    return m_held.limit().has_value();
 }
 
-std::optional<ChargeError> ReadOnlyChargeClient::setMCLLimit(quint8)
-{
-    return ChargeLimit::ownError();
-}
-
-std::optional<ChargeError> ReadOnlyChargeClient::temporarilyDisableMCL()
+std::optional<ChargeError> ReadOnlyChargeClient::setLimit(quint8)
 {
     return ChargeLimit::ownError();
 }
 
-std::optional<ChargeError> ReadOnlyChargeClient::enableMCL()
+std::optional<ChargeError> ReadOnlyChargeClient::suspendLimit()
+{
+    return ChargeLimit::ownError();
+}
+
+std::optional<ChargeError> ReadOnlyChargeClient::resumeLimit()
 {
     return ChargeLimit::ownError();
 }

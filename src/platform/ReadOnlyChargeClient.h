@@ -12,14 +12,14 @@ class ReadOnlyChargeClient : public ChargeClient
 public:
     explicit ReadOnlyChargeClient(QString sysfsRoot);
 
-    bool isMCLSupported() override { return false; }
-    std::optional<QList<qint64>> availableChargeLimits() override { return std::nullopt; }
-    quint64 getMCLLimit() override;
-    qint64 isMCLCurrentlyEnabled() override;
+    bool canHoldLimit() override { return false; }
+    std::optional<QList<qint64>> offeredLimits() override { return std::nullopt; }
+    quint64 limitInForce() override;
+    bool isLimitKept() override;
 
-    std::optional<ChargeError> setMCLLimit(quint8 limit) override;
-    std::optional<ChargeError> temporarilyDisableMCL() override;
-    std::optional<ChargeError> enableMCL() override;
+    std::optional<ChargeError> setLimit(quint8 limit) override;
+    std::optional<ChargeError> suspendLimit() override;
+    std::optional<ChargeError> resumeLimit() override;
 
 private:
     HeldThreshold m_held;

@@ -119,7 +119,7 @@ private Q_SLOTS:
 
         rig->delegate->tick();
         QCOMPARE(rig->log.lines, (QStringList{"read battery", "refreshButton"}));
-        QCOMPARE(rig->client->sent.first(), QStringLiteral("getMCLLimit"));
+        QCOMPARE(rig->client->sent.first(), QStringLiteral("limitInForce"));
         QCOMPARE(rig->state->battery().percent, 49);
     }
 

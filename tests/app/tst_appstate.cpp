@@ -105,14 +105,14 @@ private Q_SLOTS:
 
         Rig rig = makeRig([&](FakeChargeClient &c) {
             c.limit = reported;
-            c.enabled = enabled;
+            c.kept = enabled != 0;
         });
         QCOMPARE(rig.state->limit(), limit);
         QCOMPARE(rig.state->engaged(), engaged);
         QCOMPARE(Prefs::chosenLimit().has_value(), chosenAfter.isValid());
         if (chosenAfter.isValid())
             QCOMPARE(*Prefs::chosenLimit(), chosenAfter.toLongLong());
-        QCOMPARE(rig.client->sent.contains(QStringLiteral("isMCLCurrentlyEnabled")), askedEnabled);
+        QCOMPARE(rig.client->sent.contains(QStringLiteral("isLimitKept")), askedEnabled);
     }
 
     void options_data()
@@ -146,7 +146,7 @@ private Q_SLOTS:
         QCOMPARE(state.limit(), 100);
         QVERIFY(state.engaged());
         QVERIFY(!limit.isSupported());
-        QVERIFY(!limit.isEngaged());
+        QVERIFY(!limit.isLimitKept());
 
         state.setLimit(80);
         QCOMPARE(state.limit(), 100);
@@ -173,8 +173,8 @@ private Q_SLOTS:
         QVERIFY(!rig.state->error());
         QCOMPARE(rig.state->limit(), 85);
         QVERIFY(rig.state->engaged());
-        QCOMPARE(rig.client->sent.filter(QStringLiteral("setMCLLimit")).last(),
-                 QStringLiteral("setMCLLimit 85"));
+        QCOMPARE(rig.client->sent.filter(QStringLiteral("setLimit")).last(),
+                 QStringLiteral("setLimit 85"));
     }
 
     void acceptedButStillReportingOld()
@@ -192,7 +192,7 @@ private Q_SLOTS:
     {
         Rig rig = makeRig([](FakeChargeClient &c) {
             c.limit = 80;
-            c.enabled = 1;
+            c.kept = true;
         });
         rig.state->setLimit(100);
         QCOMPARE(Prefs::chosenLimit(), std::optional<qint64>(100));
@@ -213,7 +213,7 @@ private Q_SLOTS:
         QFETCH(qint64, limit);
         Rig rig = makeRig();
         rig.state->setLimit(limit);
-        QVERIFY(rig.client->sent.filter(QStringLiteral("setMCLLimit")).isEmpty());
+        QVERIFY(rig.client->sent.filter(QStringLiteral("setLimit")).isEmpty());
         QVERIFY(rig.state->error().value_or(QString()).startsWith(
             QStringLiteral("Limit konnte nicht gesetzt werden: ")));
         QVERIFY(!Prefs::chosenLimit() || *Prefs::chosenLimit() != limit);
@@ -236,7 +236,7 @@ private Q_SLOTS:
         rig.client->failure.reset();
         rig.state->reEnable();
         QVERIFY(!rig.state->error());
-        QCOMPARE(rig.client->sent.count(QStringLiteral("enableMCL")), 1);
+        QCOMPARE(rig.client->sent.count(QStringLiteral("resumeLimit")), 1);
     }
 
     void everyAssignmentIsAnnounced()

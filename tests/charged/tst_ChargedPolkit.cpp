@@ -112,14 +112,14 @@ void TestChargedPolkit::answerWithinTheAgentsWait()
 
     QElapsedTimer waited;
     waited.start();
-    const auto failure = agent.setMCLLimit(80);
+    const auto failure = agent.setLimit(80);
     QVERIFY(waited.elapsed() < DBusChargeClient::CommandTimeoutMs);
     QCOMPARE(failure ? failure->description : QString(), error);
     // Once polkit's late answer is in, the battery still does what the
     // agent was told.
     QTest::qWait(std::max(0, polkitDelayMs - int(waited.elapsed())) + 300);
     QCOMPARE(this->threshold(), threshold);
-    QCOMPARE(agent.getMCLLimit(), quint64(threshold.toInt()));
+    QCOMPARE(agent.limitInForce(), quint64(threshold.toInt()));
 }
 
 int TestChargedPolkit::heldChecks() const
@@ -168,7 +168,7 @@ void TestChargedPolkit::anotherUserCannotLockOthersOut()
     for (const uchar limit : {80, 75, 80}) {
         QElapsedTimer waited;
         waited.start();
-        QCOMPARE(agent.setMCLLimit(limit), std::nullopt);
+        QCOMPARE(agent.setLimit(limit), std::nullopt);
         QVERIFY2(waited.elapsed() < DBusChargeClient::CommandTimeoutMs,
                  qPrintable(QStringLiteral("%1 ms").arg(waited.elapsed())));
         QCOMPARE(threshold(), QByteArray::number(limit));
@@ -225,7 +225,7 @@ void TestChargedPolkit::exitsCleanAfterManyChecks()
     QVERIFY(m_service->start({QStringLiteral("--exit-when-idle"), QStringLiteral("1")}));
     DBusChargeClient agent(m_bus->connection());
     for (int i = 0; i < 100; ++i)
-        QCOMPARE(agent.setMCLLimit(i % 2 ? 75 : 80), std::nullopt);
+        QCOMPARE(agent.setLimit(i % 2 ? 75 : 80), std::nullopt);
     BusFlood denied(*m_bus);
     QVERIFY(denied.start({"--connections", "4", "--calls", "100"}));
     QVERIFY(!denied.answers().isEmpty());

@@ -355,7 +355,7 @@ void TestVoltquillctl::allowedOutrightIsAnsweredAtOnce()
     agent.setAuthorizationWaitHandler([&](bool waiting) { waited = waited || waiting; });
     QElapsedTimer elapsed;
     elapsed.start();
-    QCOMPARE(agent.setMCLLimit(75), std::nullopt);
+    QCOMPARE(agent.setLimit(75), std::nullopt);
     QVERIFY(elapsed.elapsed() < 1000);
     QVERIFY(!waited);
     QCOMPARE(checkFlags(), (QList<uint>{AllowUserInteraction, 0}));
@@ -464,12 +464,12 @@ void TestVoltquillctl::agentLetsPolkitAsk()
             return;
         person.stop();
         QVERIFY(agent.isWaitingForAuthorization());
-        second = agent.setMCLLimit(75);
+        second = agent.setLimit(75);
         QTest::qWait(ChargeBus::commandWaitMs + 500);
         polkitCall(answer.toLatin1().constData());
     });
     person.start();
-    const auto failure = agent.setMCLLimit(80);
+    const auto failure = agent.setLimit(80);
     QCOMPARE(failure ? failure->description : QString(), error);
     QCOMPARE(waits, (QList<bool>{true, false}));
     QVERIFY(second);

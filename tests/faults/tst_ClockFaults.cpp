@@ -125,7 +125,7 @@ void TestClockFaults::jumpsAndZones()
         QVERIFY2(clock.at.isValid(), qPrintable(tick.at));
         client->sent.clear();
         delegate.tick();
-        QVERIFY(client->sent.filter(QStringLiteral("setMCLLimit")).size() <= 1);
+        QVERIFY(client->sent.filter(QStringLiteral("setLimit")).size() <= 1);
 
         const QList<HealthSample> &samples = history.samples();
         for (qsizetype i = 1; i < samples.size(); ++i)

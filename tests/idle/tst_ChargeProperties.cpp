@@ -66,18 +66,18 @@ void TestChargeProperties::followsChangesByOthers()
     QVERIFY(service.start());
     DBusChargeClient agent(bus.connection());
     DBusChargeClient other(bus.connection());
-    QCOMPARE(agent.getMCLLimit(), 100u);
-    QCOMPARE(agent.isMCLCurrentlyEnabled(), 0);
+    QCOMPARE(agent.limitInForce(), 100u);
+    QCOMPARE(agent.isLimitKept(), 0);
 
-    QCOMPARE(other.setMCLLimit(80), std::nullopt);
-    QTRY_COMPARE(agent.getMCLLimit(), 80u);
-    QCOMPARE(agent.isMCLCurrentlyEnabled(), 1);
-    QCOMPARE(other.temporarilyDisableMCL(), std::nullopt);
-    QTRY_COMPARE(agent.getMCLLimit(), 100u);
-    QCOMPARE(agent.isMCLCurrentlyEnabled(), 1);
+    QCOMPARE(other.setLimit(80), std::nullopt);
+    QTRY_COMPARE(agent.limitInForce(), 80u);
+    QCOMPARE(agent.isLimitKept(), 1);
+    QCOMPARE(other.suspendLimit(), std::nullopt);
+    QTRY_COMPARE(agent.limitInForce(), 100u);
+    QCOMPARE(agent.isLimitKept(), 1);
     // The service ends the suspension itself when the adapter goes offline.
     m_sysfs->write(QStringLiteral("AC"), "online", "0");
-    QTRY_COMPARE(agent.getMCLLimit(), 80u);
+    QTRY_COMPARE(agent.limitInForce(), 80u);
 }
 
 void TestChargeProperties::readAnewFromAnotherService()
@@ -87,8 +87,8 @@ void TestChargeProperties::readAnewFromAnotherService()
     auto service = std::make_unique<ServiceProcess>(bus, m_sysfs->root(), m_state->path(), true);
     QVERIFY(service->start());
     DBusChargeClient agent(bus.connection());
-    QCOMPARE(agent.setMCLLimit(80), std::nullopt);
-    QCOMPARE(agent.getMCLLimit(), 80u);
+    QCOMPARE(agent.setLimit(80), std::nullopt);
+    QCOMPARE(agent.limitInForce(), 80u);
 
     // Another instance without a kept limit takes the name over.
     service.reset();
@@ -96,8 +96,8 @@ void TestChargeProperties::readAnewFromAnotherService()
     ServiceProcess other(bus, m_sysfs->root(), otherState.path(), true);
     m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
     QVERIFY(other.start());
-    QTRY_COMPARE(agent.getMCLLimit(), 100u);
-    QCOMPARE(agent.isMCLCurrentlyEnabled(), 0);
+    QTRY_COMPARE(agent.limitInForce(), 100u);
+    QCOMPARE(agent.isLimitKept(), 0);
 }
 
 void TestChargeProperties::readAnewAfterLeavingDuringSuspension()
@@ -107,15 +107,15 @@ void TestChargeProperties::readAnewAfterLeavingDuringSuspension()
     ServiceProcess service(bus, m_sysfs->root(), m_state->path(), true);
     QVERIFY(service.start());
     DBusChargeClient agent(bus.connection());
-    QCOMPARE(agent.setMCLLimit(80), std::nullopt);
-    QCOMPARE(agent.temporarilyDisableMCL(), std::nullopt);
-    QCOMPARE(agent.isMCLCurrentlyEnabled(), 1);
+    QCOMPARE(agent.setLimit(80), std::nullopt);
+    QCOMPARE(agent.suspendLimit(), std::nullopt);
+    QCOMPARE(agent.isLimitKept(), 1);
 
     // Nobody watches the suspension any more: the agent may not keep
     // reporting one as if it were.
     service.kill();
     QTRY_VERIFY(!owned(bus));
-    QTRY_COMPARE(agent.isMCLCurrentlyEnabled(), 0);
+    QTRY_COMPARE(agent.isLimitKept(), 0);
 }
 
 void TestChargeProperties::leftIdleIsNotStartedAgain()
@@ -127,18 +127,18 @@ void TestChargeProperties::leftIdleIsNotStartedAgain()
     QVERIFY(bus.start());
 
     DBusChargeClient agent(bus.connection());
-    QCOMPARE(agent.setMCLLimit(80), std::nullopt); // starts the service
-    QCOMPARE(agent.getMCLLimit(), 80u);
+    QCOMPARE(agent.setLimit(80), std::nullopt); // starts the service
+    QCOMPARE(agent.limitInForce(), 80u);
     QTRY_VERIFY_WITH_TIMEOUT(!owned(bus), 10000);
 
     // Asking again costs no start: the service left the limit as published.
-    QCOMPARE(agent.getMCLLimit(), 80u);
-    QCOMPARE(agent.isMCLCurrentlyEnabled(), 1);
+    QCOMPARE(agent.limitInForce(), 80u);
+    QCOMPARE(agent.isLimitKept(), 1);
     QTest::qWait(200);
     QVERIFY(!owned(bus));
     // A command starts it again.
-    QCOMPARE(agent.setMCLLimit(85), std::nullopt);
-    QCOMPARE(agent.getMCLLimit(), 85u);
+    QCOMPARE(agent.setLimit(85), std::nullopt);
+    QCOMPARE(agent.limitInForce(), 85u);
     QTRY_VERIFY_WITH_TIMEOUT(!owned(bus), 10000);
 
     // While it is away the firmware forgets the threshold; the system starts
@@ -149,7 +149,7 @@ void TestChargeProperties::leftIdleIsNotStartedAgain()
         bus.connection().interface()->startService(ChargeBus::serviceName);
     QVERIFY2(started.isValid(), qPrintable(started.error().message()));
     QTRY_COMPARE(m_sysfs->read(QStringLiteral("BAT0"), threshold), QByteArray("85"));
-    QCOMPARE(agent.getMCLLimit(), 85u);
+    QCOMPARE(agent.limitInForce(), 85u);
     QTRY_VERIFY_WITH_TIMEOUT(!owned(bus), 10000);
 }
 

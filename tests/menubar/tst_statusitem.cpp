@@ -298,7 +298,7 @@ void TestStatusItem::warningAfterFailedPick()
     w.client->failure =
         ChargeError{QStringLiteral("org.voltquill"), 3, QStringLiteral("Zugriff verweigert")};
     w.row(QStringLiteral("90 %"))->trigger();
-    QCOMPARE(w.client->commands(), QStringList{"setMCLLimit 90"});
+    QCOMPARE(w.client->commands(), QStringList{"setLimit 90"});
 
     const QString warning =
         QStringLiteral(u"\u26A0\uFE0E Limit konnte nicht gesetzt werden: Zugriff verweigert (off)");
@@ -339,15 +339,15 @@ void TestStatusItem::menuActions_data()
     QTest::addColumn<int>("windowShown");
     QTest::addColumn<bool>("quit");
     QTest::addColumn<QString>("checkedAfter");
-    QTest::newRow("pick 90") << false << "90 %" << QStringList{"setMCLLimit 90"} << 0 << false
+    QTest::newRow("pick 90") << false << "90 %" << QStringList{"setLimit 90"} << 0 << false
                              << "90 %";
     QTest::newRow("pick 100: no limit")
-        << false << "100 %" << QStringList{"setMCLLimit 100"} << 0 << false << "100 %";
+        << false << "100 %" << QStringList{"setLimit 100"} << 0 << false << "100 %";
     QTest::newRow("charge fully once")
-        << false << "Einmal voll laden (bis zum Abstecken)" << QStringList{"temporarilyDisableMCL"}
+        << false << "Einmal voll laden (bis zum Abstecken)" << QStringList{"suspendLimit"}
         << 0 << false << "85 %";
     QTest::newRow("re-enable") << true << "Limit sofort wieder einschalten"
-                               << QStringList{"enableMCL"} << 0 << false << "85 %";
+                               << QStringList{"resumeLimit"} << 0 << false << "85 %";
     QTest::newRow("settings") << false << "Einstellungen …" << QStringList{} << 1 << false
                               << "85 %";
     QTest::newRow("quit") << false << "Voltquill beenden" << QStringList{} << 0 << true << "85 %";

@@ -288,9 +288,9 @@ private Q_SLOTS:
         state.setLimit(90);
         Scheduler::invalidate();
         QCOMPARE(tickAt("2025-03-17 20:05:00"), qint64(75));
-        QCOMPARE(client.sent.filter("setMCLLimit"),
-                 (QStringList{"setMCLLimit 70", "setMCLLimit 95", "setMCLLimit 75",
-                              "setMCLLimit 90", "setMCLLimit 75"}));
+        QCOMPARE(client.sent.filter("setLimit"),
+                 (QStringList{"setLimit 70", "setLimit 95", "setLimit 75",
+                              "setLimit 90", "setLimit 75"}));
     }
 
     void markerWrittenBeforeTheCall()

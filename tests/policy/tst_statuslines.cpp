@@ -43,16 +43,16 @@ class TestStatusLines : public QObject
         switch (limitState) {
         case LimitState::Engaged:
             client->limit = limit;
-            client->enabled = 1;
+            client->kept = true;
             break;
         case LimitState::Suspended:
             client->limit = 100;
-            client->enabled = 1;
+            client->kept = true;
             Prefs::setChosenLimit(limit);
             break;
         case LimitState::None:
             client->limit = 100;
-            client->enabled = 0;
+            client->kept = false;
             break;
         }
         m_chargeLimit = std::make_unique<ChargeLimit>(std::move(client));

@@ -15,10 +15,10 @@ public:
     bool supported = true;
     std::optional<QList<qint64>> limits = QList<qint64>{80, 85, 90, 95, 100};
     quint64 limit = 100;
-    qint64 enabled = 0;
+    bool kept = false; // a limit kept, in force or suspended
     bool suspended = false;
     std::optional<ChargeError> failure; // answer of every command while set
-    bool acceptSetLimit = true;         // a successful setMCLLimit changes `limit`
+    bool acceptSetLimit = true;         // a successful setLimit changes `limit`
     QStringList sent;
     // What the agent gave to hear of waits for a password.
     std::function<void(bool)> authorizationWait;
@@ -28,48 +28,44 @@ public:
     {
         QStringList result;
         for (const QString &call : sent)
-            if (call.startsWith(QLatin1String("setMCLLimit")) ||
-                call == QLatin1String("temporarilyDisableMCL") ||
-                call == QLatin1String("enableMCL"))
+            if (call.startsWith(QLatin1String("setLimit")) ||
+                call == QLatin1String("suspendLimit") || call == QLatin1String("resumeLimit"))
                 result << call;
         return result;
     }
-    // The values of every setMCLLimit, in order.
+    // The values of every setLimit, in order.
     QList<qint64> limitsSent() const
     {
         QList<qint64> result;
         for (const QString &call : sent)
-            if (call.startsWith(QLatin1String("setMCLLimit ")))
-                result << call.mid(12).toLongLong();
+            if (call.startsWith(QLatin1String("setLimit ")))
+                result << call.mid(9).toLongLong();
         return result;
     }
 
-    bool isMCLSupported() override { return log("isMCLSupported"), supported; }
-    std::optional<QList<qint64>> availableChargeLimits() override
+    bool canHoldLimit() override { return log("canHoldLimit"), supported; }
+    std::optional<QList<qint64>> offeredLimits() override { return log("offeredLimits"), limits; }
+    quint64 limitInForce() override { return log("limitInForce"), suspended ? 100 : limit; }
+    bool isLimitKept() override { return log("isLimitKept"), kept; }
+    std::optional<ChargeError> setLimit(quint8 value) override
     {
-        return log("availableChargeLimits"), limits;
-    }
-    quint64 getMCLLimit() override { return log("getMCLLimit"), suspended ? 100 : limit; }
-    qint64 isMCLCurrentlyEnabled() override { return log("isMCLCurrentlyEnabled"), enabled; }
-    std::optional<ChargeError> setMCLLimit(quint8 value) override
-    {
-        log(QStringLiteral("setMCLLimit %1").arg(value));
+        log(QStringLiteral("setLimit %1").arg(value));
         if (!failure && acceptSetLimit) {
             limit = value;
             suspended = false;
         }
         return failure;
     }
-    std::optional<ChargeError> temporarilyDisableMCL() override
+    std::optional<ChargeError> suspendLimit() override
     {
-        log("temporarilyDisableMCL");
+        log("suspendLimit");
         if (!failure)
             suspended = true;
         return failure;
     }
-    std::optional<ChargeError> enableMCL() override
+    std::optional<ChargeError> resumeLimit() override
     {
-        log("enableMCL");
+        log("resumeLimit");
         if (!failure)
             suspended = false;
         return failure;

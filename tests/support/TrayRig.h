@@ -33,7 +33,7 @@ struct TrayRig {
             BatteryReading{.percent = 50, .cycles = 123, .designMah = 5000, .fullMah = 4600};
         auto fake = std::make_unique<FakeChargeClient>();
         client = fake.get();
-        client->enabled = 1;
+        client->kept = true;
         if (setUp)
             setUp(*client);
         chargeLimit = std::make_unique<ChargeLimit>(std::move(fake));

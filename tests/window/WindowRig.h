@@ -142,7 +142,7 @@ inline void removeHistoryFile()
 struct RigSetup {
     std::optional<BatteryReading> battery = batteryReading(72, true, true);
     quint64 limit = 80;
-    qint64 enabled = 1;
+    bool kept = true;
     QList<qint64> limits{80, 85, 90, 95, 100};
     bool loginEnabled = false;
 };
@@ -154,7 +154,7 @@ struct WindowRig {
     {
         registry.reported = setup.battery;
         client->limit = setup.limit;
-        client->enabled = setup.enabled;
+        client->kept = setup.kept;
         client->limits = setup.limits;
         login.enabled = setup.loginEnabled;
         state = std::make_unique<AppState>(chargeLimit, registry, clock);

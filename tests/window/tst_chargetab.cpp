@@ -84,7 +84,7 @@ private Q_SLOTS:
         if (chosen >= 0)
             Prefs::setChosenLimit(chosen);
 
-        WindowRig rig({.limit = clientLimit, .enabled = enabled});
+        WindowRig rig({.limit = clientLimit, .kept = enabled != 0});
         auto *tab = rig.open<ChargeTab>(SettingsView::Charge);
         QCOMPARE(rig.state->limit(), shownLimit);
         auto *fullOnce = tab->findChild<QPushButton *>(QStringLiteral("chargeFullOnce"));
@@ -103,13 +103,13 @@ private Q_SLOTS:
         auto *reEnable = tab->findChild<QPushButton *>(QStringLiteral("reEnable"));
 
         click(fullOnce);
-        QCOMPARE(rig.client->sent.count(QStringLiteral("temporarilyDisableMCL")), 1);
+        QCOMPARE(rig.client->sent.count(QStringLiteral("suspendLimit")), 1);
         QVERIFY(!rig.state->engaged());
         QVERIFY(!fullOnce->isEnabled());
         QVERIFY(reEnable->isVisible());
 
         click(reEnable);
-        QCOMPARE(rig.client->sent.count(QStringLiteral("enableMCL")), 1);
+        QCOMPARE(rig.client->sent.count(QStringLiteral("resumeLimit")), 1);
         QVERIFY(rig.state->engaged());
         QVERIFY(fullOnce->isEnabled());
         QVERIFY(!reEnable->isVisible());
@@ -127,7 +127,7 @@ private Q_SLOTS:
     {
         QFETCH(quint64, clientLimit);
         QFETCH(QVariant, selected);
-        WindowRig rig({.limit = clientLimit, .enabled = 0});
+        WindowRig rig({.limit = clientLimit, .kept = false});
         auto *tab = rig.open<ChargeTab>(SettingsView::Charge);
         const Segments selector{
             tab->findChild<SegmentedControl *>(QStringLiteral("limitSelector"))};
@@ -251,9 +251,9 @@ private Q_SLOTS:
         auto *tab = rig.open<ChargeTab>(SettingsView::Charge);
         rig.window->view()->tabs()->setCurrentIndex(SettingsView::General);
         QVERIFY(!tab->isVisible());
-        const int reads = rig.client->sent.count(QStringLiteral("getMCLLimit"));
+        const int reads = rig.client->sent.count(QStringLiteral("limitInForce"));
         rig.window->view()->tabs()->setCurrentIndex(SettingsView::Charge);
-        QVERIFY(rig.client->sent.count(QStringLiteral("getMCLLimit")) > reads);
+        QVERIFY(rig.client->sent.count(QStringLiteral("limitInForce")) > reads);
     }
 
     void otherWritersAreNamedBelowTheLimit()

@@ -102,10 +102,10 @@ private Q_SLOTS:
 
         // The service changed the limit behind the agent's back.
         rig.client->limit = 90;
-        const int reads = rig.client->sent.count(QStringLiteral("getMCLLimit"));
+        const int reads = rig.client->sent.count(QStringLiteral("limitInForce"));
         rig.window->showWindow();
         QCOMPARE(rig.window->view(), first);
-        QVERIFY(rig.client->sent.count(QStringLiteral("getMCLLimit")) > reads);
+        QVERIFY(rig.client->sent.count(QStringLiteral("limitInForce")) > reads);
         QCOMPARE(rig.state->limit(), 90);
         int views = 0;
         for (QWidget *w : QApplication::topLevelWidgets())

@@ -194,7 +194,7 @@ private Q_SLOTS:
         auto *fullOnce = tab->findChild<QAbstractButton *>(QStringLiteral("chargeFullOnce"));
         fullOnce->setFocus(Qt::TabFocusReason);
         QTest::keyClick(fullOnce, Qt::Key_Space);
-        QCOMPARE(rig.client->sent.count(QStringLiteral("temporarilyDisableMCL")), 1);
+        QCOMPARE(rig.client->sent.count(QStringLiteral("suspendLimit")), 1);
         QVERIFY(!fullOnce->isEnabled());
         // The next Space lands where it changes nothing.
         QWidget *now = focused();
@@ -203,7 +203,7 @@ private Q_SLOTS:
         QTest::keyClick(now, Qt::Key_Space);
         QTest::keyClick(focused(), Qt::Key_Space);
         QVERIFY(rig.client->limitsSent().isEmpty());
-        QCOMPARE(rig.client->sent.count(QStringLiteral("enableMCL")), 0);
+        QCOMPARE(rig.client->sent.count(QStringLiteral("resumeLimit")), 0);
         QCOMPARE(rig.state->limit(), 80);
     }
 
