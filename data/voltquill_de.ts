@@ -511,5 +511,17 @@
         <source>Wartet auf die Anmeldung als Administrator …</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>⚠ Die Firmware hält das Ladelimit nicht ein (Akku lädt über %d %%).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ladelimit wird nicht eingehalten</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Die Firmware lädt den Akku am Netzteil über das Ladelimit von %d %% hinaus.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

@@ -25,6 +25,7 @@ AppState::AppState(ChargeLimit &chargeLimit, const BatteryRegistry &registry, co
 void AppState::refresh()
 {
     setBattery(BatteryInfo::read(m_registry));
+    m_firmwareIgnored = m_chargeLimit.firmwareIgnoredLimit();
     const qint64 reported = m_chargeLimit.limit();
     if (reported <= 99) {
         setLimitValue(reported);

@@ -68,6 +68,14 @@ QString AppState::limitLine() const
     return L("Limit %d %% – lädt einmalig voll", m_limit);
 }
 
+std::optional<QString> AppState::firmwareLine() const
+{
+    if (m_firmwareIgnored < 1 || m_firmwareIgnored > 99)
+        return std::nullopt;
+    return L("⚠ Die Firmware hält das Ladelimit nicht ein (Akku lädt über %d %%).",
+             m_firmwareIgnored);
+}
+
 std::optional<QString> AppState::scheduleLine() const
 {
     if (!Prefs::scheduleOn())

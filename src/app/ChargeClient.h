@@ -31,6 +31,9 @@ public:
     virtual quint64 getMCLLimit() = 0;
     // Non-zero counts as true.
     virtual qint64 isMCLCurrentlyEnabled() = 0;
+    // The limit in force that the firmware was seen charging past; 0: none
+    // seen, or a client that cannot tell.
+    virtual quint8 firmwareIgnoredLimit() { return 0; }
 
     // Commands: nothing on success, else the failure (a client that refuses
     // without saying why answers with an empty description).

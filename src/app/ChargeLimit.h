@@ -20,6 +20,8 @@ public:
     QList<qint64> available() const;
     qint64 limit() const;
     bool isEngaged() const;
+    // The limit the firmware was seen charging past; 0: none.
+    qint64 firmwareIgnoredLimit() const;
 
     // Nothing on success, else the failure.
     std::optional<ChargeError> setLimit(qint64 limit);

@@ -21,6 +21,7 @@ enum FixedId {
     thirdSeparatorId,
     settingsId,
     quitId,
+    firmwareId, // shown below the limit
     firstChoiceId = 100,
 };
 
@@ -77,11 +78,13 @@ void MenuRows::update(const AppState &state)
     const BatteryInfo &b = state.battery();
     const auto schedule = state.scheduleLine();
     const auto &error = state.error();
+    const auto firmware = state.firmwareLine();
 
     QList<MenuRow> rows;
     MenuRow status = info(statusId, state.statusLine());
     status.bold = true;
     rows << status << info(limitId, state.limitLine())
+         << info(firmwareId, firmware.value_or(QString()), firmware.has_value())
          << info(scheduleId, schedule.value_or(QString()), schedule.has_value())
          << separator(firstSeparatorId) << info(chargeToId, L("Laden bis"));
     for (const qint64 value : state.options()) {

@@ -96,6 +96,11 @@ qint64 DBusChargeClient::isMCLCurrentlyEnabled()
     return values.enabled && (!held || values.suspended) ? 1 : 0;
 }
 
+quint8 DBusChargeClient::firmwareIgnoredLimit()
+{
+    return readProperties() ? m_properties->values()->firmwareIgnores : 0;
+}
+
 std::optional<ChargeError> DBusChargeClient::setMCLLimit(quint8 limit)
 {
     qCDebug(lcClient, "SetLimit(%d)", limit);

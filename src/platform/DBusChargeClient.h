@@ -47,6 +47,7 @@ public:
     std::optional<QList<qint64>> availableChargeLimits() override;
     quint64 getMCLLimit() override;
     qint64 isMCLCurrentlyEnabled() override;
+    quint8 firmwareIgnoredLimit() override;
 
     std::optional<ChargeError> setMCLLimit(quint8 limit) override;
     std::optional<ChargeError> temporarilyDisableMCL() override;

@@ -125,6 +125,7 @@ private Q_SLOTS:
     void init();
     void menuRows_data();
     void menuRows();
+    void firmwareWarningRow();
     void germanShortcutNames();
     void menuRebuiltOnEveryOpening();
     void warningAfterFailedPick();
@@ -251,6 +252,26 @@ void TestStatusItem::menuRows()
     QVERIFY(group && group->isExclusive());
     QCOMPARE(menu->palette().color(QPalette::Disabled, QPalette::Text),
              menu->palette().color(QPalette::Active, QPalette::Text));
+}
+
+void TestStatusItem::firmwareWarningRow()
+{
+    World w([](FakeChargeClient &c) {
+        c.limit = 80;
+        c.ignored = 80;
+    });
+    const QString warning =
+        QStringLiteral("⚠ Die Firmware hält das Ladelimit nicht ein (Akku lädt über 80 %). (off)");
+    w.item->updateStatusItem();
+    QStringList rows = w.openMenu();
+    QCOMPARE(rows.mid(0, 3), expand({"{status}", "{limit}", warning}, *w.state));
+    const qsizetype actions = w.item->menu()->actions().size();
+
+    // No longer reported (a new limit): hidden, the menu keeps its shape.
+    w.client->ignored = 0;
+    rows = w.openMenu();
+    QVERIFY(!rows.contains(warning));
+    QCOMPARE(w.item->menu()->actions().size(), actions);
 }
 
 void TestStatusItem::germanShortcutNames()

@@ -16,6 +16,7 @@ public:
     std::optional<QList<qint64>> limits = QList<qint64>{80, 85, 90, 95, 100};
     quint64 limit = 100;
     qint64 enabled = 0;
+    quint8 ignored = 0; // the limit the firmware charges past; not recorded in `sent`
     bool suspended = false;
     std::optional<ChargeError> failure; // answer of every command while set
     bool acceptSetLimit = true;         // a successful setMCLLimit changes `limit`
@@ -51,6 +52,7 @@ public:
     }
     quint64 getMCLLimit() override { return log("getMCLLimit"), suspended ? 100 : limit; }
     qint64 isMCLCurrentlyEnabled() override { return log("isMCLCurrentlyEnabled"), enabled; }
+    quint8 firmwareIgnoredLimit() override { return ignored; }
     std::optional<ChargeError> setMCLLimit(quint8 value) override
     {
         log(QStringLiteral("setMCLLimit %1").arg(value));
