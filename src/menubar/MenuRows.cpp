@@ -21,6 +21,7 @@ enum FixedId {
     thirdSeparatorId,
     settingsId,
     quitId,
+    authorizationId,
     firmwareId, // shown below the limit
     firstChoiceId = 100,
 };
@@ -77,6 +78,7 @@ void MenuRows::update(const AppState &state)
 {
     const BatteryInfo &b = state.battery();
     const auto schedule = state.scheduleLine();
+    const auto authorization = state.authorizationLine();
     const auto &error = state.error();
     const auto firmware = state.firmwareLine();
 
@@ -86,6 +88,7 @@ void MenuRows::update(const AppState &state)
     rows << status << info(limitId, state.limitLine())
          << info(firmwareId, firmware.value_or(QString()), firmware.has_value())
          << info(scheduleId, schedule.value_or(QString()), schedule.has_value())
+         << info(authorizationId, authorization.value_or(QString()), authorization.has_value())
          << separator(firstSeparatorId) << info(chargeToId, L("Laden bis"));
     for (const qint64 value : state.options()) {
         MenuRow choice = makeRow(choiceId(value), MenuRow::Kind::choice,

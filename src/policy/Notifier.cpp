@@ -12,7 +12,6 @@ Notifier::Notifier(NotificationCenter &center) : m_center(center) {}
 
 void Notifier::setup()
 {
-    m_center.setWillPresent([this] { return willPresent(); });
     if (Prefs::notifyLimit() || Prefs::notifyLow() || Prefs::notifyAdapter())
         requestPermission();
 }
@@ -28,11 +27,6 @@ void Notifier::requestPermission(std::function<void(bool)> completion)
 void Notifier::send(const QString &title, const QString &body, const QString &id)
 {
     m_center.add(title, body, id);
-}
-
-NotificationCenter::PresentationOptions Notifier::willPresent() const
-{
-    return NotificationCenter::PresentBanner | NotificationCenter::PresentSound;
 }
 
 void Notifier::evaluate(const BatteryInfo &old, const BatteryInfo &now, qint64 limit, bool engaged)

@@ -129,6 +129,7 @@ private Q_SLOTS:
     void germanShortcutNames();
     void menuRebuiltOnEveryOpening();
     void warningAfterFailedPick();
+    void passwordWaitShown();
     void menuActions_data();
     void menuActions();
     void button_data();
@@ -332,6 +333,23 @@ void TestStatusItem::warningAfterFailedPick()
     rows = w.openMenu();
     QVERIFY(!rows.contains(warning));
     QVERIFY(w.row(QStringLiteral("95 %"))->isChecked());
+}
+
+void TestStatusItem::passwordWaitShown()
+{
+    World w([](FakeChargeClient &c) { c.limit = 80; });
+    w.item->updateStatusItem();
+    const QStringList before = w.openMenu();
+    QVERIFY(w.client->authorizationWait);
+    // What the D-Bus client says while polkit asks someone for the password.
+    w.client->authorizationWait(true);
+    const QString waiting = QStringLiteral("Wartet auf die Anmeldung als Administrator … (off)");
+    QStringList rows = w.openMenu();
+    QCOMPARE(rows.indexOf(waiting), rows.indexOf(w.state->limitLine() + " (off)") + 1);
+    rows.removeOne(waiting);
+    QCOMPARE(rows, before);
+    w.client->authorizationWait(false);
+    QCOMPARE(w.openMenu(), before);
 }
 
 void TestStatusItem::menuActions_data()
