@@ -438,13 +438,7 @@ void ChargeService::announceWatch(uchar ignoredBefore, const QString &heldByBefo
                        QVariant::fromValue(firmwareIgnoresLimit()));
     if (heldByBefore != heldBy())
         changed.insert(QStringLiteral("HeldBy"), heldBy());
-    if (changed.isEmpty())
-        return;
-    QDBusMessage signal = QDBusMessage::createSignal(
-        ChargeBus::objectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-        QStringLiteral("PropertiesChanged"));
-    signal << ChargeBus::interfaceName << changed << QStringList();
-    m_bus.send(signal);
+    sendChanged(changed);
 }
 
 bool ChargeService::mayRewrite(int target)
@@ -532,6 +526,11 @@ void ChargeService::announce(const ChargeState &before, bool threshold)
         changed.insert(QStringLiteral("Enabled"), isEnabled());
     if (before.suspended != m_state.suspended)
         changed.insert(QStringLiteral("Suspended"), isSuspended());
+    sendChanged(changed);
+}
+
+void ChargeService::sendChanged(const QVariantMap &changed)
+{
     if (changed.isEmpty())
         return;
     QDBusMessage signal = QDBusMessage::createSignal(

@@ -134,6 +134,7 @@ private:
     void watchCharge();
     void reportOvershoot(const BatteryControl::Charge &charge);
     void announceWatch(uchar ignoredBefore, const QString &heldByBefore);
+    void sendChanged(const QVariantMap &changed);
 
     BatteryControl &m_batteries;
     const StateStore &m_store;

@@ -31,6 +31,21 @@ std::optional<int> HeldThreshold::read()
     return m_last;
 }
 
+QList<qint64> HeldThreshold::offered()
+{
+    if (m_sysfsRoot.isEmpty())
+        return {};
+    if (!m_controls) {
+        m_controls = std::make_unique<ThresholdControls>(m_sysfsRoot);
+        m_controls->rescan();
+    }
+    QList<qint64> limits;
+    if (m_controls->isSupported())
+        for (const int limit : m_controls->family().offeredLimits())
+            limits << limit;
+    return limits;
+}
+
 std::optional<int> HeldThreshold::limit()
 {
     const auto held = read();

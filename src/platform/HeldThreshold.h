@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -21,6 +22,9 @@ public:
     std::optional<int> read();
     // The limit it keeps: 1 to 99, else none.
     std::optional<int> limit();
+    // The limits the family offers, as the service would; empty without a
+    // threshold.
+    QList<qint64> offered();
 
 private:
     QString m_sysfsRoot;

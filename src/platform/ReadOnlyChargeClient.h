@@ -13,7 +13,9 @@ public:
     explicit ReadOnlyChargeClient(QString sysfsRoot);
 
     bool isMCLSupported() override { return false; }
-    std::optional<QList<qint64>> availableChargeLimits() override { return std::nullopt; }
+    // What the laptop's family offers, so the menu shows the limit in force
+    // among them; nothing without a threshold.
+    std::optional<QList<qint64>> availableChargeLimits() override;
     quint64 getMCLLimit() override;
     qint64 isMCLCurrentlyEnabled() override;
 

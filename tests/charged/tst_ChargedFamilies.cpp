@@ -6,6 +6,7 @@
 #include "app/AppState.h"
 #include "app/ChargeLimit.h"
 #include "platform/ChargeClientFactory.h"
+#include "platform/SysfsBatteryRegistry.h"
 #include "policy/Scheduler.h"
 #include "settings/Prefs.h"
 #include "shared/ChargeBus.h"
@@ -705,6 +706,21 @@ void TestChargedFamilies::behaviourHoldsThroughADay()
     QVERIFY(inhibited >= 3);
     QVERIFY(released >= 3);
     QCOMPARE(answer("Limit"), uchar(75));
+
+    // Inhibited at the limit on the adapter, the tray tells it as it is:
+    // the limit is the service's (no threshold to read), and it holds.
+    m_sysfs->write("AC", "online", "1");
+    m_sysfs->write("BAT0", "status", "Not charging");
+    m_sysfs->write("BAT0", "capacity", "75");
+    QTRY_COMPARE(behaviour(), QStringLiteral("inhibit-charge"));
+    QTemporaryDir home;
+    BoundSettings settings(home.filePath("settings.json"));
+    ChargeLimit chargeLimit(ChargeClientFactory::create(m_bus->connection(), m_sysfs->root()));
+    SysfsBatteryRegistry registry(m_sysfs->root());
+    FixedClock clock;
+    AppState state(chargeLimit, registry, clock);
+    QCOMPARE(state.statusLine(), QStringLiteral("Akku 75 % – Limit erreicht, hält"));
+    QCOMPARE(state.limitLine(), QStringLiteral("Ladelimit 75 % aktiv"));
 }
 
 void TestChargedFamilies::holdAt75(int charge)
