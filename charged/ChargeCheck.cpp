@@ -57,7 +57,10 @@ QStringList ChargeCheck::obstacles() const
                 ? QString()
                 : QStringLiteral(" (Ladeschwellen ab Linux %1)").arg(silent->sinceKernel);
         QString missing = QStringLiteral("charge_control_end_threshold");
-        if (!silent->modeNeeded.isEmpty())
+        if (silent->held > 0)
+            missing = QStringLiteral("charge_types mit %1 oder conservation_mode")
+                          .arg(silent->modeNeeded);
+        else if (!silent->modeNeeded.isEmpty())
             missing += QStringLiteral(" mit charge_types");
         reasons << QStringLiteral("Der Treiber %1 ist geladen, bietet aber keine Ladeschwelle "
                                   "(%2 fehlt): er ist zu alt%3 oder kennt dieses Modell nicht.")

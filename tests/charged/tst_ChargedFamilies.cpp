@@ -427,6 +427,11 @@ void TestChargedFamilies::checkNamesWhatStandsInTheWay_data()
                        "Ladeschwelle (charge_control_end_threshold mit charge_types fehlt): er "
                        "ist zu alt (Ladeschwellen ab Linux 6.12) oder kennt dieses Modell nicht."}
         << "Familie:";
+    QTest::newRow("ideapad without its conservation mode")
+        << "old ideapad" << QByteArray() << QByteArray() << 1
+        << QStringList{"Grund: Der Treiber ideapad_laptop ist geladen, bietet aber keine "
+                       "Ladeschwelle (charge_types mit Long_Life oder conservation_mode fehlt)"}
+        << "Familie:";
     QTest::newRow("TLP with a threshold")
         << "thinkpad" << QByteArray("TLP_ENABLE=1\nSTOP_CHARGE_THRESH_BAT0=80\n") << QByteArray()
         << 0
@@ -472,8 +477,8 @@ void TestChargedFamilies::checkNamesWhatStandsInTheWay()
         m_sysfs->addAdapter(true);
     } else if (tree == u"bare") {
         m_sysfs->addSupply("BAT0", {{"type", "Battery"}, {"capacity", "60"}});
-    } else if (tree == u"old dell") {
-        m_sysfs->addModule("dell_laptop");
+    } else if (tree == u"old dell" || tree == u"old ideapad") {
+        m_sysfs->addModule(tree == u"old dell" ? "dell_laptop" : "ideapad_laptop");
         m_sysfs->addSupply("BAT0", {{"type", "Battery"}, {"capacity", "60"}});
     } else {
         FamilyFixtures::lay(*m_sysfs, tree);
@@ -776,8 +781,8 @@ void TestChargedFamilies::holdingStaysOnTheAdapter()
     QVERIFY(m_service->start({"--exit-when-idle", "1"}));
     QCOMPARE(m_service->call("SetLimit", {QVariant::fromValue(uchar(75))}).type(),
              QDBusMessage::ReplyMessage);
-    // Two idle periods on the adapter: still there, still holding.
-    QTest::qWait(2200);
+    // Past its idle time on the adapter: still there, still holding.
+    QTest::qWait(1500);
     QVERIFY(m_service->isRunning());
     QCOMPARE(behaviour(), QStringLiteral("inhibit-charge"));
     // On battery it may leave, and leaves the charge allowed behind it.
@@ -803,7 +808,7 @@ void TestChargedFamilies::firmwareIgnoringIsReported()
     QFETCH(int, charge);
     QFETCH(bool, reported);
 
-    constexpr int watchMs = 600;
+    constexpr int watchMs = 300;
     FamilyFixtures::lay(*m_sysfs, "generic");
     if (withBehaviour)
         m_sysfs->write("BAT0", "charge_behaviour", "[auto] inhibit-charge force-discharge");
