@@ -523,5 +523,9 @@
         <source>Die Firmware lädt den Akku am Netzteil über das Ladelimit von %d %% hinaus.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Schonmodus der Firmware aktiv (etwa %d %%)</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

@@ -68,4 +68,5 @@ private:
     QList<qint64> m_options;
     bool m_awaitingAuthorization = false;
     qint64 m_firmwareIgnored = 0;
+    bool m_firmwareMode = false;
 };

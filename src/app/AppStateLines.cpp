@@ -63,6 +63,9 @@ QString AppState::limitLine() const
 {
     if (m_limit >= 100)
         return L("Ladelimit aus (lädt auf 100 %)");
+    // The firmware holds its own value, which some models set higher.
+    if (m_engaged && m_firmwareMode)
+        return L("Schonmodus der Firmware aktiv (etwa %d %%)", m_limit);
     if (m_engaged)
         return L("Ladelimit %d %% aktiv", m_limit);
     return L("Limit %d %% – lädt einmalig voll", m_limit);

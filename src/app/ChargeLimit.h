@@ -22,6 +22,8 @@ public:
     bool isEngaged() const;
     // The limit the firmware was seen charging past; 0: none.
     qint64 firmwareIgnoredLimit() const;
+    // The limit is the firmware's own mode (ChargeClient::limitIsFirmwareMode).
+    bool isFirmwareMode() const { return m_client && m_client->limitIsFirmwareMode(); }
 
     // Nothing on success, else the failure.
     std::optional<ChargeError> setLimit(qint64 limit);

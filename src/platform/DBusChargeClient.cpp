@@ -101,6 +101,11 @@ quint8 DBusChargeClient::firmwareIgnoredLimit()
     return readProperties() ? m_properties->values()->firmwareIgnores : 0;
 }
 
+bool DBusChargeClient::limitIsFirmwareMode()
+{
+    return m_held.isFirmwareMode();
+}
+
 std::optional<ChargeError> DBusChargeClient::setMCLLimit(quint8 limit)
 {
     qCDebug(lcClient, "SetLimit(%d)", limit);

@@ -48,6 +48,7 @@ public:
     quint64 getMCLLimit() override;
     qint64 isMCLCurrentlyEnabled() override;
     quint8 firmwareIgnoredLimit() override;
+    bool limitIsFirmwareMode() override;
 
     std::optional<ChargeError> setMCLLimit(quint8 limit) override;
     std::optional<ChargeError> temporarilyDisableMCL() override;

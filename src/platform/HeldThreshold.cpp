@@ -31,14 +31,28 @@ std::optional<int> HeldThreshold::read()
     return m_last;
 }
 
-QList<qint64> HeldThreshold::offered()
+bool HeldThreshold::isFirmwareMode()
+{
+    if (!scanned())
+        return false;
+    return m_controls->isSupported() && m_controls->family().held > 0;
+}
+
+bool HeldThreshold::scanned()
 {
     if (m_sysfsRoot.isEmpty())
-        return {};
+        return false;
     if (!m_controls) {
         m_controls = std::make_unique<ThresholdControls>(m_sysfsRoot);
         m_controls->rescan();
     }
+    return true;
+}
+
+QList<qint64> HeldThreshold::offered()
+{
+    if (!scanned())
+        return {};
     QList<qint64> limits;
     if (m_controls->isSupported())
         for (const int limit : m_controls->family().offeredLimits())

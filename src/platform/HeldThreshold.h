@@ -25,8 +25,13 @@ public:
     // The limits the family offers, as the service would; empty without a
     // threshold.
     QList<qint64> offered();
+    // The family's limit is a firmware mode switched on, not a threshold.
+    bool isFirmwareMode();
 
 private:
+    // Finds the controls once; false without a sysfs root.
+    bool scanned();
+
     QString m_sysfsRoot;
     // Found once, sought again when they cannot be read: a tick costs a read
     // or two, not a walk through sysfs.

@@ -17,6 +17,7 @@ public:
     // among them; nothing without a threshold.
     std::optional<QList<qint64>> availableChargeLimits() override;
     quint64 getMCLLimit() override;
+    bool limitIsFirmwareMode() override { return m_held.isFirmwareMode(); }
     qint64 isMCLCurrentlyEnabled() override;
 
     std::optional<ChargeError> setMCLLimit(quint8 limit) override;

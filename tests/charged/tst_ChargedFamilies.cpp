@@ -884,6 +884,7 @@ void TestChargedFamilies::scheduleWithoutEighty()
     Scheduler::apply(clock.now(), state.options(), [&](qint64 limit) { state.setLimit(limit); });
     QCOMPARE(state.error(), std::nullopt);
     QCOMPARE(state.limit(), qint64(60));
+    QCOMPARE(state.limitLine(), QStringLiteral("Schonmodus der Firmware aktiv (etwa 60 %)"));
     expect({"/bus/platform/devices/VPC2004:00/conservation_mode=1"});
 }
 
