@@ -60,7 +60,7 @@ void Notifier::limitRule(const BatteryInfo &old, const BatteryInfo &now, qint64 
         return;
     m_limitNotified = true;
     send(L("Ladelimit erreicht"),
-         L("Der Akku ist bei %d %%. Der Mac läuft jetzt über das Netzteil.", now.percent),
+         L("Der Akku ist bei %d %%. Der Laptop läuft jetzt über das Netzteil.", now.percent),
          QStringLiteral("limit"));
 }
 
@@ -102,8 +102,8 @@ void Notifier::adapterRule(const BatteryInfo &now)
     if (now.adapterWatts >= minimum)
         return;
     send(L("Schwaches Netzteil"),
-         L("Angeschlossen: %d W (empfohlen ab %d W). Der Mac lädt langsam oder entlädt sich "
-           "unter Last.",
+         L("Angeschlossen: %d W (empfohlen ab %d W). Der Laptop lädt langsam oder entlädt "
+           "sich unter Last.",
            now.adapterWatts, minimum),
          QStringLiteral("adapter"));
 }

@@ -226,8 +226,8 @@ void TestStatusItem::menuRows()
         c.limit = static_cast<quint64>(clientLimit);
         c.suspended = suspended;
     });
-    w.battery.set("ExternalConnected", pluggedIn);
-    w.battery.set("AdapterDetails", QVariantMap{{"Watts", watts}});
+    w.battery.reading().external = pluggedIn;
+    w.battery.reading().adapterWatts = watts;
     w.item->updateStatusItem();
     // The menu refreshes the state before it shows it.
     const QStringList rows = w.openMenu();
@@ -439,8 +439,8 @@ void TestStatusItem::button()
                  s.currentDesktop = QStringLiteral("GNOME");
                  return s;
              }});
-    w.battery.set("CurrentCapacity", 45);
-    w.battery.set("IsCharging", true);
+    w.battery.reading().percent = 45;
+    w.battery.reading().charging = true;
     w.plugIn();
     w.state->refresh();
     w.item->updateStatusItem();
@@ -513,7 +513,7 @@ void TestStatusItem::contrastOnPanel()
                          s.portal = portal;
                          return s;
                      }});
-    w.battery.set("CurrentCapacity", 80);
+    w.battery.reading().percent = 80;
     w.state->refresh();
     w.item->updateStatusItem();
     QVERIFY(w.item->item());
@@ -571,11 +571,11 @@ void TestStatusItem::blinkConditions()
     if (blinkThreshold.isValid())
         Prefs::d().setInteger(Key::blinkThreshold, blinkThreshold.toLongLong());
     World w;
-    w.battery.set("CurrentCapacity", percent);
+    w.battery.reading().percent = percent;
     if (pluggedIn)
         w.plugIn();
     if (!present)
-        w.battery.properties.reset();
+        w.battery.reported.reset();
     w.state->refresh();
     w.item->updateStatusItem();
     QCOMPARE(w.item->isBlinking(), blinks);
@@ -588,7 +588,7 @@ void TestStatusItem::blinkConditions()
 void TestStatusItem::blinkFadesAndStopsOnPlugging()
 {
     World w;
-    w.battery.set("CurrentCapacity", 10);
+    w.battery.reading().percent = 10;
     w.state->refresh();
     w.item->updateStatusItem();
     QVERIFY(w.item->isBlinking());
@@ -615,7 +615,7 @@ void TestStatusItem::blinkFadesAndStopsOnPlugging()
 void TestStatusItem::noTimerWhileIdle()
 {
     World w([](FakeChargeClient &c) { c.limit = 80; });
-    w.battery.set("CurrentCapacity", 60);
+    w.battery.reading().percent = 60;
     w.state->refresh();
     w.item->updateStatusItem();
     w.openMenu();
