@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "StateStore.h"
+
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class BatteryControl;
 
@@ -13,7 +16,9 @@ class ChargeCheck
 {
 public:
     // `otherWriters`: what ThresholdWriters::find() said.
-    ChargeCheck(const BatteryControl &batteries, QStringList otherWriters);
+    // `seen`: a firmware seen charging past the limit (the service's state).
+    ChargeCheck(const BatteryControl &batteries, QStringList otherWriters,
+                std::optional<StateStore::Overshoot> seen = std::nullopt);
 
     bool canKeepLimit() const;
     QString report() const;
@@ -25,7 +30,9 @@ public:
 private:
     QStringList obstacles() const;
     QStringList notes() const;
+    QString way() const;
 
     const BatteryControl &m_batteries;
     QStringList m_otherWriters;
+    std::optional<StateStore::Overshoot> m_seen;
 };

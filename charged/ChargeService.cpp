@@ -9,6 +9,7 @@
 #include "shared/ChargeErrors.h"
 
 #include <QDBusMessage>
+#include <QDateTime>
 
 namespace
 {
@@ -47,12 +48,58 @@ ChargeService::ChargeService(BatteryControl &batteries, const StateStore &store,
         if (const auto failure = commit({m_state.limit, false}))
             qCWarning(lcCharge, "Aussetzen nicht beendet: %s", qPrintable(failure->message));
     });
+    bool ok = false;
+    const int overshootMs = qEnvironmentVariableIntValue("VOLTQUILL_OVERSHOOT_MS", &ok);
+    if (ok && overshootMs > 0)
+        m_overshootMs = overshootMs;
+    m_watch.setInterval(std::min(WatchMs, std::max(50, m_overshootMs / 4)));
+    connect(&m_watch, &QTimer::timeout, this, [this] { enforce("Ladestand"); });
+}
+
+bool ChargeService::needsWatching() const
+{
+    if (m_state.suspended || !m_quota.isEmpty() || m_retry.isActive())
+        return true;
+    if (m_state.target() >= 100 || !m_batteries.adapterOnline())
+        return false;
+    return m_batteries.holdsByBehaviour() || m_batteries.chargingAbove(m_state.target());
+}
+
+void ChargeService::stop()
+{
+    if (!m_batteries.holdsByBehaviour() || !m_batteries.isInhibited())
+        return;
+    if (const auto failure = m_batteries.steer(100))
+        qCWarning(lcCharge, "Laden nicht wieder erlaubt: %s", qPrintable(*failure));
+    else
+        qCInfo(lcCharge, "Dienst endet: charge_behaviour wieder auto");
+}
+
+uchar ChargeService::firmwareIgnoresLimit() const
+{
+    return m_overshoot && m_overshoot->limit == m_state.target() && !m_state.suspended
+               ? static_cast<uchar>(m_overshoot->limit)
+               : 0;
+}
+
+QString ChargeService::heldBy() const
+{
+    switch (m_batteries.way()) {
+    case BatteryControl::Way::Switch:
+        return QStringLiteral("switch");
+    case BatteryControl::Way::Behaviour:
+        return QStringLiteral("behaviour");
+    case BatteryControl::Way::Threshold:
+        break;
+    }
+    return QStringLiteral("threshold");
 }
 
 void ChargeService::start()
 {
     const auto kept = m_store.load(m_batteries.availableLimits());
     m_state = kept && kept->limit < 100 ? *kept : ChargeState{};
+    m_overshoot = m_store.loadOvershoot();
     m_adapterWasOnline = m_batteries.adapterOnline();
     if (m_state.suspended && !m_adapterWasOnline) {
         // Unplugged while the service was not running (shut down when full,
@@ -246,12 +293,16 @@ std::optional<ChargeService::Failure> ChargeService::commit(ChargeState wanted)
 std::optional<ChargeService::Failure> ChargeService::adopt(const ChargeState &state)
 {
     const ChargeState before = m_state;
+    const uchar ignoredBefore = firmwareIgnoresLimit();
     m_state = state;
+    m_overSince.invalidate();
+    announceWatch(ignoredBefore, heldBy());
     if (before.suspended != m_state.suspended)
         qCDebug(lcCharge, "%s (limit %d %%)",
                 m_state.suspended ? "suspended until unplugged" : "suspension over", m_state.limit);
     const bool saved = m_store.save(m_state);
     announce(before);
+    watchCharge();
     if (!saved)
         return Failure{ChargeErrors::StateNotSaved,
                        QStringLiteral("Das Ladelimit gilt, konnte aber nicht für den nächsten "
@@ -272,8 +323,9 @@ void ChargeService::enforce(const char *why)
 {
     if (!m_batteries.isSupported())
         return;
-    const auto hardware = m_batteries.endThreshold();
-    if (!hardware && m_retries < MaxRetries) {
+    const bool hasThreshold = !m_batteries.family().byBehaviour;
+    const auto hardware = hasThreshold ? m_batteries.endThreshold() : std::nullopt;
+    if (hasThreshold && !hardware && m_retries < MaxRetries) {
         // Caught in the middle of another writer's write (the file empty for a
         // moment): what it writes may be a limit to adopt, so read again
         // before writing over it.
@@ -288,11 +340,28 @@ void ChargeService::enforce(const char *why)
             if (const auto failure = adopt({*hardware, false}))
                 qCWarning(lcCharge, "%s", qPrintable(failure->message));
         }
-        if (m_state.limit >= 100)
-            return; // nothing kept: the batteries are left as they are
     }
+    watchCharge();
+    // Nothing kept: thresholds are left as they are; a charge the service
+    // inhibited itself is allowed again.
+    if (!m_state.suspended && m_state.limit >= 100 && !m_batteries.holdsByBehaviour())
+        return;
     const int target = m_state.target();
-    if (!m_batteries.differsFrom(target)) {
+    if (m_batteries.holdsByBehaviour()) {
+        // Stopping and allowing the charge is how this way holds the limit,
+        // not a fight with the driver: not counted as a rewrite.
+        const bool inhibited = m_batteries.isInhibited();
+        if (const auto failure = m_batteries.steer(target)) {
+            qCWarning(lcCharge, "Ladelimit %d %% nicht gehalten (%s): %s", target, why,
+                      qPrintable(*failure));
+            retryLater();
+            return;
+        }
+        if (inhibited != m_batteries.isInhibited())
+            qCInfo(lcCharge, "Laden %s (Limit %d %%)", inhibited ? "wieder erlaubt" : "gestoppt",
+                   target);
+    }
+    if (!m_batteries.thresholdsDiffer(target)) {
         m_retry.stop();
         m_retries = 0;
         return;
@@ -311,6 +380,65 @@ void ChargeService::enforce(const char *why)
     qCWarning(lcCharge, "Ladeschwelle %d %% nicht gesetzt (%s): %s", target, why,
               outcome.ok ? "der Treiber behält einen anderen Wert" : qPrintable(outcome.failure));
     retryLater();
+}
+
+void ChargeService::watchCharge()
+{
+    const int target = m_state.target();
+    const bool online = m_batteries.adapterOnline();
+    if (online && target < 100) {
+        if (!m_watch.isActive())
+            m_watch.start();
+    } else {
+        m_watch.stop();
+    }
+    if (firmwareIgnoresLimit() != 0)
+        return; // already reported for this limit
+    const auto above =
+        online && target < 100 ? m_batteries.chargingAbove(target + OvershootPoints) : std::nullopt;
+    if (!above) {
+        m_overSince.invalidate();
+        return;
+    }
+    if (!m_overSince.isValid()) {
+        qCDebug(lcCharge, "%s charges at %d %%, above the limit of %d %%",
+                qPrintable(above->battery), above->percent, target);
+        m_overSince.start();
+        return;
+    }
+    if (m_overSince.elapsed() >= m_overshootMs)
+        reportOvershoot(*above);
+}
+
+void ChargeService::reportOvershoot(const BatteryControl::Charge &charge)
+{
+    const uchar ignoredBefore = firmwareIgnoresLimit();
+    const QString heldByBefore = heldBy();
+    const int limit = m_state.target();
+    m_overshoot = StateStore::Overshoot{limit, charge.percent, charge.battery,
+                                        QDateTime::currentDateTimeUtc().toString(Qt::ISODate)};
+    m_overSince.invalidate();
+    qCWarning(lcCharge,
+              "Die Firmware hält das Ladelimit von %d %% nicht ein: %s lädt seit %d s auf %d %%.",
+              limit, qPrintable(charge.battery), m_overshootMs / 1000, charge.percent);
+    if (!m_store.saveOvershoot(m_overshoot))
+        qCWarning(lcCharge, "Beobachtung nicht gespeichert (%s)", qPrintable(m_store.filePath()));
+    if (!m_batteries.holdsByBehaviour() && m_batteries.holdByBehaviour(true)) {
+        qCWarning(lcCharge, "Das Ladelimit wird von nun an über charge_behaviour gehalten.");
+        m_store.saveHeldByBehaviour(true);
+    }
+    announceWatch(ignoredBefore, heldByBefore);
+}
+
+void ChargeService::announceWatch(uchar ignoredBefore, const QString &heldByBefore)
+{
+    QVariantMap changed;
+    if (ignoredBefore != firmwareIgnoresLimit())
+        changed.insert(QStringLiteral("FirmwareIgnoresLimit"),
+                       QVariant::fromValue(firmwareIgnoresLimit()));
+    if (heldByBefore != heldBy())
+        changed.insert(QStringLiteral("HeldBy"), heldBy());
+    sendChanged(changed);
 }
 
 bool ChargeService::mayRewrite(int target)
@@ -398,6 +526,11 @@ void ChargeService::announce(const ChargeState &before, bool threshold)
         changed.insert(QStringLiteral("Enabled"), isEnabled());
     if (before.suspended != m_state.suspended)
         changed.insert(QStringLiteral("Suspended"), isSuspended());
+    sendChanged(changed);
+}
+
+void ChargeService::sendChanged(const QVariantMap &changed)
+{
     if (changed.isEmpty())
         return;
     QDBusMessage signal = QDBusMessage::createSignal(

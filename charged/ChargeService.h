@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "BatteryControl.h"
 #include "ChargeState.h"
 #include "CheckQuota.h"
+#include "StateStore.h"
 
 #include <QDBusConnection>
 #include <QDBusContext>
@@ -12,9 +14,7 @@
 #include <functional>
 #include <optional>
 
-class BatteryControl;
 class PolkitAuthority;
-class StateStore;
 
 // org.voltquill.Charge1: keeps one charge limit on every battery, across
 // restarts, resumes and driver resets, and suspends it for one full charge.
@@ -29,6 +29,8 @@ class ChargeService : public QObject, protected QDBusContext
     Q_PROPERTY(uchar KeptLimit READ keptLimit)
     Q_PROPERTY(bool Enabled READ isEnabled)
     Q_PROPERTY(bool Suspended READ isSuspended)
+    Q_PROPERTY(uchar FirmwareIgnoresLimit READ firmwareIgnoresLimit)
+    Q_PROPERTY(QString HeldBy READ heldBy)
 public:
     static inline const QString ActionId = QStringLiteral("org.voltquill.charge.set-limit");
 
@@ -40,11 +42,14 @@ public:
     // Takes the kept state and puts it on the batteries (boot, restart).
     void start();
 
-    // Something must be watched (or tried again) even while nobody calls.
-    bool needsWatching() const
-    {
-        return m_state.suspended || !m_quota.isEmpty() || m_retry.isActive();
-    }
+    // Something must be watched (or tried again) even while nobody calls: a
+    // suspension, a check, a retry, and on the adapter a limit the service
+    // holds itself or a battery that charges past the limit (the firmware
+    // may be ignoring it).
+    bool needsWatching() const;
+    // The service ends: a charge it inhibited is allowed again, so no
+    // battery is left without charge while nobody watches.
+    void stop();
 
     // A command waits for polkit.
     bool isChecking() const { return !m_quota.isEmpty(); }
@@ -60,11 +65,23 @@ public:
     // command, resume or plug event instead of fighting.
     static constexpr int MaxRewrites = 5;
     static constexpr int RewriteWindowMs = 60 * 1000;
+    // A charge more than OvershootPoints above the limit in force, on the
+    // adapter and charging, for OvershootMs (VOLTQUILL_OVERSHOOT_MS moves it
+    // for tests) is a firmware that ignores the limit.
+    static constexpr int OvershootPoints = 2;
+    static constexpr int OvershootMs = 5 * 60 * 1000;
+    // How often the charge is read while on the adapter with a limit: a
+    // fast charge gains a point in about 20 s.
+    static constexpr int WatchMs = 10 * 1000;
 
     uchar currentLimit() const { return static_cast<uchar>(m_state.target()); }
     uchar keptLimit() const { return static_cast<uchar>(m_state.limit); }
     bool isEnabled() const { return m_state.limit < 100; }
     bool isSuspended() const { return m_state.suspended; }
+    // The limit in force that the firmware was seen charging past; 0: none.
+    uchar firmwareIgnoresLimit() const;
+    // How the limit is held: "threshold", "switch" or "behaviour".
+    QString heldBy() const;
 
 public Q_SLOTS:
     bool IsSupported();
@@ -112,6 +129,12 @@ private:
     void announce(const ChargeState &before, bool threshold = false);
     // A threshold found on the batteries that may become the kept limit.
     bool isPlausible(int hardware) const;
+    // Reads the charge on the adapter: a firmware charging past the limit is
+    // reported and, where charge_behaviour exists, held through it.
+    void watchCharge();
+    void reportOvershoot(const BatteryControl::Charge &charge);
+    void announceWatch(uchar ignoredBefore, const QString &heldByBefore);
+    void sendChanged(const QVariantMap &changed);
 
     BatteryControl &m_batteries;
     const StateStore &m_store;
@@ -126,4 +149,8 @@ private:
     QElapsedTimer m_lastRewrite;
     bool m_gaveUp = false;
     QTimer m_unplugged; // confirms an unplug before a suspension ends
+    QTimer m_watch;     // reads the charge while on the adapter
+    int m_overshootMs = OvershootMs;
+    QElapsedTimer m_overSince;
+    std::optional<StateStore::Overshoot> m_overshoot;
 };

@@ -13,9 +13,10 @@ namespace
 constexpr qint64 maxFileSize = 64 << 10;
 } // namespace
 
-StateStore::StateStore(QString directory) : m_directory(std::move(directory))
+StateStore::StateStore(QString directory, bool tidy) : m_directory(std::move(directory))
 {
-    RegularFile::removeTemporaries(filePath());
+    if (tidy)
+        RegularFile::removeTemporaries(filePath());
 }
 
 QString StateStore::defaultDirectory()
@@ -70,33 +71,89 @@ std::optional<ChargeState> StateStore::load(const QList<int> &offered) const
 
 bool StateStore::save(const ChargeState &state) const
 {
-    QJsonObject object{{QStringLiteral("limit"), state.limit},
-                       {QStringLiteral("suspended"), state.suspended}};
-    const QJsonValue modes = read().value(QStringLiteral("modes"));
-    if (modes.isObject() && !modes.toObject().isEmpty())
-        object.insert(QStringLiteral("modes"), modes);
+    // What else is kept (modes, values found, what was seen) stays.
+    QJsonObject object = read();
+    object.insert(QStringLiteral("limit"), state.limit);
+    object.insert(QStringLiteral("suspended"), state.suspended);
     return write(object);
+}
+
+bool StateStore::put(const QString &key, const QJsonValue &value) const
+{
+    QJsonObject object = read();
+    if (value.isUndefined())
+        object.remove(key);
+    else
+        object.insert(key, value);
+    return write(object);
+}
+
+QMap<QString, QString> StateStore::loadMap(const QString &key) const
+{
+    QMap<QString, QString> map;
+    const QJsonObject stored = read().value(key).toObject();
+    for (auto it = stored.begin(); it != stored.end(); ++it)
+        if (it.value().isString())
+            map.insert(it.key(), it.value().toString());
+    return map;
+}
+
+bool StateStore::saveMap(const QString &key, const QMap<QString, QString> &map) const
+{
+    QJsonObject stored;
+    for (auto it = map.begin(); it != map.end(); ++it)
+        stored.insert(it.key(), it.value());
+    return put(key, stored.isEmpty() ? QJsonValue(QJsonValue::Undefined) : QJsonValue(stored));
 }
 
 QMap<QString, QString> StateStore::loadModes() const
 {
-    QMap<QString, QString> modes;
-    const QJsonObject stored = read().value(QStringLiteral("modes")).toObject();
-    for (auto it = stored.begin(); it != stored.end(); ++it)
-        if (it.value().isString())
-            modes.insert(it.key(), it.value().toString());
-    return modes;
+    return loadMap(QStringLiteral("modes"));
 }
 
 bool StateStore::saveModes(const QMap<QString, QString> &modes) const
 {
-    QJsonObject object = read();
-    QJsonObject stored;
-    for (auto it = modes.begin(); it != modes.end(); ++it)
-        stored.insert(it.key(), it.value());
-    if (stored.isEmpty())
-        object.remove(QStringLiteral("modes"));
-    else
-        object.insert(QStringLiteral("modes"), stored);
-    return write(object);
+    return saveMap(QStringLiteral("modes"), modes);
+}
+
+QMap<QString, QString> StateStore::loadFound() const
+{
+    return loadMap(QStringLiteral("found"));
+}
+
+bool StateStore::saveFound(const QMap<QString, QString> &found) const
+{
+    return saveMap(QStringLiteral("found"), found);
+}
+
+bool StateStore::loadHeldByBehaviour() const
+{
+    return read().value(QStringLiteral("heldByBehaviour")).toBool();
+}
+
+bool StateStore::saveHeldByBehaviour(bool on) const
+{
+    return put(QStringLiteral("heldByBehaviour"),
+               on ? QJsonValue(true) : QJsonValue(QJsonValue::Undefined));
+}
+
+std::optional<StateStore::Overshoot> StateStore::loadOvershoot() const
+{
+    const QJsonObject seen = read().value(QStringLiteral("overshoot")).toObject();
+    const int limit = seen.value(QStringLiteral("limit")).toInt();
+    const int charge = seen.value(QStringLiteral("charge")).toInt();
+    if (limit < 1 || limit > 99 || charge <= limit || charge > 100)
+        return std::nullopt;
+    return Overshoot{limit, charge, seen.value(QStringLiteral("battery")).toString().left(32),
+                     seen.value(QStringLiteral("at")).toString().left(32)};
+}
+
+bool StateStore::saveOvershoot(const std::optional<Overshoot> &seen) const
+{
+    if (!seen)
+        return put(QStringLiteral("overshoot"), QJsonValue(QJsonValue::Undefined));
+    return put(QStringLiteral("overshoot"), QJsonObject{{QStringLiteral("limit"), seen->limit},
+                                                        {QStringLiteral("charge"), seen->charge},
+                                                        {QStringLiteral("battery"), seen->battery},
+                                                        {QStringLiteral("at"), seen->at}});
 }

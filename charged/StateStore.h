@@ -16,7 +16,9 @@
 class StateStore
 {
 public:
-    explicit StateStore(QString directory);
+    // `tidy`: removes what an interrupted write left (not for a reader
+    // beside the running service).
+    explicit StateStore(QString directory, bool tidy = true);
 
     static QString defaultDirectory();
 
@@ -32,11 +34,35 @@ public:
     QMap<QString, QString> loadModes() const;
     bool saveModes(const QMap<QString, QString> &modes) const;
 
+    // What each attribute held before Voltquill first wrote it (path below
+    // the sysfs root → value), for the removal to put back.
+    QMap<QString, QString> loadFound() const;
+    bool saveFound(const QMap<QString, QString> &found) const;
+
+    // The firmware was seen ignoring the threshold: the limit is held through
+    // charge_behaviour from then on.
+    bool loadHeldByBehaviour() const;
+    bool saveHeldByBehaviour(bool on) const;
+
+    // What was seen of a firmware charging past the limit.
+    struct Overshoot {
+        int limit = 0;  // the limit in force
+        int charge = 0; // the charge seen, in percent
+        QString battery;
+        QString at; // ISO 8601, UTC
+    };
+    std::optional<Overshoot> loadOvershoot() const;
+    bool saveOvershoot(const std::optional<Overshoot> &seen) const;
+
     QString filePath() const;
 
 private:
     QJsonObject read() const;
     bool write(const QJsonObject &object) const;
+    QMap<QString, QString> loadMap(const QString &key) const;
+    bool saveMap(const QString &key, const QMap<QString, QString> &map) const;
+    // Sets `key` (removes it when `value` is undefined), the rest as it is.
+    bool put(const QString &key, const QJsonValue &value) const;
 
     QString m_directory;
 };

@@ -7,6 +7,7 @@
 #include "ChargeService.h"
 #include "PolkitAuthority.h"
 #include "StateStore.h"
+#include "StopSignal.h"
 #include "SupplyMonitor.h"
 #include "Version.h"
 #include "charge1adaptor.h"
@@ -17,13 +18,15 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QTextStream>
 #include <QTimer>
 
 namespace
 {
 struct Options {
-    bool check = false;  // only tell whether this laptop can keep a limit
-    int idleSeconds = 0; // 0: stays until stopped
+    bool check = false;   // only tell whether this laptop can keep a limit
+    bool restore = false; // put back what the batteries held before
+    int idleSeconds = 0;  // 0: stays until stopped
 };
 
 Options parseOptions(QCoreApplication &app)
@@ -48,10 +51,17 @@ Options parseOptions(QCoreApplication &app)
         QStringLiteral("check"), QStringLiteral("Prüft ohne Root und ohne Bus, ob dieser Laptop "
                                                 "ein Ladelimit halten kann, und endet."));
     parser.addOption(checkOption);
+    const QCommandLineOption restoreOption(
+        QStringLiteral("restore"),
+        QStringLiteral("Setzt die Ladeschwellen und Lademodi auf das zurück, was vor dem ersten "
+                       "Schreiben des Dienstes galt (ohne gemerkten Wert: kein Limit), erlaubt "
+                       "das Laden wieder und endet (beim Entfernen des Pakets)."));
+    parser.addOption(restoreOption);
     parser.process(app);
 
     Options options;
     options.check = parser.isSet(checkOption);
+    options.restore = parser.isSet(restoreOption);
     if (parser.isSet(idleOption)) {
         bool ok = false;
         options.idleSeconds = parser.value(idleOption).toInt(&ok);
@@ -61,10 +71,33 @@ Options parseOptions(QCoreApplication &app)
     return options;
 }
 
+int restore()
+{
+    BatteryControl batteries(SysfsPaths::sysfsRoot());
+    const StateStore store(StateStore::defaultDirectory());
+    batteries.keepModesIn(store);
+    QStringList lines;
+    const bool ok = batteries.restore(&lines);
+    QTextStream out(stdout);
+    if (lines.isEmpty())
+        out << "voltquill: Die Akkus laden schon wie vor Voltquill; nichts zurückzusetzen.\n";
+    else
+        out << "voltquill: Akkus zurückgesetzt, wie sie vor Voltquill waren: "
+            << lines.join(QStringLiteral("; ")) << ".\n";
+    if (!ok)
+        out << "voltquill: Nicht alles ließ sich zurücksetzen; der Akku lädt womöglich nicht "
+               "voll. Prüfe /sys/class/power_supply/*/charge_control_end_threshold.\n";
+    return ok ? 0 : 1;
+}
+
 int run(QCoreApplication &app, const Options &options)
 {
     if (options.check)
         return ChargeCheck::run();
+    if (options.restore)
+        return restore();
+    // Before the bus's thread starts, which would inherit no mask.
+    StopSignal::block();
     const bool sessionBus = qEnvironmentVariable("VOLTQUILL_CHARGE_BUS") == u"session";
     QDBusConnection bus = sessionBus ? QDBusConnection::sessionBus() : QDBusConnection::systemBus();
     if (!bus.isConnected()) {
@@ -100,6 +133,11 @@ int run(QCoreApplication &app, const Options &options)
         &service, SLOT(prepareForSleep(bool)));
 
     service.start();
+    StopSignal stopSignal;
+    QObject::connect(&stopSignal, &StopSignal::received, &app, [&service] {
+        service.stop();
+        QCoreApplication::quit();
+    });
 
     if (!bus.registerObject(ChargeBus::objectPath, &service)) {
         qCCritical(lcCharge, "Objekt %s nicht registriert.", qPrintable(ChargeBus::objectPath));
@@ -116,9 +154,11 @@ int run(QCoreApplication &app, const Options &options)
         idle.setSingleShot(true);
         idle.setInterval(options.idleSeconds * 1000);
         QObject::connect(&idle, &QTimer::timeout, &app, [&] {
-            // A suspension is still watched; the next event starts the wait anew.
-            if (service.needsWatching())
+            // A suspension or the charge is still watched: wait again.
+            if (service.needsWatching()) {
+                idle.start();
                 return;
+            }
             // Let the name go first: from then on the bus starts a new
             // instance for new calls, and those already routed here (they
             // arrive before the answer to the release) are still answered.
@@ -128,8 +168,10 @@ int run(QCoreApplication &app, const Options &options)
             // udev rule starts the service again when the charger is unplugged.
             auto *leave = new QTimer(&app);
             QObject::connect(leave, &QTimer::timeout, &app, [&service] {
-                if (!service.isChecking())
-                    QCoreApplication::quit();
+                if (service.isChecking())
+                    return;
+                service.stop();
+                QCoreApplication::quit();
             });
             leave->start(200);
         });

@@ -62,8 +62,13 @@ ChargeStatus ChargeStatus::read(const ChargeCall &call, const QString &sysfsRoot
     }
     if (controls.isSupported()) {
         status.m_threshold = controls.endThreshold();
+        // The end threshold, or the mode or charge_behaviour that stands in for it.
         for (const ThresholdControls::Control &control : controls.controls())
-            status.m_thresholdFiles << QDir(sysfsRoot).relativeFilePath(control.end);
+            for (const QString &path : {control.end, control.mode, control.behaviour})
+                if (!path.isEmpty()) {
+                    status.m_thresholdFiles << QDir(sysfsRoot).relativeFilePath(path);
+                    break;
+                }
         status.m_family = controls.family().name;
     }
     status.m_otherWriters =
@@ -78,6 +83,8 @@ ChargeStatus ChargeStatus::read(const ChargeCall &call, const QString &sysfsRoot
         status.m_currentLimit = properties.value(QStringLiteral("CurrentLimit")).toInt();
         status.m_keptLimit = properties.value(QStringLiteral("KeptLimit")).toInt();
         status.m_suspended = properties.value(QStringLiteral("Suspended")).toBool();
+        status.m_heldBy = properties.value(QStringLiteral("HeldBy")).toString();
+        status.m_firmwareIgnores = properties.value(QStringLiteral("FirmwareIgnoresLimit")).toInt();
         for (const char limit : offered.arguments().value(0).toByteArray())
             status.m_offered.append(static_cast<uchar>(limit));
     }
@@ -102,6 +109,9 @@ QString ChargeStatus::heldBy() const
     const int inForce = limitInForce();
     if (!m_service)
         return QStringLiteral("von der Ladeschwelle; der Ladedienst ist nicht erreichbar");
+    if (inForce == m_keptLimit && isLimit(inForce) && m_heldBy == u"behaviour")
+        return QStringLiteral("vom Ladedienst über charge_behaviour: er stoppt das Laden beim "
+                              "Limit und läuft dafür am Netzteil ständig");
     if (inForce == m_keptLimit && isLimit(inForce))
         return QStringLiteral("vom Ladedienst, auch nach Neustart, Aufwachen und "
                               "Treiber-Rücksetzungen");
@@ -136,6 +146,10 @@ QString ChargeStatus::text() const
     line("Ladelimit:",
          isLimit(inForce) ? QStringLiteral("%1 %").arg(inForce) : QStringLiteral("aus (100 %)"));
     line("Gehalten:", heldBy());
+    if (m_firmwareIgnores > 0)
+        line("Achtung:", QStringLiteral("Die Firmware hält das Ladelimit nicht ein (Akku lädt "
+                                        "über %1 %).")
+                             .arg(m_firmwareIgnores));
     if (!m_thresholdFiles.isEmpty())
         line("Ladeschwelle:", m_thresholdFiles.join(QStringLiteral(", ")));
     if (m_service)
@@ -181,6 +195,8 @@ QJsonObject ChargeStatus::json() const
         object.insert(QStringLiteral("supported"), m_supported);
         object.insert(QStringLiteral("keptLimit"), m_keptLimit);
         object.insert(QStringLiteral("suspended"), m_suspended);
+        object.insert(QStringLiteral("heldBy"), m_heldBy);
+        object.insert(QStringLiteral("firmwareIgnoresLimit"), m_firmwareIgnores);
         object.insert(QStringLiteral("availableLimits"), offered);
     }
     return object;

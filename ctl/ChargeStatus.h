@@ -46,5 +46,7 @@ private:
     int m_currentLimit = 100;
     int m_keptLimit = 100;
     bool m_suspended = false;
+    QString m_heldBy;          // threshold, switch or behaviour
+    int m_firmwareIgnores = 0; // the limit the firmware charges past
     QList<int> m_offered;
 };

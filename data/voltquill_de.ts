@@ -476,6 +476,22 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>⚠ Die Firmware hält das Ladelimit nicht ein (Akku lädt über %d %%).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ladelimit wird nicht eingehalten</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Die Firmware lädt den Akku am Netzteil über das Ladelimit von %d %% hinaus.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Schonmodus der Firmware aktiv (etwa %d %%)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Der Ladedienst voltquill-charged ist nicht erreichbar (Voltquill-Fehler 1).</source>
         <translation type="unfinished"></translation>
     </message>

@@ -114,8 +114,14 @@ bool Laptop::create(QString *error)
         readNumber(supplyDir(m_options.battery) + QStringLiteral("/capacity"), qRound(m_level)), 0,
         100);
     m_plugged = readNumber(supplyDir(AdapterName) + QStringLiteral("/online"), m_plugged) == 1;
-    if (!QFile::exists(endAttribute()))
+    if (m_options.behaviourOnly) {
+        m_options.chargeBehaviour = true;
+        QFile::remove(endAttribute());
+    } else if (!QFile::exists(endAttribute())) {
         write(endAttribute(), "100");
+    }
+    if (m_options.chargeBehaviour && !QFile::exists(behaviourAttribute()))
+        write(behaviourAttribute(), "[auto] inhibit-charge force-discharge");
     if (m_options.startThreshold >= 0)
         write(startAttribute(), number(m_options.startThreshold));
     step(0); // the firmware's status for what was found
@@ -132,8 +138,37 @@ void Laptop::takeOverOutsideChanges()
         setLevel(readNumber(capacity, qRound(m_level)));
 }
 
+QString Laptop::behaviourAttribute() const
+{
+    return supplyDir(m_options.battery) + QStringLiteral("/charge_behaviour");
+}
+
+QString Laptop::behaviour()
+{
+    if (!m_options.chargeBehaviour)
+        return QStringLiteral("auto");
+    QFile file(behaviourAttribute());
+    QByteArray text = file.open(QIODevice::ReadOnly) ? file.read(256).trimmed() : QByteArray();
+    const int open = text.indexOf('[');
+    const int close = text.indexOf(']', open + 1);
+    if (open >= 0 && close > open)
+        text = text.mid(open + 1, close - open - 1);
+    QString active = QString::fromLatin1(text);
+    const QStringList words{QStringLiteral("auto"), QStringLiteral("inhibit-charge"),
+                            QStringLiteral("force-discharge")};
+    if (!words.contains(active))
+        active = words.first(); // the driver refuses anything else
+    QStringList listed;
+    for (const QString &word : words)
+        listed << (word == active ? QLatin1Char('[') + word + QLatin1Char(']') : word);
+    write(behaviourAttribute(), listed.join(QLatin1Char(' ')).toLatin1());
+    return active;
+}
+
 int Laptop::endThreshold()
 {
+    if (m_options.behaviourOnly)
+        return 100;
     int end = readNumber(endAttribute(), 100);
     if (end < 1 || end > 100)
         end = 100;
@@ -142,7 +177,8 @@ int Laptop::endThreshold()
         end -= end % m_options.roundTo;
         write(endAttribute(), number(end));
     }
-    return end;
+    // Taken and shown, but the firmware charges on.
+    return m_options.ignoresThreshold ? 100 : end;
 }
 
 void Laptop::step(double seconds)
@@ -151,9 +187,10 @@ void Laptop::step(double seconds)
     takeOverOutsideChanges();
     const int end = endThreshold();
     const int start = m_options.startThreshold >= 0 ? readNumber(startAttribute(), 0) : -1;
+    const QString behaviour = this->behaviour();
 
-    if (m_plugged) {
-        if (m_level >= end)
+    if (m_plugged && behaviour != u"force-discharge") {
+        if (m_level >= end || behaviour == u"inhibit-charge")
             m_charging = false;
         else if (!m_charging)
             // With a start threshold the firmware waits until the level sinks below it.
@@ -256,6 +293,17 @@ void Laptop::setEndThreshold(int percent)
     write(endAttribute(), number(std::clamp(percent, 0, 100)));
 }
 
+bool Laptop::setBehaviour(const QString &word)
+{
+    if (!m_options.chargeBehaviour ||
+        !QStringList{QStringLiteral("auto"), QStringLiteral("inhibit-charge"),
+                     QStringLiteral("force-discharge")}
+             .contains(word))
+        return false;
+    write(behaviourAttribute(), word.toLatin1());
+    return true;
+}
+
 void Laptop::addModule(const QString &name)
 {
     QDir().mkpath(m_options.root + QStringLiteral("/module/") + name);
@@ -263,10 +311,23 @@ void Laptop::addModule(const QString &name)
 
 QString Laptop::statusLine() const
 {
-    const int end = readNumber(endAttribute(), 100);
-    return QStringLiteral("Akku %1 % · %2 · %3 · Ladeschwelle %4 %%5")
-        .arg(qRound(m_level))
-        .arg(m_status, m_plugged ? QStringLiteral("Netzteil an") : QStringLiteral("Netzteil ab"))
-        .arg(end)
-        .arg(m_pdWatts > 0 ? QStringLiteral(" · USB-PD %1 W").arg(m_pdWatts) : QString());
+    const QString held =
+        m_options.behaviourOnly
+            ? QStringLiteral("nur charge_behaviour")
+            : QStringLiteral("Ladeschwelle %1 %%2")
+                  .arg(readNumber(endAttribute(), 100))
+                  .arg(m_options.ignoresThreshold ? QStringLiteral(" (ignoriert)") : QString());
+    QString line =
+        QStringLiteral("Akku %1 % · %2 · %3 · %4%5")
+            .arg(qRound(m_level))
+            .arg(m_status,
+                 m_plugged ? QStringLiteral("Netzteil an") : QStringLiteral("Netzteil ab"), held)
+            .arg(m_pdWatts > 0 ? QStringLiteral(" · USB-PD %1 W").arg(m_pdWatts) : QString());
+    if (m_options.chargeBehaviour) {
+        QFile file(behaviourAttribute());
+        if (file.open(QIODevice::ReadOnly))
+            line += QStringLiteral(" · charge_behaviour ") +
+                    QString::fromLatin1(file.read(256).trimmed());
+    }
+    return line;
 }

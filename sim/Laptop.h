@@ -18,6 +18,12 @@ public:
         bool legacyNames = false; // charge_stop_threshold / charge_start_threshold
         int startThreshold = -1;  // -1: the driver has none
         int roundTo = 1;          // the firmware keeps only multiples of this
+        // The driver takes the threshold, the firmware charges past it.
+        bool ignoresThreshold = false;
+        // charge_behaviour (auto, inhibit-charge, force-discharge) beside
+        // the thresholds, or instead of them.
+        bool chargeBehaviour = false;
+        bool behaviourOnly = false;
         double fullWh = 50.0;
         double designWh = 57.0;
         double chargeWatts = 30.0;
@@ -36,6 +42,9 @@ public:
     void setLevel(double percent);
     void setPdWatts(int watts); // 0: no USB-PD source
     void setEndThreshold(int percent);
+    // Writes charge_behaviour as another program would; false for a word
+    // the driver does not know, or without charge_behaviour.
+    bool setBehaviour(const QString &word);
     void addModule(const QString &name);
 
     QString statusLine() const;
@@ -50,6 +59,9 @@ private:
     void takeOverOutsideChanges();
     void writeTree();
     int endThreshold();
+    QString behaviourAttribute() const;
+    // The active word of charge_behaviour, rewritten as the kernel lists it.
+    QString behaviour();
 
     Options m_options;
     double m_level = 50.0;

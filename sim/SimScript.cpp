@@ -9,10 +9,12 @@ namespace
 {
 // Commands and how many values each takes.
 const QList<QPair<QString, int>> commands{
-    {QStringLiteral("plug"), 0},  {QStringLiteral("unplug"), 0}, {QStringLiteral("level"), 1},
-    {QStringLiteral("pd"), 1},    {QStringLiteral("speed"), 1},  {QStringLiteral("threshold"), 1},
-    {QStringLiteral("reset"), 0}, {QStringLiteral("wait"), 1},   {QStringLiteral("status"), 0},
-    {QStringLiteral("quit"), 0},
+    {QStringLiteral("plug"), 0},      {QStringLiteral("unplug"), 0},
+    {QStringLiteral("level"), 1},     {QStringLiteral("pd"), 1},
+    {QStringLiteral("speed"), 1},     {QStringLiteral("threshold"), 1},
+    {QStringLiteral("reset"), 0},     {QStringLiteral("wait"), 1},
+    {QStringLiteral("status"), 0},    {QStringLiteral("quit"), 0},
+    {QStringLiteral("behaviour"), 1},
 };
 
 int arity(const QString &name)
@@ -41,6 +43,8 @@ QString SimScript::help()
         "  speed F         Zeitfaktor: eine Sekunde Echtzeit sind F Sekunden am Laptop\n"
         "  threshold N     Ladeschwelle auf N % schreiben (wie ein anderes Programm)\n"
         "  reset           Treiber-Rücksetzung: Ladeschwelle wird 100 %\n"
+        "  behaviour W     charge_behaviour auf auto, inhibit-charge oder force-discharge\n"
+        "                  schreiben (mit --charge-behaviour oder --behaviour-only)\n"
         "  wait S          S Sekunden Echtzeit warten, bevor der nächste Befehl läuft\n"
         "  status          eine Zeile mit Ladestand, Zustand, Netzteil und Ladeschwelle\n"
         "  quit            beenden\n"
@@ -119,6 +123,8 @@ bool SimScript::run(const QString &command)
         ok = ok && percent >= 0 && percent <= 100;
         if (ok)
             m_laptop.setEndThreshold(percent);
+    } else if (name == u"behaviour") {
+        ok = m_laptop.setBehaviour(value);
     } else if (name == u"reset") {
         m_laptop.setEndThreshold(100);
     } else if (name == u"wait") {

@@ -78,6 +78,17 @@ std::variant<Options, int> parseOptions(QCoreApplication &app)
         QStringLiteral("round-to"),
         QStringLiteral("Die Firmware behält nur Vielfache von N (abgerundet)."),
         QStringLiteral("N"));
+    const QCommandLineOption ignoresOption(
+        QStringLiteral("ignores-threshold"),
+        QStringLiteral("Der Treiber nimmt die Ladeschwelle an, die Firmware lädt trotzdem "
+                       "voll."));
+    const QCommandLineOption behaviourOption(
+        QStringLiteral("charge-behaviour"),
+        QStringLiteral("Der Akku hat auch charge_behaviour (auto, inhibit-charge, "
+                       "force-discharge)."));
+    const QCommandLineOption behaviourOnlyOption(
+        QStringLiteral("behaviour-only"),
+        QStringLiteral("Der Treiber hat keine Ladeschwelle, nur charge_behaviour."));
     const QCommandLineOption moduleOption(
         QStringLiteral("module"),
         QStringLiteral("Legt WURZEL/module/NAME an, etwa lg_laptop (nur 80 und 100 %)."),
@@ -108,8 +119,9 @@ std::variant<Options, int> parseOptions(QCoreApplication &app)
          &options.drainWatts},
     };
     parser.addOptions({rootOption, speedOption, tickOption, onceOption, batteryOption,
-                       chargeUnitsOption, legacyOption, startOption, roundOption, moduleOption,
-                       plugOption, unplugOption, levelOption, verboseOption});
+                       chargeUnitsOption, legacyOption, startOption, roundOption, ignoresOption,
+                       behaviourOption, behaviourOnlyOption, moduleOption, plugOption, unplugOption,
+                       levelOption, verboseOption});
     for (const NumberOption &number : numbers)
         parser.addOption(number.option);
     parser.addPositionalArgument(QStringLiteral("befehle"),
@@ -124,6 +136,9 @@ std::variant<Options, int> parseOptions(QCoreApplication &app)
     options.battery = parser.value(batteryOption);
     options.chargeUnits = parser.isSet(chargeUnitsOption);
     options.legacyNames = parser.isSet(legacyOption);
+    options.ignoresThreshold = parser.isSet(ignoresOption);
+    options.chargeBehaviour = parser.isSet(behaviourOption);
+    options.behaviourOnly = parser.isSet(behaviourOnlyOption);
     bool ok = true;
     if (parser.isSet(startOption))
         options.startThreshold = parser.value(startOption).toInt(&ok);

@@ -52,6 +52,8 @@ void AppDelegate::tick()
             state().battery().isCharging ? ", charging" : "", state().limit(),
             state().engaged() ? ", engaged" : "");
     m_parts.notifier.evaluate(old, state().battery(), state().limit(), state().engaged());
+    m_parts.notifier.firmwareIgnores(state().firmwareIgnoredLimit());
+    wakeServiceOnOvershoot();
     m_parts.history.record(state().battery(), state().clock().now());
     if (m_parts.item)
         m_parts.item->refreshButton();
@@ -62,6 +64,17 @@ bool AppDelegate::applicationShouldHandleReopen()
     if (m_parts.window)
         m_parts.window->showWindow();
     return true;
+}
+
+void AppDelegate::wakeServiceOnOvershoot()
+{
+    // The service watches whether a firmware charges past the limit only
+    // while it runs; one that left when idle is started by a call.
+    const AppState &s = state();
+    const BatteryInfo &b = s.battery();
+    if (b.pluggedIn && b.isCharging && s.engaged() && s.limit() <= 99 &&
+        b.percent > s.limit() + 2 && s.firmwareIgnoredLimit() == 0)
+        s.chargeLimit().isSupported();
 }
 
 void AppDelegate::applySchedule()

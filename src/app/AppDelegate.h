@@ -41,6 +41,8 @@ public:
 
 private:
     void applySchedule();
+    // A call to the charge service while the battery charges past the limit.
+    void wakeServiceOnOvershoot();
 
     Parts m_parts;
     QTimer m_timer;

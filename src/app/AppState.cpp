@@ -25,6 +25,8 @@ AppState::AppState(ChargeLimit &chargeLimit, const BatteryRegistry &registry, co
 void AppState::refresh()
 {
     setBattery(BatteryInfo::read(m_registry));
+    m_firmwareIgnored = m_chargeLimit.firmwareIgnoredLimit();
+    m_firmwareMode = m_chargeLimit.isFirmwareMode();
     const qint64 reported = m_chargeLimit.limit();
     if (reported <= 99) {
         setLimitValue(reported);

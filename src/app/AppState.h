@@ -45,6 +45,10 @@ public:
     std::optional<QString> scheduleLine() const;
     // What the menu shows while a command waits for the password.
     std::optional<QString> authorizationLine() const;
+    // The limit in force that the firmware was seen charging past; 0: none.
+    qint64 firmwareIgnoredLimit() const { return m_firmwareIgnored; }
+    // The warning for it, in the menu and the "Laden" tab.
+    std::optional<QString> firmwareLine() const;
 
 Q_SIGNALS:
     void changed();
@@ -65,4 +69,6 @@ private:
     std::optional<QString> m_error;
     QList<qint64> m_options;
     bool m_awaitingAuthorization = false;
+    qint64 m_firmwareIgnored = 0;
+    bool m_firmwareMode = false;
 };

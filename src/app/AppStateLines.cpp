@@ -63,9 +63,20 @@ QString AppState::limitLine() const
 {
     if (m_limit >= 100)
         return L("Ladelimit aus (lädt auf 100 %)");
+    // The firmware holds its own value, which some models set higher.
+    if (m_engaged && m_firmwareMode)
+        return L("Schonmodus der Firmware aktiv (etwa %d %%)", m_limit);
     if (m_engaged)
         return L("Ladelimit %d %% aktiv", m_limit);
     return L("Limit %d %% – lädt einmalig voll", m_limit);
+}
+
+std::optional<QString> AppState::firmwareLine() const
+{
+    if (m_firmwareIgnored < 1 || m_firmwareIgnored > 99)
+        return std::nullopt;
+    return L("⚠ Die Firmware hält das Ladelimit nicht ein (Akku lädt über %d %%).",
+             m_firmwareIgnored);
 }
 
 std::optional<QString> AppState::scheduleLine() const

@@ -33,6 +33,12 @@ public:
     // Whether a limit is kept: in force, or suspended until the charger is
     // unplugged (then limitInForce() says 100).
     virtual bool isLimitKept() = 0;
+    // The limit in force that the firmware was seen charging past; 0: none
+    // seen, or a client that cannot tell.
+    virtual quint8 firmwareIgnoredLimit() { return 0; }
+    // The limit is the firmware's own mode switched on (an IdeaPad's
+    // conservation mode), holding about the limit shown.
+    virtual bool limitIsFirmwareMode() { return false; }
 
     // Commands: nothing on success, else the failure (a client that refuses
     // without saying why answers with an empty description).

@@ -47,6 +47,12 @@ qint64 ChargeLimit::limit() const
     return value > 100 ? 100 : static_cast<qint64>(value);
 }
 
+qint64 ChargeLimit::firmwareIgnoredLimit() const
+{
+    const qint64 limit = m_client ? m_client->firmwareIgnoredLimit() : 0;
+    return limit >= 1 && limit <= 99 ? limit : 0;
+}
+
 bool ChargeLimit::isLimitKept() const
 {
     return m_client && m_client->isLimitKept();

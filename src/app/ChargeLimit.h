@@ -20,6 +20,10 @@ public:
     QList<qint64> available() const;
     qint64 limit() const;
     bool isLimitKept() const;
+    // The limit the firmware was seen charging past; 0: none.
+    qint64 firmwareIgnoredLimit() const;
+    // The limit is the firmware's own mode (ChargeClient::limitIsFirmwareMode).
+    bool isFirmwareMode() const { return m_client && m_client->limitIsFirmwareMode(); }
 
     // Nothing on success, else the failure.
     std::optional<ChargeError> setLimit(qint64 limit);

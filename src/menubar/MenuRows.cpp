@@ -22,6 +22,7 @@ enum FixedId {
     settingsId,
     quitId,
     authorizationId,
+    firmwareId, // shown below the limit
     firstChoiceId = 100,
 };
 
@@ -79,11 +80,13 @@ void MenuRows::update(const AppState &state)
     const auto schedule = state.scheduleLine();
     const auto authorization = state.authorizationLine();
     const auto &error = state.error();
+    const auto firmware = state.firmwareLine();
 
     QList<MenuRow> rows;
     MenuRow status = info(statusId, state.statusLine());
     status.bold = true;
     rows << status << info(limitId, state.limitLine())
+         << info(firmwareId, firmware.value_or(QString()), firmware.has_value())
          << info(scheduleId, schedule.value_or(QString()), schedule.has_value())
          << info(authorizationId, authorization.value_or(QString()), authorization.has_value())
          << separator(firstSeparatorId) << info(chargeToId, L("Laden bis"));

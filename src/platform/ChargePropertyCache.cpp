@@ -6,6 +6,7 @@ namespace
 const QString CurrentLimit = QStringLiteral("CurrentLimit");
 const QString Enabled = QStringLiteral("Enabled");
 const QString Suspended = QStringLiteral("Suspended");
+const QString FirmwareIgnores = QStringLiteral("FirmwareIgnoresLimit");
 } // namespace
 
 ChargePropertyCache::ChargePropertyCache(QDBusConnection bus, const QString &service,
@@ -35,7 +36,8 @@ void ChargePropertyCache::store(const QVariantMap &properties, const QString &ow
     // Without the property a suspension cannot be ruled out.
     const QVariant suspended = properties.value(Suspended);
     m_values = Values{static_cast<quint8>(limit.toUInt()), enabled.toBool(),
-                      !suspended.isValid() || suspended.toBool()};
+                      !suspended.isValid() || suspended.toBool(),
+                      static_cast<quint8>(properties.value(FirmwareIgnores).toUInt())};
 }
 
 void ChargePropertyCache::ownerChanged(const QString &newOwner)
@@ -60,4 +62,6 @@ void ChargePropertyCache::propertiesChanged(const QString &interface, const QVar
         m_values->enabled = enabled.toBool();
     if (const QVariant suspended = changed.value(Suspended); suspended.isValid())
         m_values->suspended = suspended.toBool();
+    if (const QVariant ignores = changed.value(FirmwareIgnores); ignores.isValid())
+        m_values->firmwareIgnores = static_cast<quint8>(ignores.toUInt());
 }

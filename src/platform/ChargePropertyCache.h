@@ -22,6 +22,7 @@ public:
         quint8 currentLimit = 100;
         bool enabled = false;
         bool suspended = true;
+        quint8 firmwareIgnores = 0; // FirmwareIgnoresLimit
     };
 
     ChargePropertyCache(QDBusConnection bus, const QString &service, const QString &path,

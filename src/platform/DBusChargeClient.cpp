@@ -96,6 +96,16 @@ bool DBusChargeClient::isLimitKept()
     return values.enabled && (!held || values.suspended);
 }
 
+quint8 DBusChargeClient::firmwareIgnoredLimit()
+{
+    return readProperties() ? m_properties->values()->firmwareIgnores : 0;
+}
+
+bool DBusChargeClient::limitIsFirmwareMode()
+{
+    return m_held.isFirmwareMode();
+}
+
 std::optional<ChargeError> DBusChargeClient::setLimit(quint8 limit)
 {
     qCDebug(lcClient, "SetLimit(%d)", limit);

@@ -47,6 +47,8 @@ public:
     std::optional<QList<qint64>> offeredLimits() override;
     quint64 limitInForce() override;
     bool isLimitKept() override;
+    quint8 firmwareIgnoredLimit() override;
+    bool limitIsFirmwareMode() override;
 
     std::optional<ChargeError> setLimit(quint8 limit) override;
     std::optional<ChargeError> suspendLimit() override;

@@ -31,6 +31,35 @@ std::optional<int> HeldThreshold::read()
     return m_last;
 }
 
+bool HeldThreshold::isFirmwareMode()
+{
+    if (!scanned())
+        return false;
+    return m_controls->isSupported() && m_controls->family().held > 0;
+}
+
+bool HeldThreshold::scanned()
+{
+    if (m_sysfsRoot.isEmpty())
+        return false;
+    if (!m_controls) {
+        m_controls = std::make_unique<ThresholdControls>(m_sysfsRoot);
+        m_controls->rescan();
+    }
+    return true;
+}
+
+QList<qint64> HeldThreshold::offered()
+{
+    if (!scanned())
+        return {};
+    QList<qint64> limits;
+    if (m_controls->isSupported())
+        for (const int limit : m_controls->family().offeredLimits())
+            limits << limit;
+    return limits;
+}
+
 std::optional<int> HeldThreshold::limit()
 {
     const auto held = read();

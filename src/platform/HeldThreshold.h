@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -21,8 +22,16 @@ public:
     std::optional<int> read();
     // The limit it keeps: 1 to 99, else none.
     std::optional<int> limit();
+    // The limits the family offers, as the service would; empty without a
+    // threshold.
+    QList<qint64> offered();
+    // The family's limit is a firmware mode switched on, not a threshold.
+    bool isFirmwareMode();
 
 private:
+    // Finds the controls once; false without a sysfs root.
+    bool scanned();
+
     QString m_sysfsRoot;
     // Found once, sought again when they cannot be read: a tick costs a read
     // or two, not a walk through sysfs.

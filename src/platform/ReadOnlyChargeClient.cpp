@@ -5,6 +5,12 @@
 
 ReadOnlyChargeClient::ReadOnlyChargeClient(QString sysfsRoot) : m_held(std::move(sysfsRoot)) {}
 
+std::optional<QList<qint64>> ReadOnlyChargeClient::offeredLimits()
+{
+    const QList<qint64> limits = m_held.offered();
+    return limits.isEmpty() ? std::nullopt : std::optional<QList<qint64>>(limits);
+}
+
 quint64 ReadOnlyChargeClient::limitInForce()
 {
     return static_cast<quint64>(m_held.limit().value_or(100));

@@ -13,8 +13,11 @@ public:
     explicit ReadOnlyChargeClient(QString sysfsRoot);
 
     bool canHoldLimit() override { return false; }
-    std::optional<QList<qint64>> offeredLimits() override { return std::nullopt; }
+    // What the laptop's family offers, so the menu shows the limit in force
+    // among them; nothing without a threshold.
+    std::optional<QList<qint64>> offeredLimits() override;
     quint64 limitInForce() override;
+    bool limitIsFirmwareMode() override { return m_held.isFirmwareMode(); }
     bool isLimitKept() override;
 
     std::optional<ChargeError> setLimit(quint8 limit) override;

@@ -64,6 +64,18 @@ void Notifier::limitRule(const BatteryInfo &old, const BatteryInfo &now, qint64 
          QStringLiteral("limit"));
 }
 
+void Notifier::firmwareIgnores(qint64 ignored)
+{
+    if (ignored == m_firmwareNotified)
+        return;
+    m_firmwareNotified = ignored;
+    if (ignored < 1 || ignored > 99)
+        return;
+    send(L("Ladelimit wird nicht eingehalten"),
+         L("Die Firmware lädt den Akku am Netzteil über das Ladelimit von %d %% hinaus.", ignored),
+         QStringLiteral("firmware"));
+}
+
 void Notifier::lowRule(const BatteryInfo &now)
 {
     if (!Prefs::notifyLow() || now.pluggedIn || m_lowNotified)

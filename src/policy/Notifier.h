@@ -22,6 +22,9 @@ public:
     void send(const QString &title, const QString &body, const QString &id);
     // How a notification is shown while the agent is in front: banner with sound.
     void evaluate(const BatteryInfo &old, const BatteryInfo &now, qint64 limit, bool engaged);
+    // Tells once per limit that the firmware charges past it (`ignored`, 0:
+    // nothing seen).
+    void firmwareIgnores(qint64 ignored);
 
 private:
     void limitRule(const BatteryInfo &old, const BatteryInfo &now, qint64 limit, bool engaged);
@@ -34,4 +37,5 @@ private:
     bool m_lowNotified = false;
     bool m_adapterChecked = false;
     qint64 m_stalledTicks = 0;
+    qint64 m_firmwareNotified = 0;
 };

@@ -121,6 +121,28 @@ QList<LaptopFamily> table()
     sony.only = {50, 80, 100};
     sony.offValue = 0;
     t << sony;
+
+    // ideapad-laptop (IdeaPad, Yoga, Legion): no threshold, a conservation
+    // mode in which the firmware holds about 60 % (80 % on some models).
+    // Newer kernels show it on the battery as charge_types Long_Life; the
+    // platform device's conservation_mode (1 on, 0 off) is there on all.
+    auto ideapad = family("ideapad", "Lenovo IdeaPad/Yoga/Legion (ideapad_laptop, charge_types)",
+                          "ideapad_laptop");
+    ideapad.writesStart = false;
+    ideapad.modeNeeded = "Long_Life";
+    ideapad.held = 60;
+    ideapad.heldUncertain = true;
+    ideapad.only = {60, 100};
+    t << ideapad;
+    auto ideapadSwitch = ideapad;
+    ideapadSwitch.id = "ideapad-switch";
+    ideapadSwitch.name = "Lenovo IdeaPad/Yoga/Legion (ideapad_laptop, conservation_mode)";
+    ideapadSwitch.modeNeeded.clear();
+    ideapadSwitch.place = LaptopFamily::Place::Platform;
+    ideapadSwitch.platformFile = "bus/platform/devices/VPC2004:00/conservation_mode";
+    ideapadSwitch.switchOn = 1;
+    ideapadSwitch.offValue = 0;
+    t << ideapadSwitch;
     return t;
 }
 } // namespace
@@ -142,6 +164,18 @@ const LaptopFamily &LaptopFamily::legacy()
 {
     static const LaptopFamily f =
         family("legacy", "Treiber mit charge_stop_threshold (ältere Namen)", QString());
+    return f;
+}
+
+const LaptopFamily &LaptopFamily::behaviour()
+{
+    static const LaptopFamily f = [] {
+        auto b = family("behaviour", "Treiber mit charge_behaviour (Ladestopp durch den Dienst)",
+                        QString());
+        b.writesStart = false;
+        b.byBehaviour = true;
+        return b;
+    }();
     return f;
 }
 

@@ -41,6 +41,21 @@ struct LaptopFamily {
     bool forgetsAtBoot = false;
     QString sinceKernel; // the first kernel whose driver offers the thresholds
 
+    // A firmware switch instead of a threshold: on, the firmware holds its own
+    // limit `held`; off, it charges fully. The switch is the end attribute
+    // (`switchOn` turns it on, offValue off) or, with switchOn < 0, the charge
+    // mode `modeNeeded` alone. 0: thresholds.
+    int held = 0;
+    int switchOn = -1;
+    // The firmware's held value is the common one, not read from it: other
+    // models of the family hold another.
+    bool heldUncertain = false;
+    // No threshold: the service holds the limit itself through each battery's
+    // charge_behaviour, inhibiting the charge at the limit and allowing it
+    // again `releaseGap` points below.
+    bool byBehaviour = false;
+    int releaseGap = 3;
+
     // The limits Voltquill offers: the default steps of 5 from 60 inside the
     // range, or the driver's own values; always ending with 100.
     QList<int> offeredLimits() const;
@@ -53,4 +68,6 @@ struct LaptopFamily {
     static const LaptopFamily &generic();
     // The older names charge_start_threshold / charge_stop_threshold.
     static const LaptopFamily &legacy();
+    // A driver with charge_behaviour and no threshold.
+    static const LaptopFamily &behaviour();
 };

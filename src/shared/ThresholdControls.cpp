@@ -51,6 +51,22 @@ std::optional<QString> ThresholdControls::readMode(const QString &path)
     return QString::fromLatin1(*text);
 }
 
+QStringList ThresholdControls::modesOffered(const QString &path)
+{
+    const auto text = readText(path);
+    if (!text)
+        return {};
+    QStringList modes;
+    for (const QByteArray &word : text->split(' ')) {
+        QByteArray bare = word;
+        if (bare.startsWith('[') && bare.endsWith(']'))
+            bare = bare.mid(1, bare.size() - 2);
+        if (!bare.isEmpty())
+            modes << QString::fromLatin1(bare);
+    }
+    return modes;
+}
+
 bool ThresholdControls::insideRoot(const QString &path, const QString &root)
 {
     const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
@@ -78,6 +94,17 @@ void ThresholdControls::rescan()
     m_family = nullptr;
     m_silent = nullptr;
     m_controls.clear();
+    m_behaviours.clear();
+    for (const PowerSupply &battery : std::as_const(m_batteries)) {
+        const QString behaviour = existing(battery.path(), QStringLiteral("charge_behaviour"));
+        // The kernel lists every word, the active one in brackets; a single
+        // bare word is what a plain file (a simulated laptop) holds after a
+        // write.
+        const QStringList offered = behaviour.isEmpty() ? QStringList() : modesOffered(behaviour);
+        if (offered.contains(QStringLiteral("inhibit-charge")) ||
+            (offered.size() == 1 && offered.first() == u"auto"))
+            m_behaviours.append({battery.name(), {}, {}, {}, behaviour});
+    }
     for (const LaptopFamily &family : LaptopFamily::known()) {
         const bool present =
             QFileInfo(m_sysfsRoot + QStringLiteral("/module/") + family.module).isDir() ||
@@ -96,6 +123,11 @@ void ThresholdControls::rescan()
         m_controls = controlsFor(LaptopFamily::generic());
         const bool legacy = !m_controls.isEmpty() && m_controls.first().end.endsWith(LegacyEndName);
         m_family = legacy ? &LaptopFamily::legacy() : &LaptopFamily::generic();
+        // Without any threshold the service can still stop the charge itself.
+        if (m_controls.isEmpty() && !m_behaviours.isEmpty()) {
+            m_controls = m_behaviours;
+            m_family = &LaptopFamily::behaviour();
+        }
     }
     // The charger that holds the thresholds is no adapter.
     if (m_family->place == LaptopFamily::Place::Supply)
@@ -112,8 +144,8 @@ QList<ThresholdControls::Control> ThresholdControls::controlsFor(const LaptopFam
         return types.isEmpty() ? existing(folder, QStringLiteral("charge_type")) : types;
     };
     const auto add = [&](const QString &label, const QString &folder) {
-        Control control{label, existing(folder, EndName), existing(folder, StartName),
-                        modeOf(folder)};
+        Control control{
+            label, existing(folder, EndName), existing(folder, StartName), modeOf(folder), {}};
         if (control.end.isEmpty()) {
             control.end = existing(folder, LegacyEndName);
             control.start = existing(folder, LegacyStartName);
@@ -121,6 +153,14 @@ QList<ThresholdControls::Control> ThresholdControls::controlsFor(const LaptopFam
         if (!family.writesStart)
             control.start.clear();
         // Without the mode they need, the thresholds would do nothing.
+        // A charge mode the firmware holds its own limit in needs no threshold.
+        if (family.held > 0 && family.switchOn < 0) {
+            control.end.clear();
+            control.start.clear();
+            if (!control.mode.isEmpty() && modesOffered(control.mode).contains(family.modeNeeded))
+                controls.append(control);
+            return;
+        }
         if (control.end.isEmpty() || (!family.modeNeeded.isEmpty() && control.mode.isEmpty()))
             return;
         controls.append(control);
@@ -145,7 +185,8 @@ QList<ThresholdControls::Control> ThresholdControls::controlsFor(const LaptopFam
         const QFileInfo file(path);
         if (!m_batteries.isEmpty() && file.exists() && !file.isDir() &&
             insideRoot(file.path(), m_sysfsRoot))
-            controls.append({family.platformFile.section(QLatin1Char('/'), -2, -2), path, {}, {}});
+            controls.append(
+                {family.platformFile.section(QLatin1Char('/'), -2, -2), path, {}, {}, {}});
         break;
     }
     }
@@ -154,7 +195,20 @@ QList<ThresholdControls::Control> ThresholdControls::controlsFor(const LaptopFam
 
 std::optional<int> ThresholdControls::endInForce(const Control &control) const
 {
+    if (m_family->byBehaviour)
+        return std::nullopt;
+    if (m_family->held > 0 && m_family->switchOn < 0) {
+        const auto mode = readMode(control.mode);
+        if (!mode)
+            return std::nullopt;
+        return *mode == m_family->modeNeeded ? m_family->held : 100;
+    }
     auto value = readNumber(control.end);
+    if (m_family->switchOn >= 0 && value) {
+        if (*value == m_family->switchOn)
+            return m_family->held;
+        return *value == m_family->offValue ? std::optional<int>(100) : std::nullopt;
+    }
     if (!value)
         return std::nullopt;
     if (*value == m_family->offValue)
@@ -185,7 +239,8 @@ QStringList ThresholdControls::watchedFiles() const
 {
     QStringList files;
     for (const Control &control : m_controls) {
-        files << control.end;
+        if (!control.end.isEmpty())
+            files << control.end;
         if (!control.mode.isEmpty())
             files << control.mode;
     }

@@ -24,6 +24,8 @@ public:
         QString end;   // absolute paths; empty: none
         QString start;
         QString mode;
+        // The battery's charge_behaviour where it can inhibit charging.
+        QString behaviour;
     };
 
     // Nothing is sought before the first rescan().
@@ -34,6 +36,9 @@ public:
     const QString &sysfsRoot() const { return m_sysfsRoot; }
     bool isSupported() const { return !m_controls.isEmpty(); }
     const QList<Control> &controls() const { return m_controls; }
+    // Every battery whose charge_behaviour can inhibit charging (label and
+    // behaviour set), whatever way the limit is held.
+    const QList<Control> &behaviours() const { return m_behaviours; }
     const LaptopFamily &family() const { return *m_family; }
     // A known family's driver is loaded but offers no thresholds here.
     const LaptopFamily *silentFamily() const { return m_silent; }
@@ -42,7 +47,9 @@ public:
     const QList<PowerSupply> &adapters() const { return m_adapters; }
 
     // 1–100, 100 when the thresholds do not act (the mode they need is off,
-    // or the family's "no limit"); nothing when the end is unreadable.
+    // or the family's "no limit"); the firmware's held value while its switch
+    // is on; nothing when the end is unreadable, and where only the service
+    // holds the limit (charge_behaviour).
     std::optional<int> endInForce(const Control &control) const;
     // endInForce() of the first control: every battery is written alike.
     std::optional<int> endThreshold() const;
@@ -57,6 +64,8 @@ public:
     // The active entry of "Trickle Fast [Standard] Adaptive Custom"
     // (charge_types) or the single word of charge_type.
     static std::optional<QString> readMode(const QString &path);
+    // The words of such a list, without the brackets.
+    static QStringList modesOffered(const QString &path);
     // Real sysfs links each supply to its device below the same root; a path
     // that resolves elsewhere was planted.
     static bool insideRoot(const QString &path, const QString &root);
@@ -70,4 +79,5 @@ private:
     const LaptopFamily *m_family;
     const LaptopFamily *m_silent = nullptr;
     QList<Control> m_controls;
+    QList<Control> m_behaviours;
 };

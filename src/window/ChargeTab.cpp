@@ -18,7 +18,8 @@ ChargeTab::ChargeTab(AppState &state, std::function<QStringList()> otherWriters,
     : QWidget(parent), m_state(state), m_status(new QLabel(this)),
       m_selector(new SegmentedControl(this)), m_limitLine(new QLabel(this)),
       m_otherWriters(std::move(otherWriters)), m_writerNote(Style::text({}, this)),
-      m_scheduleNote(new QWidget(this)), m_scheduleText(Style::text({}, m_scheduleNote)),
+      m_firmwareNote(Style::text({}, this)), m_scheduleNote(new QWidget(this)),
+      m_scheduleText(Style::text({}, m_scheduleNote)),
       m_fullOnce(new QPushButton(L("Einmal voll laden (bis zum Abstecken)"), this)),
       m_reEnable(new QPushButton(L("Limit wieder einschalten"), this)), m_facts(new QGridLayout),
       m_error(Style::text({}, this))
@@ -46,6 +47,13 @@ ChargeTab::ChargeTab(AppState &state, std::function<QStringList()> otherWriters,
     m_limitLine->setWordWrap(true);
     Style::secondary(m_limitLine);
     column->addWidget(m_limitLine);
+
+    // A firmware that charges past the limit: the limit shown is not what the
+    // battery does.
+    m_firmwareNote->setObjectName(QStringLiteral("firmwareIgnores"));
+    Style::callout(m_firmwareNote);
+    m_firmwareNote->hide();
+    column->addWidget(m_firmwareNote);
 
     // Another program writing the threshold would undo the limit unseen.
     m_writerNote->setObjectName(QStringLiteral("otherWriters"));
@@ -137,6 +145,9 @@ void ChargeTab::redraw()
     const qint64 limit = m_state.limit();
     m_selector->setSelected(limit);
     m_limitLine->setText(m_state.limitLine());
+    const std::optional<QString> firmware = m_state.firmwareLine();
+    m_firmwareNote->setText(firmware.value_or(QString()));
+    m_firmwareNote->setVisible(firmware.has_value());
 
     const std::optional<QString> schedule = m_state.scheduleLine();
     m_scheduleNote->setVisible(schedule.has_value());

@@ -34,6 +34,7 @@ private:
     QLabel *m_limitLine;
     std::function<QStringList()> m_otherWriters;
     QLabel *m_writerNote;
+    QLabel *m_firmwareNote;
     QWidget *m_scheduleNote;
     QLabel *m_scheduleText;
     QPushButton *m_fullOnce;

@@ -3,6 +3,9 @@
 
 #include "support/FakeSysfs.h"
 
+#include <QDir>
+#include <QFile>
+
 namespace
 {
 using Attributes = QMap<QByteArray, QByteArray>;
@@ -18,9 +21,9 @@ Attributes battery(Attributes extra = {})
 
 QStringList FamilyFixtures::families()
 {
-    return {"thinkpad",  "dell",    "wilco",      "asus",    "huawei",
-            "lg",        "toshiba", "galaxybook", "msi",     "system76",
-            "framework", "apple",   "sony",       "generic", "legacy"};
+    return {"thinkpad", "dell",       "wilco",  "asus",     "huawei",         "lg",
+            "toshiba",  "galaxybook", "msi",    "system76", "framework",      "apple",
+            "sony",     "generic",    "legacy", "ideapad",  "ideapad-switch", "behaviour"};
 }
 
 void FamilyFixtures::lay(FakeSysfs &sysfs, const QString &family)
@@ -92,6 +95,26 @@ void FamilyFixtures::lay(FakeSysfs &sysfs, const QString &family)
         sysfs.addSupply("BAT0", battery());
         FakeSysfs::writeFile(sysfs.root() + "/devices/platform/sony-laptop/battery_care_limiter",
                              "0\n");
+    } else if (family == u"ideapad" || family == u"ideapad-switch") {
+        // The platform device's conservation_mode is there on every kernel,
+        // reached through the bus's link as the ABI documents it; newer
+        // kernels add Long_Life to the battery's charge_types.
+        module("ideapad_laptop");
+        sysfs.addSupply("BAT0", family == u"ideapad"
+                                    ? battery({{"charge_types", "Fast [Standard] Long_Life"}})
+                                    : battery());
+        FakeSysfs::writeFile(sysfs.root() + "/devices/pci0000:00/PNP0C09:00/VPC2004:00/"
+                                            "conservation_mode",
+                             "0\n");
+        QDir().mkpath(sysfs.root() + "/bus/platform/devices");
+        QFile::link("../../../devices/pci0000:00/PNP0C09:00/VPC2004:00",
+                    sysfs.root() + "/bus/platform/devices/VPC2004:00");
+    } else if (family == u"behaviour") {
+        // Only charge_behaviour, the active word in brackets; charged above
+        // the limits the tests pick.
+        sysfs.addSupply("BAT0",
+                        battery({{"capacity", "85"},
+                                 {"charge_behaviour", "[auto] inhibit-charge force-discharge"}}));
     } else if (family == u"generic") {
         sysfs.addSupply("BAT0", battery(endOnly));
     } else if (family == u"legacy") {
@@ -106,6 +129,8 @@ QString FamilyFixtures::refusing(const QString &family)
         return "class/power_supply/BAT0/charge_control_start_threshold";
     if (family == u"dell")
         return "class/power_supply/BAT0/charge_types";
+    if (family == u"ideapad-switch")
+        return "devices/pci0000:00/PNP0C09:00/VPC2004:00/conservation_mode";
     if (family == u"wilco")
         return "class/power_supply/wilco-charger/charge_type";
     if (family == u"sony")

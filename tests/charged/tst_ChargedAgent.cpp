@@ -193,6 +193,8 @@ void TestChargedAgent::absentServiceLeavesTheLimitInForce()
     state.refresh();
     QCOMPARE(state.limit(), limit);
     QCOMPARE(state.engaged(), true); // not suspended
+    // The family's limits, not a guess that need not contain the one in force.
+    QCOMPARE(state.options(), (QList<qint64>{60, 65, 70, 75, 80, 85, 90, 95, 100}));
     QCOMPARE(chargeLimit.isSupported(), false);
     state.setLimit(85);
     QCOMPARE(state.error().value_or(QString()),

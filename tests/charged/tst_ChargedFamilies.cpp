@@ -3,7 +3,18 @@
 // offers, what it writes (start, end, mode), what a driver's refusal shows,
 // and what --check says about it.
 #include "FamilyFixtures.h"
+#include "app/AppState.h"
+#include "app/ChargeLimit.h"
+#include "platform/ChargeClientFactory.h"
+#include "platform/SysfsBatteryRegistry.h"
+#include "policy/Scheduler.h"
+#include "settings/Prefs.h"
+#include "shared/ChargeBus.h"
+#include "shared/ThresholdControls.h"
+#include "support/BoundSettings.h"
+#include "support/FakeBatteryRegistry.h"
 #include "support/FakeSysfs.h"
+#include "support/FixedClock.h"
 #include "support/PlantedFile.h"
 #include "support/PrivateBus.h"
 #include "support/ServiceProcess.h"
@@ -77,6 +88,15 @@ private Q_SLOTS:
     void stateFileWithoutModesStillLoads();
     void tamperedModeIsNotWritten_data();
     void tamperedModeIsNotWritten();
+    void behaviourHoldsThroughADay();
+    void chargeAllowedAgain_data();
+    void chargeAllowedAgain();
+    void holdingStaysOnTheAdapter();
+    void firmwareIgnoringIsReported_data();
+    void firmwareIgnoringIsReported();
+    void scheduleWithoutEighty();
+    void restoreGivesTheBatteryBack_data();
+    void restoreGivesTheBatteryBack();
 
 private:
     // "BAT0/charge_types" (below class/power_supply) or "/devices/…" (below
@@ -90,6 +110,15 @@ private:
     {
         return m_service->call(method).arguments().value(0).value<uchar>();
     }
+    QVariant property(const QString &name) const;
+    // BAT0's charge_behaviour, the active word.
+    QString behaviour() const
+    {
+        return ThresholdControls::readMode(m_sysfs->supplyPath("BAT0") + "/charge_behaviour")
+            .value_or("(fehlt)");
+    }
+    // A battery on the adapter, inhibited at 75 %.
+    void holdAt75(int charge);
 
     std::unique_ptr<PrivateBus> m_bus;
     std::unique_ptr<FakeSysfs> m_sysfs;
@@ -148,6 +177,7 @@ QString TestChargedFamilies::check(int *exitCode, bool withBus) const
         withBus ? m_bus->environment() : QProcessEnvironment::systemEnvironment();
     environment.insert("VOLTQUILL_SYSFS_ROOT", m_sysfs->root());
     environment.insert("VOLTQUILL_ETC_ROOT", m_etc->path());
+    environment.insert("VOLTQUILL_STATE_DIR", m_state->path());
     if (!withBus) {
         environment.insert("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/voltquill-no-bus");
         environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/voltquill-no-bus");
@@ -249,6 +279,20 @@ void TestChargedFamilies::offeredAndWritten_data()
                                     << "Treiber mit charge_control_end_threshold" << Default << 80
                                     << QStringList{"BAT0/charge_control_end_threshold=80"}
                                     << QStringList{"BAT0/charge_control_end_threshold=100"};
+    QTest::newRow("ideapad: conservation mode as charge_types Long_Life")
+        << "ideapad"
+        << "Lenovo IdeaPad/Yoga/Legion (ideapad_laptop, charge_types)" << QList<int>{60, 100} << 60
+        << QStringList{"BAT0/charge_types=Long_Life"} << QStringList{"BAT0/charge_types=Standard"};
+    QTest::newRow("ideapad: conservation_mode on the platform device")
+        << "ideapad-switch"
+        << "Lenovo IdeaPad/Yoga/Legion (ideapad_laptop, conservation_mode)" << QList<int>{60, 100}
+        << 60 << QStringList{"/bus/platform/devices/VPC2004:00/conservation_mode=1"}
+        << QStringList{"/bus/platform/devices/VPC2004:00/conservation_mode=0"};
+    QTest::newRow("charge_behaviour only: the service stops the charge")
+        << "behaviour"
+        << "Treiber mit charge_behaviour (Ladestopp durch den Dienst)" << Default << 80
+        << QStringList{"BAT0/charge_behaviour=inhibit-charge"}
+        << QStringList{"BAT0/charge_behaviour=auto"};
     QTest::newRow("legacy names") << "legacy"
                                   << "Treiber mit charge_stop_threshold (ältere Namen)" << Default
                                   << 60
@@ -325,6 +369,11 @@ void TestChargedFamilies::refusalShowsInGerman_data()
     QTest::newRow("generic") << "generic" << end.arg("BAT0");
     QTest::newRow("legacy") << "legacy"
                             << "BAT0 hat charge_start_threshold = 75 abgelehnt.";
+    // (charge_types and charge_behaviour must be read to be offered: a link
+    // in their place, the only refusal a fake tree run as root can play,
+    // takes the family away rather than refusing a write.)
+    QTest::newRow("ideapad-switch") << "ideapad-switch"
+                                    << "VPC2004:00 hat conservation_mode = 1 abgelehnt.";
 }
 
 void TestChargedFamilies::refusalShowsInGerman()
@@ -338,8 +387,12 @@ void TestChargedFamilies::refusalShowsInGerman()
     QVERIFY(QFile::remove(refusing));
     QVERIFY(QFile::link(QStringLiteral("/dev/full"), refusing));
     QVERIFY(m_service->start());
+    // 80, or the one limit a firmware switch holds.
+    const QByteArray offered =
+        m_service->call("AvailableLimits").arguments().value(0).toByteArray();
+    const uchar limit = offered.contains(char(80)) ? 80 : uchar(offered.at(0));
 
-    const QDBusMessage reply = m_service->call("SetLimit", {QVariant::fromValue(uchar(80))});
+    const QDBusMessage reply = m_service->call("SetLimit", {QVariant::fromValue(limit)});
     QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
     QCOMPARE(reply.errorName(), QStringLiteral("org.voltquill.Charge1.Error.WriteFailed"));
     QCOMPARE(reply.errorMessage(), message);
@@ -373,6 +426,11 @@ void TestChargedFamilies::checkNamesWhatStandsInTheWay_data()
         << QStringList{"Grund: Der Treiber dell_laptop ist geladen, bietet aber keine "
                        "Ladeschwelle (charge_control_end_threshold mit charge_types fehlt): er "
                        "ist zu alt (Ladeschwellen ab Linux 6.12) oder kennt dieses Modell nicht."}
+        << "Familie:";
+    QTest::newRow("ideapad without its conservation mode")
+        << "old ideapad" << QByteArray() << QByteArray() << 1
+        << QStringList{"Grund: Der Treiber ideapad_laptop ist geladen, bietet aber keine "
+                       "Ladeschwelle (charge_types mit Long_Life oder conservation_mode fehlt)"}
         << "Familie:";
     QTest::newRow("TLP with a threshold")
         << "thinkpad" << QByteArray("TLP_ENABLE=1\nSTOP_CHARGE_THRESH_BAT0=80\n") << QByteArray()
@@ -419,8 +477,8 @@ void TestChargedFamilies::checkNamesWhatStandsInTheWay()
         m_sysfs->addAdapter(true);
     } else if (tree == u"bare") {
         m_sysfs->addSupply("BAT0", {{"type", "Battery"}, {"capacity", "60"}});
-    } else if (tree == u"old dell") {
-        m_sysfs->addModule("dell_laptop");
+    } else if (tree == u"old dell" || tree == u"old ideapad") {
+        m_sysfs->addModule(tree == u"old dell" ? "dell_laptop" : "ideapad_laptop");
         m_sysfs->addSupply("BAT0", {{"type", "Battery"}, {"capacity", "60"}});
     } else {
         FamilyFixtures::lay(*m_sysfs, tree);
@@ -590,6 +648,317 @@ void TestChargedFamilies::checkSkipsStrangeTlpFiles()
     QVERIFY2(report.contains(u"Ergebnis: Dieser Laptop kann ein Ladelimit halten."),
              qPrintable(report));
     QVERIFY2(!report.contains(u"Achtung:"), qPrintable(report));
+}
+
+QVariant TestChargedFamilies::property(const QString &name) const
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(ChargeBus::serviceName, ChargeBus::objectPath,
+                                                      "org.freedesktop.DBus.Properties", "Get");
+    get << ChargeBus::interfaceName << name;
+    return m_bus->connection()
+        .call(get, QDBus::Block, 5000)
+        .arguments()
+        .value(0)
+        .value<QDBusVariant>()
+        .variant();
+}
+
+void TestChargedFamilies::behaviourHoldsThroughADay()
+{
+    FamilyFixtures::lay(*m_sysfs, "behaviour");
+    int charge = 50;
+    m_sysfs->write("BAT0", "capacity", QByteArray::number(charge));
+    QVERIFY(m_service->start());
+    QCOMPARE(m_service->call("SetLimit", {QVariant::fromValue(uchar(75))}).type(),
+             QDBusMessage::ReplyMessage);
+    QCOMPARE(property("HeldBy").toString(), QStringLiteral("behaviour"));
+
+    // The battery as a firmware plays it: on the adapter it gains a point a
+    // step while charge_behaviour lets it and loses one while inhibited (the
+    // worst drift), on battery it loses one a step.
+    struct Phase {
+        bool plugged;
+        int steps;
+    };
+    const QList<Phase> day{{true, 40}, {false, 12}, {true, 25}, {false, 30}, {true, 30}};
+    QString expected = QStringLiteral("auto");
+    int highest = charge;
+    int inhibited = 0;
+    int released = 0;
+    for (const Phase &phase : day) {
+        m_sysfs->write("AC", "online", phase.plugged ? "1" : "0");
+        for (int step = 0; step < phase.steps; ++step) {
+            const bool charging = phase.plugged && behaviour() == u"auto";
+            charge += charging ? 1 : -1;
+            m_sysfs->write("BAT0", "status",
+                           charging        ? "Charging"
+                           : phase.plugged ? "Not charging"
+                                           : "Discharging");
+            m_sysfs->write("BAT0", "capacity", QByteArray::number(charge));
+            highest = std::max(highest, charge);
+            // Inhibited from 75, allowed again from 72, left alone between.
+            const QString before = expected;
+            if (charge >= 75)
+                expected = QStringLiteral("inhibit-charge");
+            else if (charge <= 72)
+                expected = QStringLiteral("auto");
+            inhibited += before != expected && charge >= 75;
+            released += before != expected && charge <= 72;
+            QTRY_COMPARE(behaviour(), expected);
+        }
+    }
+    QVERIFY2(highest <= 76, qPrintable(QString::number(highest)));
+    QVERIFY(inhibited >= 3);
+    QVERIFY(released >= 3);
+    QCOMPARE(answer("Limit"), uchar(75));
+
+    // Inhibited at the limit on the adapter, the tray tells it as it is:
+    // the limit is the service's (no threshold to read), and it holds.
+    m_sysfs->write("AC", "online", "1");
+    m_sysfs->write("BAT0", "status", "Not charging");
+    m_sysfs->write("BAT0", "capacity", "75");
+    QTRY_COMPARE(behaviour(), QStringLiteral("inhibit-charge"));
+    QTemporaryDir home;
+    BoundSettings settings(home.filePath("settings.json"));
+    ChargeLimit chargeLimit(ChargeClientFactory::create(m_bus->connection(), m_sysfs->root()));
+    SysfsBatteryRegistry registry(m_sysfs->root());
+    FixedClock clock;
+    AppState state(chargeLimit, registry, clock);
+    QCOMPARE(state.statusLine(), QStringLiteral("Akku 75 % – Limit erreicht, hält"));
+    QCOMPARE(state.limitLine(), QStringLiteral("Ladelimit 75 % aktiv"));
+}
+
+void TestChargedFamilies::holdAt75(int charge)
+{
+    FamilyFixtures::lay(*m_sysfs, "behaviour");
+    m_sysfs->write("BAT0", "capacity", QByteArray::number(charge));
+}
+
+void TestChargedFamilies::chargeAllowedAgain_data()
+{
+    QTest::addColumn<QString>("event");
+
+    QTest::newRow("limit off") << "off";
+    QTest::newRow("full charge once") << "full";
+    QTest::newRow("unit stopped") << "stop";
+    // A crash leaves the charge inhibited; the next start allows it where
+    // the battery has sunk below the release meanwhile.
+    QTest::newRow("start after a crash, discharged meanwhile") << "crash";
+}
+
+void TestChargedFamilies::chargeAllowedAgain()
+{
+    QFETCH(QString, event);
+
+    holdAt75(80);
+    QVERIFY(m_service->start());
+    QCOMPARE(m_service->call("SetLimit", {QVariant::fromValue(uchar(75))}).type(),
+             QDBusMessage::ReplyMessage);
+    QCOMPARE(behaviour(), QStringLiteral("inhibit-charge"));
+
+    if (event == u"off") {
+        QCOMPARE(m_service->call("SetLimit", {QVariant::fromValue(uchar(100))}).type(),
+                 QDBusMessage::ReplyMessage);
+    } else if (event == u"full") {
+        QCOMPARE(m_service->call("SuspendUntilUnplugged").type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(answer("Limit"), uchar(100));
+    } else if (event == u"stop") {
+        m_service->stop();
+        QCOMPARE(m_service->endDescription(), QStringLiteral("exited with 0"));
+    } else {
+        m_service->kill();
+        QCOMPARE(behaviour(), QStringLiteral("inhibit-charge"));
+        m_sysfs->write("BAT0", "capacity", "60");
+        QVERIFY(m_service->start());
+        QCOMPARE(answer("Limit"), uchar(75));
+    }
+    QCOMPARE(behaviour(), QStringLiteral("auto"));
+}
+
+void TestChargedFamilies::holdingStaysOnTheAdapter()
+{
+    holdAt75(80);
+    QVERIFY(m_service->start({"--exit-when-idle", "1"}));
+    QCOMPARE(m_service->call("SetLimit", {QVariant::fromValue(uchar(75))}).type(),
+             QDBusMessage::ReplyMessage);
+    // Past its idle time on the adapter: still there, still holding.
+    QTest::qWait(1500);
+    QVERIFY(m_service->isRunning());
+    QCOMPARE(behaviour(), QStringLiteral("inhibit-charge"));
+    // On battery it may leave, and leaves the charge allowed behind it.
+    m_sysfs->write("AC", "online", "0");
+    QTRY_VERIFY_WITH_TIMEOUT(!m_service->isRunning(), 5000);
+    QCOMPARE(behaviour(), QStringLiteral("auto"));
+}
+
+void TestChargedFamilies::firmwareIgnoringIsReported_data()
+{
+    QTest::addColumn<bool>("withBehaviour"); // the battery has charge_behaviour
+    QTest::addColumn<int>("charge");
+    QTest::addColumn<bool>("reported");
+
+    QTest::newRow("threshold only: reported") << false << 83 << true;
+    QTest::newRow("with charge_behaviour: held through it") << true << 83 << true;
+    QTest::newRow("two points above: the firmware's play") << true << 82 << false;
+}
+
+void TestChargedFamilies::firmwareIgnoringIsReported()
+{
+    QFETCH(bool, withBehaviour);
+    QFETCH(int, charge);
+    QFETCH(bool, reported);
+
+    constexpr int watchMs = 300;
+    FamilyFixtures::lay(*m_sysfs, "generic");
+    if (withBehaviour)
+        m_sysfs->write("BAT0", "charge_behaviour", "[auto] inhibit-charge force-discharge");
+    qputenv("VOLTQUILL_OVERSHOOT_MS", QByteArray::number(watchMs));
+    const bool started = m_service->start();
+    qunsetenv("VOLTQUILL_OVERSHOOT_MS");
+    QVERIFY(started);
+    QCOMPARE(m_service->call("SetLimit", {QVariant::fromValue(uchar(80))}).type(),
+             QDBusMessage::ReplyMessage);
+    QCOMPARE(property("HeldBy").toString(), QStringLiteral("threshold"));
+
+    // The driver took 80; the battery charges on past it.
+    QElapsedTimer since;
+    since.start();
+    m_sysfs->write("BAT0", "status", "Charging");
+    m_sysfs->write("BAT0", "capacity", QByteArray::number(charge));
+    if (!reported) {
+        QTest::qWait(3 * watchMs);
+        QCOMPARE(property("FirmwareIgnoresLimit").value<uchar>(), uchar(0));
+        return;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(property("FirmwareIgnoresLimit").value<uchar>(), uchar(80), 5000);
+    QVERIFY2(since.elapsed() >= watchMs - 50, qPrintable(QString::number(since.elapsed())));
+    const QString way = withBehaviour ? "behaviour" : "threshold";
+    QCOMPARE(property("HeldBy").toString(), way);
+    if (withBehaviour)
+        QCOMPARE(behaviour(), QStringLiteral("inhibit-charge"));
+    // The limit itself stays what the driver took.
+    QCOMPARE(answer("Limit"), uchar(80));
+    // The agent's warning, through its client.
+    {
+        QTemporaryDir home;
+        BoundSettings settings(home.filePath("settings.json"));
+        ChargeLimit chargeLimit(ChargeClientFactory::create(m_bus->connection(), m_sysfs->root()));
+        FakeBatteryRegistry registry;
+        FixedClock clock;
+        AppState state(chargeLimit, registry, clock);
+        QCOMPARE(state.firmwareLine(),
+                 std::optional<QString>(
+                     "⚠ Die Firmware hält das Ladelimit nicht ein (Akku lädt über 80 %)."));
+    }
+
+    // Kept across a restart, and told by --check.
+    m_service->stop();
+    QVERIFY(m_service->start());
+    QCOMPARE(property("FirmwareIgnoresLimit").value<uchar>(), uchar(80));
+    QCOMPARE(property("HeldBy").toString(), way);
+    int code = -1;
+    const QString report = check(&code);
+    QVERIFY2(report.contains(QStringLiteral("Beobachtet: Die Firmware hat das Ladelimit von 80 % "
+                                            "nicht eingehalten (BAT0 lud am Netzteil auf %1 %")
+                                 .arg(charge)),
+             qPrintable(report));
+}
+
+void TestChargedFamilies::scheduleWithoutEighty()
+{
+    // The firmware switch holds 60 or nothing: the schedule's default of 80
+    // must still set a limit.
+    FamilyFixtures::lay(*m_sysfs, "ideapad-switch");
+    QVERIFY(m_service->start());
+    QTemporaryDir home;
+    BoundSettings settings(home.filePath("settings.json"));
+    Prefs::setScheduleOn(true);
+    ChargeLimit chargeLimit(ChargeClientFactory::create(m_bus->connection(), m_sysfs->root()));
+    FakeBatteryRegistry registry;
+    FixedClock clock;
+    AppState state(chargeLimit, registry, clock);
+    state.refresh();
+    QCOMPARE(state.options(), (QList<qint64>{60, 100}));
+    QCOMPARE(state.scheduleLine(), std::optional<QString>("Zeitplan: heute 60 %"));
+
+    Scheduler::apply(clock.now(), state.options(), [&](qint64 limit) { state.setLimit(limit); });
+    QCOMPARE(state.error(), std::nullopt);
+    QCOMPARE(state.limit(), qint64(60));
+    QCOMPARE(state.limitLine(), QStringLiteral("Schonmodus der Firmware aktiv (etwa 60 %)"));
+    expect({"/bus/platform/devices/VPC2004:00/conservation_mode=1"});
+}
+
+void TestChargedFamilies::restoreGivesTheBatteryBack_data()
+{
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<QStringList>("found"); // written before the service ran
+    QTest::addColumn<int>("limit");         // set through the service; 0: a state file
+    QTest::addColumn<QStringList>("restored");
+
+    QTest::newRow("thinkpad: the thresholds found")
+        << "thinkpad"
+        << QStringList{"BAT0/charge_control_start_threshold=85",
+                       "BAT0/charge_control_end_threshold=90",
+                       "BAT1/charge_control_start_threshold=85",
+                       "BAT1/charge_control_end_threshold=90"}
+        << 80
+        << QStringList{
+               "BAT0/charge_control_start_threshold=85", "BAT0/charge_control_end_threshold=90",
+               "BAT1/charge_control_start_threshold=85", "BAT1/charge_control_end_threshold=90"};
+    QTest::newRow("dell: the mode found")
+        << "dell" << QStringList{"BAT0/charge_types=Trickle Fast Standard [Adaptive] Custom"} << 80
+        << QStringList{"BAT0/charge_types=Adaptive", "BAT0/charge_control_end_threshold=100"};
+    QTest::newRow("ideapad: the switch off again")
+        << "ideapad-switch" << QStringList{} << 60
+        << QStringList{"/bus/platform/devices/VPC2004:00/conservation_mode=0"};
+    QTest::newRow("charge_behaviour: the charge allowed")
+        << "behaviour" << QStringList{} << 80 << QStringList{"BAT0/charge_behaviour=auto"};
+    // An older version kept nothing: no limit is the driver's default.
+    QTest::newRow("nothing kept: no limit")
+        << "generic" << QStringList{"BAT0/charge_control_end_threshold=80"} << 0
+        << QStringList{"BAT0/charge_control_end_threshold=100"};
+}
+
+void TestChargedFamilies::restoreGivesTheBatteryBack()
+{
+    QFETCH(QString, family);
+    QFETCH(QStringList, found);
+    QFETCH(int, limit);
+    QFETCH(QStringList, restored);
+
+    FamilyFixtures::lay(*m_sysfs, family);
+    for (const QString &assignment : found)
+        m_sysfs->write(assignment.section(u'/', 0, 0),
+                       assignment.section(u'/', 1).section(u'=', 0, 0).toLatin1(),
+                       assignment.section(u'=', 1).toLatin1());
+    if (limit > 0) {
+        QVERIFY(m_service->start());
+        const QDBusMessage reply = m_service->call("SetLimit", {QVariant::fromValue(uchar(limit))});
+        QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
+        // Gone as at a crash: nothing it does on stopping counts.
+        m_service->kill();
+    } else {
+        FakeSysfs::writeFile(m_state->filePath("state.json"), R"({"limit":80,"suspended":false})");
+    }
+
+    QProcess restore;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("VOLTQUILL_SYSFS_ROOT", m_sysfs->root());
+    environment.insert("VOLTQUILL_STATE_DIR", m_state->path());
+    restore.setProcessEnvironment(environment);
+    restore.start(ServiceProcess::binary(), {QStringLiteral("--restore")});
+    QVERIFY(restore.waitForFinished(10000));
+    const QString output = QString::fromUtf8(restore.readAllStandardOutput());
+    QCOMPARE(restore.exitCode(), 0);
+    QVERIFY2(output.startsWith("voltquill: Akkus zurückgesetzt, wie sie vor Voltquill waren: "),
+             qPrintable(output));
+    expect(restored);
+
+    // Twice is harmless: nothing left to do.
+    restore.start(ServiceProcess::binary(), {QStringLiteral("--restore")});
+    QVERIFY(restore.waitForFinished(10000));
+    QCOMPARE(restore.exitCode(), 0);
+    QVERIFY(restore.readAllStandardOutput().contains("nichts zurückzusetzen"));
 }
 
 QTEST_GUILESS_MAIN(TestChargedFamilies)

@@ -36,24 +36,40 @@ private Q_SLOTS:
 
 void TestSimulator::firmware_data()
 {
+    QTest::addColumn<QStringList>("options"); // the laptop's driver and firmware
     QTest::addColumn<QStringList>("commands");
     QTest::addColumn<QByteArray>("status");
     QTest::addColumn<int>("capacity"); // -1: below the starting level
 
     QTest::newRow("charges to the end threshold")
-        << QStringList{"plug", "level", "70", "threshold", "80"} << QByteArray("Not charging")
-        << 80;
+        << QStringList{} << QStringList{"plug", "level", "70", "threshold", "80"}
+        << QByteArray("Not charging") << 80;
     QTest::newRow("charges to full without a limit")
-        << QStringList{"plug", "level", "95"} << QByteArray("Full") << 100;
+        << QStringList{} << QStringList{"plug", "level", "95"} << QByteArray("Full") << 100;
     QTest::newRow("discharges on battery")
-        << QStringList{"unplug", "level", "50"} << QByteArray("Discharging") << -1;
+        << QStringList{} << QStringList{"unplug", "level", "50"} << QByteArray("Discharging") << -1;
     QTest::newRow("holds above a lowered threshold")
-        << QStringList{"plug", "level", "90", "threshold", "60"} << QByteArray("Not charging")
-        << 90;
+        << QStringList{} << QStringList{"plug", "level", "90", "threshold", "60"}
+        << QByteArray("Not charging") << 90;
+    QTest::newRow("firmware that ignores the threshold")
+        << QStringList{"--ignores-threshold"}
+        << QStringList{"plug", "level", "70", "threshold", "80"} << QByteArray("Full") << 100;
+    QTest::newRow("charge_behaviour only: inhibited")
+        << QStringList{"--behaviour-only"}
+        << QStringList{"plug", "level", "70", "behaviour", "inhibit-charge"}
+        << QByteArray("Not charging") << 70;
+    QTest::newRow("charge_behaviour only: auto charges to full")
+        << QStringList{"--behaviour-only"}
+        << QStringList{"plug", "level", "90", "behaviour", "auto"} << QByteArray("Full") << 100;
+    QTest::newRow("charge_behaviour: force-discharge on the adapter")
+        << QStringList{"--charge-behaviour"}
+        << QStringList{"plug", "level", "70", "behaviour", "force-discharge"}
+        << QByteArray("Discharging") << -1;
 }
 
 void TestSimulator::firmware()
 {
+    QFETCH(QStringList, options);
     QFETCH(QStringList, commands);
     QFETCH(QByteArray, status);
     QFETCH(int, capacity);
@@ -61,14 +77,20 @@ void TestSimulator::firmware()
     QTemporaryDir root;
     QProcess sim;
     sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim.start(simulator(),
-              QStringList{"--root", root.path(), "--speed", "3600", "--tick", "50"} + commands);
+    sim.start(simulator(), QStringList{"--root", root.path(), "--speed", "3600", "--tick", "50"} +
+                               options + commands);
     QVERIFY(sim.waitForStarted());
     QTRY_COMPARE(readAttribute(root.path(), "BAT0", "status"), status);
     if (capacity >= 0)
         QTRY_COMPARE(readAttribute(root.path(), "BAT0", "capacity").toInt(), capacity);
     else
         QTRY_VERIFY(readAttribute(root.path(), "BAT0", "capacity").toInt() < 50);
+    if (options.contains("--behaviour-only")) {
+        // As the kernel lists it; no threshold at all.
+        QVERIFY(readAttribute(root.path(), "BAT0", "charge_behaviour").contains('['));
+        QVERIFY(
+            !QFile::exists(root.path() + "/class/power_supply/BAT0/charge_control_end_threshold"));
+    }
     sim.terminate();
     sim.waitForFinished();
 }

@@ -273,6 +273,8 @@ void TestVoltquillctl::json_data()
                             << QJsonObject{{"limit", 80},
                                            {"keptLimit", 80},
                                            {"suspended", false},
+                                           {"heldBy", "threshold"},
+                                           {"firmwareIgnoresLimit", 0},
                                            {"supported", true},
                                            {"service", true},
                                            {"adapterOnline", true},

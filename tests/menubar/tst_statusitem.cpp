@@ -125,6 +125,7 @@ private Q_SLOTS:
     void init();
     void menuRows_data();
     void menuRows();
+    void firmwareWarningRow();
     void germanShortcutNames();
     void menuRebuiltOnEveryOpening();
     void warningAfterFailedPick();
@@ -254,6 +255,26 @@ void TestStatusItem::menuRows()
              menu->palette().color(QPalette::Active, QPalette::Text));
 }
 
+void TestStatusItem::firmwareWarningRow()
+{
+    World w([](FakeChargeClient &c) {
+        c.limit = 80;
+        c.ignored = 80;
+    });
+    const QString warning =
+        QStringLiteral("⚠ Die Firmware hält das Ladelimit nicht ein (Akku lädt über 80 %). (off)");
+    w.item->updateStatusItem();
+    QStringList rows = w.openMenu();
+    QCOMPARE(rows.mid(0, 3), expand({"{status}", "{limit}", warning}, *w.state));
+    const qsizetype actions = w.item->menu()->actions().size();
+
+    // No longer reported (a new limit): hidden, the menu keeps its shape.
+    w.client->ignored = 0;
+    rows = w.openMenu();
+    QVERIFY(!rows.contains(warning));
+    QCOMPARE(w.item->menu()->actions().size(), actions);
+}
+
 void TestStatusItem::germanShortcutNames()
 {
     // Qt's own German texts, as the agent loads them.
@@ -343,9 +364,8 @@ void TestStatusItem::menuActions_data()
                              << "90 %";
     QTest::newRow("pick 100: no limit")
         << false << "100 %" << QStringList{"setLimit 100"} << 0 << false << "100 %";
-    QTest::newRow("charge fully once")
-        << false << "Einmal voll laden (bis zum Abstecken)" << QStringList{"suspendLimit"}
-        << 0 << false << "85 %";
+    QTest::newRow("charge fully once") << false << "Einmal voll laden (bis zum Abstecken)"
+                                       << QStringList{"suspendLimit"} << 0 << false << "85 %";
     QTest::newRow("re-enable") << true << "Limit sofort wieder einschalten"
                                << QStringList{"resumeLimit"} << 0 << false << "85 %";
     QTest::newRow("settings") << false << "Einstellungen …" << QStringList{} << 1 << false

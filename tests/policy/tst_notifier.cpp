@@ -303,6 +303,19 @@ private Q_SLOTS:
         notifier.requestPermission(); // no completion: nothing to call
         QCOMPARE(center.authorizationRequests, 2);
     }
+
+    void firmwareIgnoresOncePerLimit()
+    {
+        FakeNotificationCenter center;
+        Notifier notifier(center);
+        const QString post = QStringLiteral(
+            "firmware|Ladelimit wird nicht eingehalten|Die Firmware lädt den Akku am Netzteil "
+            "über das Ladelimit von %1 % hinaus.");
+        // Seen at every tick, told once; a new limit ignored is told anew.
+        for (const qint64 ignored : {0, 80, 80, 80, 0, 0, 75, 75})
+            notifier.firmwareIgnores(ignored);
+        QCOMPARE(center.posts, (QStringList{post.arg(80), post.arg(75)}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestNotifier)

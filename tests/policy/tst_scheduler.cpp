@@ -289,8 +289,8 @@ private Q_SLOTS:
         Scheduler::invalidate();
         QCOMPARE(tickAt("2025-03-17 20:05:00"), qint64(75));
         QCOMPARE(client.sent.filter("setLimit"),
-                 (QStringList{"setLimit 70", "setLimit 95", "setLimit 75",
-                              "setLimit 90", "setLimit 75"}));
+                 (QStringList{"setLimit 70", "setLimit 95", "setLimit 75", "setLimit 90",
+                              "setLimit 75"}));
     }
 
     void markerWrittenBeforeTheCall()

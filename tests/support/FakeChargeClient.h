@@ -15,7 +15,8 @@ public:
     bool supported = true;
     std::optional<QList<qint64>> limits = QList<qint64>{80, 85, 90, 95, 100};
     quint64 limit = 100;
-    bool kept = false; // a limit kept, in force or suspended
+    bool kept = false;  // a limit kept, in force or suspended
+    quint8 ignored = 0; // the limit the firmware charges past; not recorded in `sent`
     bool suspended = false;
     std::optional<ChargeError> failure; // answer of every command while set
     bool acceptSetLimit = true;         // a successful setLimit changes `limit`
@@ -47,6 +48,7 @@ public:
     std::optional<QList<qint64>> offeredLimits() override { return log("offeredLimits"), limits; }
     quint64 limitInForce() override { return log("limitInForce"), suspended ? 100 : limit; }
     bool isLimitKept() override { return log("isLimitKept"), kept; }
+    quint8 firmwareIgnoredLimit() override { return ignored; }
     std::optional<ChargeError> setLimit(quint8 value) override
     {
         log(QStringLiteral("setLimit %1").arg(value));
