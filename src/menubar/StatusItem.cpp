@@ -135,7 +135,7 @@ void StatusItem::createItem()
                             : std::function<void(QPoint)>(),
                 .showsLabel = StatusNotifierItem::desktopShowsLabel(session.currentDesktop),
                 .slotPixels = ButtonImage::slotPixels(largestDevicePixelRatio())});
-        if (sni->publish()) {
+        if (sni->publish(++m_published)) {
             m_sni = sni.get();
             m_tray = std::move(sni);
         }

@@ -113,6 +113,7 @@ private:
     std::unique_ptr<TrayIcon> m_tray;
     XEmbedTray *m_xembed = nullptr;      // m_tray, on the XEmbed path
     StatusNotifierItem *m_sni = nullptr; // m_tray, on D-Bus
+    int m_published = 0;                 // items put on the bus so far
     Blinker m_blink;
     TrayWait m_trayWait;
     PanelTint m_panel;

@@ -34,14 +34,15 @@ StatusNotifierItem::~StatusNotifierItem()
     }
 }
 
-bool StatusNotifierItem::publish(QDBusConnection bus)
+bool StatusNotifierItem::publish(int number, QDBusConnection bus)
 {
     if (!bus.isConnected())
         return false;
     m_bus = bus;
     m_watcherWatch.setConnection(bus);
-    const QString name =
-        QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(QCoreApplication::applicationPid());
+    const QString name = QStringLiteral("org.kde.StatusNotifierItem-%1-%2")
+                             .arg(QCoreApplication::applicationPid())
+                             .arg(number);
     if (!bus.registerService(name))
         return false;
     m_service = name;

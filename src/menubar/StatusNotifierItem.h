@@ -58,8 +58,10 @@ public:
     ~StatusNotifierItem() override;
 
     // Takes a bus name, puts item and menu on the bus and registers with the
-    // watcher; false when the bus refused the name or the paths.
-    bool publish(QDBusConnection bus = QDBusConnection::sessionBus());
+    // watcher; false when the bus refused the name or the paths. Each item of
+    // a run has its own `number`: a watcher still dropping the previous one's
+    // name must not drop the new one with it.
+    bool publish(int number, QDBusConnection bus = QDBusConnection::sessionBus());
     QString serviceName() const { return m_service; }
 
     QList<int> slotPixels() const override { return m_options.slotPixels; }
