@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -18,9 +19,18 @@ bool writeText(const QString &path, const QByteArray &text)
     const QByteArray name = QFile::encodeName(path);
     // Never through a link planted in place of the attribute. Unbuffered: a
     // driver's refusal arrives as the write's error.
-    const int fd = ::open(name.constData(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+    // Nor into a FIFO: without a reader its open would block the service.
+    const int fd =
+        ::open(name.constData(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         qCDebug(lcCharge, "%s not opened: %s", name.constData(), std::strerror(errno));
+        return false;
+    }
+    struct stat info {
+    };
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        qCDebug(lcCharge, "%s is no regular file", name.constData());
+        ::close(fd);
         return false;
     }
     const bool written = ::write(fd, text.constData(), text.size()) == text.size();

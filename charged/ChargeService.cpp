@@ -31,7 +31,7 @@ const char *verdictName(PolkitAuthority::Verdict verdict)
 ChargeService::ChargeService(BatteryControl &batteries, const StateStore &store,
                              PolkitAuthority *authority, QDBusConnection bus, QObject *parent)
     : QObject(parent), m_batteries(batteries), m_store(store), m_authority(authority),
-      m_bus(std::move(bus))
+      m_bus(std::move(bus)), m_quota(m_bus)
 {
     m_retry.setSingleShot(true);
     connect(&m_retry, &QTimer::timeout, this, [this] { enforce("erneuter Versuch"); });
@@ -98,6 +98,8 @@ bool ChargeService::IsEnabled()
 void ChargeService::SetLimit(uchar limit)
 {
     Q_EMIT called();
+    if (refusedAsBusy())
+        return;
     if (!m_batteries.isSupported())
         return refuse(ChargeErrors::NotSupported,
                       QStringLiteral("Kein Akku dieses Rechners lässt ein Ladelimit zu."));
@@ -119,6 +121,8 @@ void ChargeService::SetLimit(uchar limit)
 void ChargeService::SuspendUntilUnplugged()
 {
     Q_EMIT called();
+    if (refusedAsBusy())
+        return;
     if (!m_batteries.isSupported())
         return refuse(ChargeErrors::NotSupported,
                       QStringLiteral("Kein Akku dieses Rechners lässt ein Ladelimit zu."));
@@ -139,6 +143,8 @@ void ChargeService::SuspendUntilUnplugged()
 void ChargeService::Enable()
 {
     Q_EMIT called();
+    if (refusedAsBusy())
+        return;
     if (!m_state.suspended && (m_state.limit >= 100 || batteriesAgree()))
         return;
     authorizeThen([this] { return commit({m_state.limit, false}); });
@@ -146,8 +152,22 @@ void ChargeService::Enable()
 
 void ChargeService::refuse(const QString &name, const QString &message)
 {
+    // A caller that expects no answer gets none: a flood of such calls
+    // costs no replies.
+    if (!this->message().isReplyRequired())
+        return;
     qCDebug(lcCharge, "%s refused: %s", qPrintable(this->message().member()), qPrintable(message));
     sendErrorReply(name, message);
+}
+
+bool ChargeService::refusedAsBusy()
+{
+    if (!m_authority || m_quota.hasRoom(message().service()))
+        return false;
+    refuse(ChargeErrors::Busy,
+           QStringLiteral("Zu viele Anfragen warten auf eine Berechtigung; das Ladelimit bleibt "
+                          "unverändert. Bitte gleich noch einmal versuchen."));
+    return true;
 }
 
 void ChargeService::authorizeThen(Action action)
@@ -163,24 +183,14 @@ void ChargeService::authorizeThen(Action action)
     const QDBusMessage call = message();
     const QString caller = call.service();
     qCDebug(lcCharge, "%s from %s: asking polkit", qPrintable(call.member()), qPrintable(caller));
-    // Checks that wait for a password dialog can be held for minutes: each
-    // one costs a pending reply on the bus, of which a connection has few.
-    if (m_pendingTotal >= MaxChecks || m_pendingByCaller.value(caller) >= MaxChecksPerCaller)
-        return refuse(ChargeErrors::Busy,
-                      QStringLiteral("Zu viele Anfragen warten auf eine Berechtigung; das "
-                                     "Ladelimit bleibt unverändert. Bitte gleich noch einmal "
-                                     "versuchen."));
     setDelayedReply(true);
     const bool interactive = call.isInteractiveAuthorizationAllowed();
-    ++m_pendingTotal;
-    ++m_pendingByCaller[caller];
+    const uint user = m_quota.take(caller);
     m_authority->check(
         caller, ActionId, interactive,
-        [this, call, caller, interactive,
+        [this, call, caller, user, interactive,
          action = std::move(action)](PolkitAuthority::Verdict verdict) {
-            --m_pendingTotal;
-            if (--m_pendingByCaller[caller] <= 0)
-                m_pendingByCaller.remove(caller);
+            m_quota.release(user);
             qCDebug(lcCharge, "polkit: %s %s for %s (interactive: %s)", qPrintable(call.member()),
                     verdictName(verdict), qPrintable(caller), interactive ? "yes" : "no");
             std::optional<Failure> failure;
@@ -202,12 +212,13 @@ void ChargeService::authorizeThen(Action action)
                         qPrintable(failure->message));
             m_bus.send(failure ? call.createErrorReply(failure->name, failure->message)
                                : call.createReply());
+            Q_EMIT called();
         });
 }
 
 std::optional<ChargeService::Failure> ChargeService::commit(ChargeState wanted)
 {
-    m_retries = 0;
+    startAfresh();
     const int target = wanted.target();
     qCDebug(lcCharge, "writing %d %% (limit %d %%%s)", target, wanted.limit,
             wanted.suspended ? ", suspended" : "");
@@ -286,6 +297,8 @@ void ChargeService::enforce(const char *why)
         m_retries = 0;
         return;
     }
+    if (!mayRewrite(target))
+        return;
     qCDebug(lcCharge, "threshold %d %% found, %d %% kept: writing it again (%s)",
             m_batteries.endThreshold().value_or(-1), target, why);
     const auto outcome = m_batteries.apply(target);
@@ -300,6 +313,34 @@ void ChargeService::enforce(const char *why)
     retryLater();
 }
 
+bool ChargeService::mayRewrite(int target)
+{
+    if (m_gaveUp)
+        return false;
+    // A rewrite that held for a while was a reset, not a fight: count anew.
+    if (m_lastRewrite.isValid() && m_lastRewrite.elapsed() > RewriteWindowMs)
+        m_rewrites = 0;
+    if (m_rewrites >= MaxRewrites) {
+        m_gaveUp = true;
+        m_retry.stop();
+        qCWarning(lcCharge,
+                  "Ladeschwelle %d %% hält nicht, sie ist wieder %d %%: kein neuer Versuch bis "
+                  "zum nächsten Befehl, Aufwachen oder Ein- und Ausstecken.",
+                  target, m_batteries.endThreshold().value_or(-1));
+        return false;
+    }
+    ++m_rewrites;
+    m_lastRewrite.start();
+    return true;
+}
+
+void ChargeService::startAfresh()
+{
+    m_retries = 0;
+    m_rewrites = 0;
+    m_gaveUp = false;
+}
+
 void ChargeService::retryLater(int ms)
 {
     if (m_retries >= MaxRetries)
@@ -310,13 +351,17 @@ void ChargeService::retryLater(int ms)
 
 void ChargeService::suppliesChanged()
 {
+    const QStringList batteriesBefore = m_batteries.batteryNames();
     m_batteries.rescan();
     Q_EMIT rescanned();
 
     const bool online = m_batteries.adapterOnline();
     const bool unplugged = m_adapterWasOnline && !online;
+    // Only a plug event or a battery coming or going gives new tries: the
+    // service's own writes are supply events too where files are watched.
+    if (online != m_adapterWasOnline || m_batteries.batteryNames() != batteriesBefore)
+        startAfresh();
     m_adapterWasOnline = online;
-    m_retries = 0;
     qCDebug(lcCharge, "power supplies changed: adapter %s", online ? "online" : "offline");
     if (m_state.suspended && unplugged)
         m_unplugged.start();
@@ -329,7 +374,7 @@ void ChargeService::prepareForSleep(bool sleeping)
         return;
     qCDebug(lcCharge, "woke up");
     m_batteries.rescan();
-    m_retries = 0;
+    startAfresh();
     enforce("nach dem Aufwachen");
 }
 

@@ -2,10 +2,11 @@
 #pragma once
 
 #include "ChargeState.h"
+#include "CheckQuota.h"
 
 #include <QDBusConnection>
 #include <QDBusContext>
-#include <QHash>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <functional>
@@ -42,20 +43,23 @@ public:
     // Something must be watched (or tried again) even while nobody calls.
     bool needsWatching() const
     {
-        return m_state.suspended || m_pendingTotal > 0 || m_retry.isActive();
+        return m_state.suspended || !m_quota.isEmpty() || m_retry.isActive();
     }
 
     // A command waits for polkit.
-    bool isChecking() const { return m_pendingTotal > 0; }
+    bool isChecking() const { return !m_quota.isEmpty(); }
 
-    // polkit checks in flight: per caller (bus connection) and in total.
-    static constexpr int MaxChecksPerCaller = 2;
-    static constexpr int MaxChecks = 16;
     // Tries after a write the batteries did not take, 200 ms apart; reads
     // of a threshold caught empty in another writer's write, 20 ms apart.
     static constexpr int MaxRetries = 5;
     static constexpr int RetryMs = 200;
     static constexpr int ReadAgainMs = 20;
+    // A driver that keeps another value, or a program that keeps writing a
+    // reset over the limit, is written over this often in a row (rewrites
+    // less than RewriteWindowMs apart); then the service waits for the next
+    // command, resume or plug event instead of fighting.
+    static constexpr int MaxRewrites = 5;
+    static constexpr int RewriteWindowMs = 60 * 1000;
 
     uchar currentLimit() const { return static_cast<uchar>(m_state.target()); }
     uchar keptLimit() const { return static_cast<uchar>(m_state.limit); }
@@ -75,6 +79,7 @@ public Q_SLOTS:
     void prepareForSleep(bool sleeping);
 
 Q_SIGNALS:
+    // A call came in or was answered: the idle wait starts anew.
     void called();
     void rescanned();
 
@@ -86,6 +91,9 @@ private:
     using Action = std::function<std::optional<Failure>()>;
 
     void refuse(const QString &name, const QString &message);
+    // Refuses a command at once, before anything is read, when its caller's
+    // user already has its share of polkit checks in flight.
+    bool refusedAsBusy();
     void authorizeThen(Action action);
     std::optional<Failure> commit(ChargeState wanted);
     std::optional<Failure> adopt(const ChargeState &state);
@@ -96,6 +104,10 @@ private:
     // Every battery holds what the state says.
     bool batteriesAgree() const;
     void retryLater(int ms = RetryMs);
+    // Whether enforce() may write the threshold again, and counts it.
+    bool mayRewrite(int target);
+    // A command, a resume or a plug event: the batteries get new tries.
+    void startAfresh();
     // `threshold`: the batteries were written again; the agents re-read them.
     void announce(const ChargeState &before, bool threshold = false);
     // A threshold found on the batteries that may become the kept limit.
@@ -107,9 +119,11 @@ private:
     QDBusConnection m_bus;
     ChargeState m_state;
     bool m_adapterWasOnline = false;
-    int m_pendingTotal = 0;
-    QHash<QString, int> m_pendingByCaller;
+    CheckQuota m_quota;
     QTimer m_retry;
     int m_retries = 0;
+    int m_rewrites = 0;
+    QElapsedTimer m_lastRewrite;
+    bool m_gaveUp = false;
     QTimer m_unplugged; // confirms an unplug before a suspension ends
 };

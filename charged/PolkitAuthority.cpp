@@ -77,8 +77,10 @@ void PolkitAuthority::check(const QString &busName, const QString &actionId, boo
                 const QDBusArgument result = reply.arguments().first().value<QDBusArgument>();
                 bool authorized = false;
                 bool challenge = false;
+                // Every structure opened is closed: an open one is never freed.
                 result.beginStructure();
                 result >> authorized >> challenge;
+                result.endStructure();
                 if (authorized)
                     done(Verdict::Allowed);
                 else

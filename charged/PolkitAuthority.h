@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "shared/ChargeBus.h"
+
 #include <QDBusConnection>
 #include <QObject>
 #include <functional>
@@ -17,9 +19,9 @@ public:
     // How long a check without a dialog may take. The agent waits 4 s for a
     // command (DBusChargeClient::CommandTimeoutMs): the answer must come
     // before it gives up, or a change it reports as failed would happen.
-    static constexpr int QuietTimeoutMs = 2000;
+    static constexpr int QuietTimeoutMs = ChargeBus::quietPolkitWaitMs;
     // A person may take a while to type a password.
-    static constexpr int InteractiveTimeoutMs = 5 * 60 * 1000;
+    static constexpr int InteractiveTimeoutMs = ChargeBus::personPolkitWaitMs;
 
     explicit PolkitAuthority(QDBusConnection bus, QObject *parent = nullptr);
 

@@ -1,14 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "StateStore.h"
 
-#include "shared/AtomicFile.h"
+#include "shared/RegularFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 
-StateStore::StateStore(QString directory) : m_directory(std::move(directory)) {}
+namespace
+{
+// The limit, the suspension and a charge mode per battery: a few hundred bytes.
+constexpr qint64 maxFileSize = 64 << 10;
+} // namespace
+
+StateStore::StateStore(QString directory) : m_directory(std::move(directory))
+{
+    RegularFile::removeTemporaries(filePath());
+}
 
 QString StateStore::defaultDirectory()
 {
@@ -23,18 +31,21 @@ QString StateStore::filePath() const
 
 QJsonObject StateStore::read() const
 {
-    QFile file(filePath());
-    if (!file.open(QIODevice::ReadOnly))
+    const RegularFile::Contents contents = RegularFile::read(filePath(), maxFileSize);
+    if (contents.status == RegularFile::Status::Refused) {
+        // Out of the way, so the next write makes a fresh file.
+        RegularFile::keepAside(filePath(), contents.refusal);
         return {};
-    return QJsonDocument::fromJson(file.read(4096)).object();
+    }
+    return QJsonDocument::fromJson(contents.data).object();
 }
 
 bool StateStore::write(const QJsonObject &object) const
 {
     if (!QDir().mkpath(m_directory))
         return false;
-    return AtomicFile::write(filePath(),
-                             QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
+    return RegularFile::write(filePath(),
+                              QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
 }
 
 std::optional<ChargeState> StateStore::load(const QList<int> &offered) const

@@ -10,7 +10,9 @@
 #include <optional>
 
 // The service's state file, state.json in VOLTQUILL_STATE_DIR
-// (default /var/lib/voltquill), written atomically.
+// (default /var/lib/voltquill), written atomically. What is there instead of
+// a regular file of a sensible size is moved aside to state.json.unreadable;
+// what an interrupted write left behind goes when the store is made.
 class StateStore
 {
 public:

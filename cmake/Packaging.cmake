@@ -8,7 +8,7 @@
 set(VOLTQUILL_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/voltquill)
 set(PACKAGING_OUT ${CMAKE_BINARY_DIR}/packaging)
 set(PACKAGING_GZ)
-foreach(page voltquill.1 voltquill-charged.8 changelog)
+foreach(page voltquill.1 voltquillctl.1 voltquill-charged.8 changelog)
     if(page STREQUAL changelog)
         set(source ${PROJECT_SOURCE_DIR}/data/debian/changelog.in)
     else()
@@ -22,7 +22,8 @@ foreach(page voltquill.1 voltquill-charged.8 changelog)
     list(APPEND PACKAGING_GZ ${PACKAGING_OUT}/${page}.gz)
 endforeach()
 add_custom_target(voltquill-docs ALL DEPENDS ${PACKAGING_GZ})
-install(FILES ${PACKAGING_OUT}/voltquill.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PACKAGING_OUT}/voltquill.1.gz ${PACKAGING_OUT}/voltquillctl.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PACKAGING_OUT}/voltquill-charged.8.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man8)
 install(FILES ${PACKAGING_OUT}/changelog.gz ${PROJECT_SOURCE_DIR}/data/debian/copyright
         DESTINATION ${VOLTQUILL_DOC_DIR})
@@ -30,7 +31,7 @@ install(FILES ${PACKAGING_OUT}/changelog.gz ${PROJECT_SOURCE_DIR}/data/debian/co
 # What the package holds, built without the tests; installing does not build
 # the rest first.
 add_custom_target(voltquill-programs)
-add_dependencies(voltquill-programs voltquill voltquill-charged voltquill-sim voltquill-chart
+add_dependencies(voltquill-programs voltquill voltquill-charged voltquillctl voltquill-sim voltquill-chart
                  voltquill-docs)
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 

@@ -439,5 +439,77 @@
         <source>Symbolfarbe</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Akku-Zustand über die Monate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Monat</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zyklen</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%@: Zustand %d %%</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%@ bis %@: Zustand von %d %% auf %d %%</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Eine Änderung wartet noch auf die Anmeldung; das Ladelimit bleibt unverändert.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Dieser Akku lässt kein Ladelimit zu.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Dieses Ladelimit bietet der Akku nicht an.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Es ist kein Ladelimit gesetzt, das ausgesetzt werden könnte.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Keine Berechtigung, das Ladelimit zu ändern.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Der Akkutreiber hat die Ladeschwelle nicht angenommen.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Das Ladelimit gilt, wird nach einem Neustart aber nicht wiederhergestellt.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zu viele Anfragen warten auf eine Berechtigung. Bitte gleich noch einmal versuchen.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Die Berechtigung konnte nicht rechtzeitig geprüft werden; das Ladelimit bleibt unverändert.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zum Ändern des Ladelimits ist eine Anmeldung als Administrator nötig.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Keine Verbindung zum Systembus.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Der Zugriff auf den Ladedienst wurde verweigert.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Wartet auf die Anmeldung als Administrator …</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

@@ -67,5 +67,5 @@ bool AppDelegate::applicationShouldHandleReopen()
 void AppDelegate::applySchedule()
 {
     AppState &s = state();
-    Scheduler::apply(s.clock().now(), [&s](qint64 limit) { s.setLimit(limit); });
+    Scheduler::apply(s.clock().now(), s.options(), [&s](qint64 limit) { s.setLimit(limit); });
 }

@@ -5,11 +5,20 @@
 #include "app/L.h"
 #include "settings/Prefs.h"
 
+#include <QPointer>
+
 AppState::AppState(ChargeLimit &chargeLimit, const BatteryRegistry &registry, const Clock &clock,
                    QObject *parent)
     : QObject(parent), m_chargeLimit(chargeLimit), m_registry(registry), m_clock(clock),
       m_battery(BatteryInfo::read(registry)), m_options(chargeLimit.available())
 {
+    // The charge limit may outlive this state (tests make one per case).
+    m_chargeLimit.setAuthorizationWaitHandler([self = QPointer<AppState>(this)](bool waiting) {
+        if (!self)
+            return;
+        self->m_awaitingAuthorization = waiting;
+        Q_EMIT self->changed();
+    });
     refresh();
 }
 

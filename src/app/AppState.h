@@ -27,6 +27,8 @@ public:
     bool engaged() const { return m_engaged; }
     const std::optional<QString> &error() const { return m_error; }
     const QList<qint64> &options() const { return m_options; }
+    // A command waits while polkit asks the user for a password.
+    bool awaitingAuthorization() const { return m_awaitingAuthorization; }
 
     ChargeLimit &chargeLimit() const { return m_chargeLimit; }
     const Clock &clock() const { return m_clock; }
@@ -39,6 +41,8 @@ public:
     QString statusLine() const;
     QString limitLine() const;
     std::optional<QString> scheduleLine() const;
+    // What the menu shows while a command waits for the password.
+    std::optional<QString> authorizationLine() const;
 
 Q_SIGNALS:
     void changed();
@@ -58,4 +62,5 @@ private:
     bool m_engaged = true;
     std::optional<QString> m_error;
     QList<qint64> m_options;
+    bool m_awaitingAuthorization = false;
 };

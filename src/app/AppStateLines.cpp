@@ -52,6 +52,13 @@ QString AppState::statusLine() const
     return line;
 }
 
+std::optional<QString> AppState::authorizationLine() const
+{
+    if (!m_awaitingAuthorization)
+        return std::nullopt;
+    return L("Wartet auf die Anmeldung als Administrator …");
+}
+
 QString AppState::limitLine() const
 {
     if (m_limit >= 100)
@@ -67,7 +74,7 @@ std::optional<QString> AppState::scheduleLine() const
         return std::nullopt;
     const QDateTime now = m_clock.now();
     const QDateTime day = Scheduler::effectiveDay(now);
-    const qint64 limit = Scheduler::limit(day);
+    const qint64 limit = Scheduler::limit(day, options());
     if (day.toLocalTime().date() == now.toLocalTime().date())
         return L("Zeitplan: heute %d %%", limit);
     return L("Zeitplan: ab jetzt für morgen %d %%", limit);

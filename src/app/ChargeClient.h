@@ -3,6 +3,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 // A failure of a charge-limit command, with its German description.
@@ -36,4 +37,12 @@ public:
     virtual std::optional<ChargeError> setMCLLimit(quint8 limit) = 0;
     virtual std::optional<ChargeError> temporarilyDisableMCL() = 0;
     virtual std::optional<ChargeError> enableMCL() = 0;
+
+    // Tells `handler` when a command starts (true) and ends (false) waiting
+    // for the user to authenticate, while the event loop runs on. A client
+    // that never waits for a person ignores it.
+    virtual void setAuthorizationWaitHandler(std::function<void(bool waiting)> handler)
+    {
+        static_cast<void>(handler);
+    }
 };

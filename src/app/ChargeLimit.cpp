@@ -5,6 +5,12 @@
 
 ChargeLimit::ChargeLimit(std::unique_ptr<ChargeClient> client) : m_client(std::move(client)) {}
 
+void ChargeLimit::setAuthorizationWaitHandler(std::function<void(bool waiting)> handler)
+{
+    if (m_client)
+        m_client->setAuthorizationWaitHandler(std::move(handler));
+}
+
 const QList<qint64> &ChargeLimit::fallbackLimits()
 {
     static const QList<qint64> limits{80, 85, 90, 95, 100};

@@ -25,6 +25,8 @@ public:
     std::optional<ChargeError> setLimit(qint64 limit);
     std::optional<ChargeError> chargeToFullOnce();
     std::optional<ChargeError> reEnable();
+    // See ChargeClient::setAuthorizationWaitHandler; without a client no one waits.
+    void setAuthorizationWaitHandler(std::function<void(bool waiting)> handler);
 
 private:
     std::optional<ChargeError> command(std::optional<ChargeError> (ChargeClient::*message)());

@@ -2,10 +2,9 @@
 #include "menubar/GlyphCache.h"
 
 #include "menubar/MenuIconFont.h"
-#include "shared/AtomicFile.h"
+#include "shared/RegularFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -146,12 +145,13 @@ void GlyphCache::load()
     m_loaded = true;
     if (m_file.isEmpty())
         return;
-    // Not a pipe or device planted there: opening one could block the start.
-    const QFileInfo info(m_file);
-    QFile file(m_file);
-    if (!info.isFile() || info.size() > maxFileSize || !file.open(QIODevice::ReadOnly))
+    // Only a cache: anything but a small regular file is taken anew from the
+    // font and replaced at the next save.
+    RegularFile::removeTemporaries(m_file);
+    const RegularFile::Contents contents = RegularFile::read(m_file, maxFileSize);
+    if (contents.status != RegularFile::Status::Read)
         return;
-    const QJsonObject root = QJsonDocument::fromJson(file.read(maxFileSize)).object();
+    const QJsonObject root = QJsonDocument::fromJson(contents.data).object();
     if (root.value(QStringLiteral("version")).toInt() != formatVersion ||
         root.value(QStringLiteral("fontSetup")).toString() != m_fontSetup)
         return;
@@ -197,5 +197,5 @@ void GlyphCache::save() const
                            {QStringLiteral("faces"), faces}};
     // Only a cache: when it cannot be written, the next start asks the font again.
     QDir().mkpath(QFileInfo(m_file).absolutePath());
-    AtomicFile::write(m_file, QJsonDocument(root).toJson(QJsonDocument::Compact));
+    RegularFile::write(m_file, QJsonDocument(root).toJson(QJsonDocument::Compact));
 }

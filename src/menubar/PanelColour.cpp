@@ -2,6 +2,7 @@
 #include "menubar/PanelColour.h"
 
 #include "menubar/DesktopNames.h"
+#include "shared/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -182,10 +183,12 @@ PanelColour::Scheme PanelColour::xfcePanel(const QStringList &configDirs)
     // The first file found holds the setting; xfconf reads the user's over
     // the system's defaults. "dark-mode" applies to every panel.
     for (const QString &dir : configDirs) {
-        QFile file(dir + QStringLiteral("/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml"));
-        if (!file.open(QIODevice::ReadOnly))
+        const RegularFile::Contents file = RegularFile::read(
+            dir + QStringLiteral("/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml"), 1 << 20,
+            RegularFile::Links::Follow);
+        if (file.status != RegularFile::Status::Read)
             continue;
-        QXmlStreamReader xml(&file);
+        QXmlStreamReader xml(file.data);
         int depth = 0;
         bool inPanels = false;
         while (!xml.atEnd() && !xml.hasError()) {
@@ -214,7 +217,9 @@ PanelColour::Scheme PanelColour::plasma(const QStringList &configDirs)
 {
     for (const QString &dir : configDirs) {
         const QString path = dir + QStringLiteral("/kdeglobals");
-        if (!QFile::exists(path))
+        // QSettings would block on a FIFO and read a file of any size.
+        if (RegularFile::read(path, 1 << 20, RegularFile::Links::Follow).status !=
+            RegularFile::Status::Read)
             continue;
         const QSettings globals(path, QSettings::IniFormat);
         const QStringList rgb =

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/AutostartLoginItem.h"
 
-#include "shared/AtomicFile.h"
+#include "shared/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,11 +15,13 @@ AutostartLoginItem::AutostartLoginItem(QString configHome, QString executable)
 
 bool AutostartLoginItem::isEnabled() const
 {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
+    // A link to the installed entry is a common way to enable it by hand.
+    const RegularFile::Contents entry =
+        RegularFile::read(m_path, 64 << 10, RegularFile::Links::Follow);
+    if (entry.status != RegularFile::Status::Read)
         return false;
-    while (!file.atEnd()) {
-        const QByteArray line = file.readLine().trimmed();
+    for (const QByteArray &raw : entry.data.split('\n')) {
+        const QByteArray line = raw.trimmed();
         const qsizetype eq = line.indexOf('=');
         if (eq > 0 && line.left(eq).trimmed() == "Hidden" && line.mid(eq + 1).trimmed() == "true")
             return false;
@@ -45,7 +47,7 @@ bool AutostartLoginItem::registerItem()
                                          "Terminal=false\n"
                                          "X-GNOME-Autostart-enabled=true\n")
                               .arg(exec);
-    return AtomicFile::write(m_path, entry.toUtf8());
+    return RegularFile::write(m_path, entry.toUtf8());
 }
 
 bool AutostartLoginItem::unregisterItem()

@@ -6,60 +6,16 @@
 #include "platform/ChargePropertyCache.h"
 #include "platform/PlatformLog.h"
 #include "shared/ChargeBus.h"
+#include "shared/ChargeErrorText.h"
 #include "shared/ChargeErrors.h"
 
-#include <QDBusConnectionInterface>
+#include <QDBusPendingCallWatcher>
+#include <QEventLoop>
 
 namespace
 {
 // The proxy's own name for the interface, as generated from the interface file.
 const QString Interface = QString::fromLatin1(OrgVoltquillCharge1Interface::staticInterfaceName());
-
-struct Description {
-    QString name;
-    const char *text;
-};
-
-// The service's named refusals and the bus's own failures.
-const Description descriptions[] = {
-    {ChargeErrors::NotSupported, "Dieser Akku lässt kein Ladelimit zu."},
-    {ChargeErrors::InvalidLimit, "Dieses Ladelimit bietet der Akku nicht an."},
-    {ChargeErrors::NoLimit, "Es ist kein Ladelimit gesetzt, das ausgesetzt werden könnte."},
-    {ChargeErrors::NotAuthorized, "Keine Berechtigung, das Ladelimit zu ändern."},
-    {ChargeErrors::WriteFailed, "Der Akkutreiber hat die Ladeschwelle nicht angenommen."},
-    {ChargeErrors::StateNotSaved,
-     "Das Ladelimit gilt, wird nach einem Neustart aber nicht wiederhergestellt."},
-    {ChargeErrors::Busy,
-     "Zu viele Anfragen warten auf eine Berechtigung. Bitte gleich noch einmal versuchen."},
-    {ChargeErrors::AuthorizationTimedOut,
-     "Die Berechtigung konnte nicht rechtzeitig geprüft werden; das Ladelimit bleibt "
-     "unverändert."},
-    {ChargeErrors::InteractiveAuthorizationRequired,
-     "Zum Ändern des Ladelimits ist eine Anmeldung als Administrator nötig."},
-    {QStringLiteral("org.freedesktop.DBus.Error.ServiceUnknown"),
-     "Der Ladedienst ist nicht erreichbar."},
-    {QStringLiteral("org.freedesktop.DBus.Error.NameHasNoOwner"),
-     "Der Ladedienst ist nicht erreichbar."},
-    {QStringLiteral("org.freedesktop.DBus.Error.Disconnected"), "Keine Verbindung zum Systembus."},
-    {QStringLiteral("org.freedesktop.DBus.Error.NoServer"), "Keine Verbindung zum Systembus."},
-    {QStringLiteral("org.freedesktop.DBus.Error.AccessDenied"),
-     "Der Zugriff auf den Ladedienst wurde verweigert."},
-};
-
-QString describeName(const QString &name, bool serviceGone)
-{
-    for (const Description &description : descriptions)
-        if (name == description.name)
-            return L(description.text);
-    if (name == QLatin1String("org.freedesktop.DBus.Error.NoReply") ||
-        name == QLatin1String("org.freedesktop.DBus.Error.Timeout") ||
-        name == QLatin1String("org.freedesktop.DBus.Error.TimedOut"))
-        return serviceGone ? L("Der Ladedienst wurde beendet, bevor er antworten konnte.")
-                           : L("Der Ladedienst antwortet nicht.");
-    if (name.startsWith(QLatin1String("org.freedesktop.DBus.Error.Spawn.")))
-        return L("Der Ladedienst ist nicht erreichbar.");
-    return {};
-}
 } // namespace
 
 DBusChargeClient::DBusChargeClient(QDBusConnection bus, QString sysfsRoot)
@@ -143,64 +99,80 @@ qint64 DBusChargeClient::isMCLCurrentlyEnabled()
 std::optional<ChargeError> DBusChargeClient::setMCLLimit(quint8 limit)
 {
     qCDebug(lcClient, "SetLimit(%d)", limit);
-    m_proxy->setTimeout(CommandTimeoutMs);
-    return finish(m_proxy->SetLimit(limit),
-                  limit < 100
-                      ? L("Ladelimit %d %% gilt, wird nach einem Neustart aber nicht "
-                          "wiederhergestellt.",
-                          limit)
-                      : L("Ladelimit aus; nach einem Neustart gilt aber wieder das bisherige "
-                          "Ladelimit."));
+    return command(QStringLiteral("SetLimit"), {QVariant::fromValue(limit)},
+                   limit < 100
+                       ? L("Ladelimit %d %% gilt, wird nach einem Neustart aber nicht "
+                           "wiederhergestellt.",
+                           limit)
+                       : L("Ladelimit aus; nach einem Neustart gilt aber wieder das bisherige "
+                           "Ladelimit."));
 }
 
 std::optional<ChargeError> DBusChargeClient::temporarilyDisableMCL()
 {
     qCDebug(lcClient, "SuspendUntilUnplugged()");
-    m_proxy->setTimeout(CommandTimeoutMs);
-    return finish(m_proxy->SuspendUntilUnplugged(),
-                  L("Der Akku lädt einmalig voll; nach einem Neustart gilt das Ladelimit aber "
-                    "wieder."));
+    return command(QStringLiteral("SuspendUntilUnplugged"), {},
+                   L("Der Akku lädt einmalig voll; nach einem Neustart gilt das Ladelimit aber "
+                     "wieder."));
 }
 
 std::optional<ChargeError> DBusChargeClient::enableMCL()
 {
     qCDebug(lcClient, "Enable()");
-    m_proxy->setTimeout(CommandTimeoutMs);
-    return finish(m_proxy->Enable(), L("Das Ladelimit gilt wieder; nach einem Neustart lädt der "
-                                       "Akku aber erneut einmalig voll."));
+    return command(QStringLiteral("Enable"), {},
+                   L("Das Ladelimit gilt wieder; nach einem Neustart lädt der Akku aber erneut "
+                     "einmalig voll."));
 }
 
-template <typename Reply>
-std::optional<ChargeError> DBusChargeClient::finish(Reply reply, const QString &unsavedWarning)
+std::optional<ChargeError> DBusChargeClient::command(const QString &method,
+                                                     const QVariantList &arguments,
+                                                     const QString &unsavedWarning)
 {
-    reply.waitForFinished();
-    m_proxy->setTimeout(QueryTimeoutMs);
+    if (m_waitingForPerson)
+        return ChargeError{ChargeErrors::Busy, 0,
+                           L("Eine Änderung wartet noch auf die Anmeldung; das Ladelimit bleibt "
+                             "unverändert.")};
+    QDBusMessage call = QDBusMessage::createMethodCall(ChargeBus::serviceName,
+                                                       ChargeBus::objectPath, Interface, method);
+    call.setArguments(arguments);
+    QDBusMessage answer = m_bus.call(call, QDBus::Block, CommandTimeoutMs);
+    if (answer.errorName() == ChargeErrors::InteractiveAuthorizationRequired)
+        answer = askingPerson(call);
     // The change signals may still be on their way: the next query reads anew.
     m_properties->drop();
-    if (!reply.isError()) {
+    if (answer.type() == QDBusMessage::ReplyMessage) {
         qCDebug(lcClient, "answer: done");
         return std::nullopt;
     }
-    const QDBusError error = reply.error();
+    const QDBusError error(answer);
     qCDebug(lcClient, "answer: %s (%s)", qPrintable(error.name()), qPrintable(error.message()));
     if (error.name() == ChargeErrors::StateNotSaved)
         return ChargeError{error.name(), static_cast<qint64>(error.type()), unsavedWarning, true};
-    bool gone = false;
-    if (error.type() == QDBusError::NoReply || error.type() == QDBusError::Timeout ||
-        error.type() == QDBusError::TimedOut) {
-        // A timeout and a service that died mid-call look alike: ask the bus.
-        const QDBusReply<bool> owned =
-            m_bus.interface()->isServiceRegistered(ChargeBus::serviceName);
-        gone = owned.isValid() && !owned.value();
+    return describe(error, ChargeErrorText::serviceGone(m_bus, error.name()));
+}
+
+QDBusMessage DBusChargeClient::askingPerson(QDBusMessage call)
+{
+    qCDebug(lcClient, "%s: polkit asks the user", qPrintable(call.member()));
+    call.setInteractiveAuthorizationAllowed(true);
+    QDBusPendingCallWatcher watcher(m_bus.asyncCall(call, ChargeBus::interactiveCommandWaitMs));
+    m_waitingForPerson = true;
+    if (m_authorizationWait)
+        m_authorizationWait(true);
+    if (!watcher.isFinished()) {
+        // The tray stays drawn and its menu open while the password dialog is up.
+        QEventLoop loop;
+        QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
+        loop.exec();
     }
-    return describe(error, gone);
+    m_waitingForPerson = false;
+    if (m_authorizationWait)
+        m_authorizationWait(false);
+    return watcher.reply();
 }
 
 ChargeError DBusChargeClient::describe(const QDBusError &error, bool serviceGone)
 {
-    QString text = describeName(error.name(), serviceGone);
-    if (text.isEmpty())
-        text = error.message().isEmpty() ? L("Der Ladedienst hat den Befehl abgelehnt.")
-                                         : L("Der Ladedienst meldet: %@", error.message());
+    const QString text = ChargeErrorText::describe(error.name(), error.message(), serviceGone);
     return {error.name(), static_cast<qint64>(error.type()), text};
 }

@@ -70,7 +70,7 @@ void FreedesktopNotificationCenter::notify(const QString &identifier, const Cont
 {
     const PresentationOptions options =
         m_willPresent ? m_willPresent() : PresentationOptions(PresentBanner | PresentSound);
-    QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("voltquill")}};
+    QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("org.voltquill.Voltquill")}};
     if (options & PresentSound)
         hints.insert(QStringLiteral("sound-name"), soundName);
 

@@ -39,6 +39,7 @@ private:
     bool startFileWatch();
     void readUdev();
     void rewatchFiles();
+    void fold();
 
     QString m_sysfsRoot;
     bool m_watchFiles;
@@ -49,4 +50,5 @@ private:
     QDBusConnection m_chargeBus;
     // The charge client hears the same signal: tick once it has.
     QTimer m_chargeSettle;
+    QTimer m_eventFold;
 };

@@ -4,7 +4,7 @@
 #include "settings/Defaults.h"
 #include "settings/Key.h"
 #include "settings/Prefs.h"
-#include "shared/AtomicFile.h"
+#include "shared/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,6 +18,8 @@ namespace
 const QString folderName = QStringLiteral("Voltquill");
 const QString legacyFolderName = QStringLiteral("Ohmstead");
 const QString fileName = QStringLiteral("verlauf.json");
+// One sample of about 80 bytes a month: a century is under 100 KiB.
+constexpr qint64 maxFileSize = 1 << 20;
 
 void sortByMonth(QList<HealthSample> &samples)
 {
@@ -85,16 +87,25 @@ std::optional<QList<HealthSample>> History::decode(const QByteArray &data)
 
 void History::load()
 {
-    QFile file(filePath());
-    if (!file.exists())
+    const QString path = filePath();
+    RegularFile::removeTemporaries(path);
+    const RegularFile::Contents contents = RegularFile::read(path, maxFileSize);
+    if (contents.status == RegularFile::Status::Missing)
         return;
     std::optional<QList<HealthSample>> decoded;
-    if (file.open(QIODevice::ReadOnly))
-        decoded = decode(file.readAll());
+    if (contents.status == RegularFile::Status::Read)
+        decoded = decode(contents.data);
+    if (contents.status == RegularFile::Status::Refused) {
+        // Not read at all: out of the way now, so recording starts afresh.
+        m_unusableReason = contents.refusal;
+        if (keepAside(path))
+            m_unusableReason.clear();
+        return;
+    }
     if (!decoded) {
         // Years of records may sit behind one bad byte: start empty, but never
         // let the next write replace that file.
-        m_fileUnreadable = true;
+        m_unusableReason = QStringLiteral("ist kein lesbarer Verlauf");
         return;
     }
     sortByMonth(*decoded);
@@ -127,10 +138,10 @@ void History::clear()
 {
     assign({});
     const QString path = filePath();
-    if (m_fileUnreadable) {
+    if (!m_unusableReason.isEmpty()) {
         // Nothing of that file was ever shown, so clearing must not destroy it.
         if (keepAside(path))
-            m_fileUnreadable = false;
+            m_unusableReason.clear();
         return;
     }
     QFile::remove(path);
@@ -142,25 +153,21 @@ void History::assign(QList<HealthSample> samples)
     Q_EMIT samplesChanged();
 }
 
-bool History::keepAside(const QString &path)
+bool History::keepAside(const QString &path) const
 {
-    if (!QFileInfo::exists(path))
-        return true;
-    const QFileInfo info(path);
-    const QString stem = info.dir().filePath(QStringLiteral("verlauf-unlesbar"));
-    QString aside = stem + QStringLiteral(".json");
-    for (int n = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n)
-        aside = stem + QStringLiteral("-%1.json").arg(n);
-    return QFile::rename(path, aside);
+    const QString stem = QFileInfo(path).dir().filePath(QStringLiteral("verlauf-unlesbar"));
+    return RegularFile::keepAside(path, m_unusableReason, [&](int n) {
+        return stem + (n == 1 ? QStringLiteral(".json") : QStringLiteral("-%1.json").arg(n));
+    });
 }
 
 void History::save()
 {
     const QString path = filePath();
-    if (m_fileUnreadable) {
+    if (!m_unusableReason.isEmpty()) {
         if (!keepAside(path))
             return;
-        m_fileUnreadable = false;
+        m_unusableReason.clear();
     }
-    AtomicFile::write(path, encode(m_samples));
+    RegularFile::write(path, encode(m_samples));
 }

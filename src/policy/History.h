@@ -41,11 +41,12 @@ Q_SIGNALS:
 private:
     void load();
     void save();
-    bool keepAside(const QString &path);
+    bool keepAside(const QString &path) const;
     void assign(QList<HealthSample> samples);
 
     QString m_dataHome;
     QList<HealthSample> m_samples;
-    // The file on disk could not be read or decoded: it must not be replaced.
-    bool m_fileUnreadable = false;
+    // Why the file on disk could not be used (unreadable, undecodable, no
+    // regular file, too large): it must not be replaced, only moved aside.
+    QString m_unusableReason;
 };

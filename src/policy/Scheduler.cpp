@@ -57,9 +57,23 @@ QDateTime Scheduler::effectiveDay(const QDateTime &date)
     return QDateTime(nextDate, QTime(12, 0));
 }
 
-qint64 Scheduler::limit(const QDateTime &date)
+qint64 Scheduler::nearestOffered(qint64 wanted, const QList<qint64> &offered)
 {
-    return Prefs::scheduleDay(weekdayNumber(date));
+    if (offered.isEmpty())
+        return wanted;
+    qint64 nearest = offered.first();
+    for (const qint64 value : offered) {
+        const qint64 distance = qAbs(value - wanted);
+        const qint64 best = qAbs(nearest - wanted);
+        if (distance < best || (distance == best && value < nearest))
+            nearest = value;
+    }
+    return nearest;
+}
+
+qint64 Scheduler::limit(const QDateTime &date, const QList<qint64> &offered)
+{
+    return nearestOffered(Prefs::scheduleDay(weekdayNumber(date)), offered);
 }
 
 QString Scheduler::stamp(const QDateTime &date)
@@ -68,7 +82,8 @@ QString Scheduler::stamp(const QDateTime &date)
     return day.isValid() ? day.toString(Qt::ISODate) : QString();
 }
 
-void Scheduler::apply(const QDateTime &now, const std::function<void(qint64)> &setLimit)
+void Scheduler::apply(const QDateTime &now, const QList<qint64> &offered,
+                      const std::function<void(qint64)> &setLimit)
 {
     if (!Prefs::scheduleOn())
         return;
@@ -78,7 +93,7 @@ void Scheduler::apply(const QDateTime &now, const std::function<void(qint64)> &s
         return;
     Prefs::setScheduleApplied(dayStamp);
     if (setLimit)
-        setLimit(limit(day));
+        setLimit(limit(day, offered));
 }
 
 void Scheduler::invalidate()

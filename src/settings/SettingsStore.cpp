@@ -1,49 +1,57 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/SettingsStore.h"
 
-#include "shared/AtomicFile.h"
+#include "shared/RegularFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QSet>
 #include <cmath>
 
+namespace
+{
+// About thirty short values: a few KiB at most.
+constexpr qint64 maxFileSize = 64 << 10;
+} // namespace
+
 SettingsStore::SettingsStore(QString filePath, QObject *parent)
     : QObject(parent), m_path(std::move(filePath))
 {
     load();
-    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &SettingsStore::reload);
-    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &SettingsStore::reload);
+    // A burst of writes from elsewhere is read once, a moment after it began.
+    m_reloadFold.setSingleShot(true);
+    m_reloadFold.setInterval(20);
+    connect(&m_reloadFold, &QTimer::timeout, this, &SettingsStore::reload);
+    const auto fold = [this] {
+        if (!m_reloadFold.isActive())
+            m_reloadFold.start();
+    };
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, fold);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, fold);
     watch();
 }
 
 void SettingsStore::load()
 {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
-    file.close();
-    if (error.error == QJsonParseError::NoError && doc.isObject()) {
-        m_values = doc.object();
+    RegularFile::removeTemporaries(m_path);
+    const RegularFile::Contents contents = RegularFile::read(m_path, maxFileSize);
+    QString reason = contents.refusal;
+    if (contents.status == RegularFile::Status::Read) {
+        QJsonParseError error{};
+        const QJsonDocument doc = QJsonDocument::fromJson(contents.data, &error);
+        if (error.error == QJsonParseError::NoError && doc.isObject()) {
+            m_values = doc.object();
+            return;
+        }
+        reason = QStringLiteral("ist kein lesbares JSON-Objekt");
+    } else if (contents.status != RegularFile::Status::Refused) {
         return;
     }
-    // Unreadable: start from the defaults, but keep the user's file aside so the
-    // next write cannot destroy it (on a read-only disk, at that next write).
-    m_fileUnreadable = !keepAside();
-}
-
-bool SettingsStore::keepAside() const
-{
-    if (!QFileInfo::exists(m_path))
-        return true;
-    QString aside = m_path + QStringLiteral(".unreadable");
-    for (int n = 2; QFileInfo::exists(aside); ++n)
-        aside = m_path + QStringLiteral(".unreadable.%1").arg(n);
-    return QFile::rename(m_path, aside);
+    // Start from the defaults, but keep the user's file aside so the next
+    // write cannot destroy it (on a read-only disk, at that next write).
+    if (!RegularFile::keepAside(m_path, reason))
+        m_keepAsideReason = reason;
 }
 
 std::optional<qint64> SettingsStore::exactInteger(const QJsonValue &value)
@@ -132,13 +140,13 @@ void SettingsStore::write(const QString &key, const QJsonValue &value)
 
 void SettingsStore::save()
 {
-    if (m_fileUnreadable) {
-        if (!keepAside())
+    if (!m_keepAsideReason.isEmpty()) {
+        if (!RegularFile::keepAside(m_path, m_keepAsideReason))
             return;
-        m_fileUnreadable = false;
+        m_keepAsideReason.clear();
     }
     QDir().mkpath(QFileInfo(m_path).absolutePath());
-    AtomicFile::write(m_path, QJsonDocument(m_values).toJson(QJsonDocument::Indented));
+    RegularFile::write(m_path, QJsonDocument(m_values).toJson(QJsonDocument::Indented));
     watch();
 }
 
@@ -156,15 +164,22 @@ void SettingsStore::watch()
 void SettingsStore::reload()
 {
     QJsonObject values;
-    QFile file(m_path);
-    if (file.open(QIODevice::ReadOnly)) {
+    const RegularFile::Contents contents = RegularFile::read(m_path, maxFileSize);
+    if (contents.status == RegularFile::Status::Read) {
         QJsonParseError error{};
-        const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
+        const QJsonDocument doc = QJsonDocument::fromJson(contents.data, &error);
         // A half-written or broken file from elsewhere must not wipe what we know.
         if (error.error != QJsonParseError::NoError || !doc.isObject())
             return;
         values = doc.object();
-        m_fileUnreadable = false; // mended from elsewhere
+        m_keepAsideReason.clear(); // mended from elsewhere
+    } else if (contents.status != RegularFile::Status::Missing) {
+        // Neither is anything planted there; the next write replaces it.
+        if (contents.status == RegularFile::Status::Refused)
+            qCWarning(lcFiles, "%s %s und wird nicht gelesen.", qPrintable(m_path),
+                      qPrintable(contents.refusal));
+        watch();
+        return;
     }
     watch();
     adopt(values);

@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <optional>
 
 // A flat, typed key-value store kept as one JSON object in a file.
@@ -12,7 +13,9 @@
 // and a missing or mistyped value reads as that default. Nothing is ever
 // registered or written back on a read. Writes replace the file atomically.
 // Changes made by another process are picked up through a file watcher and
-// announced per key, like changes made here.
+// announced per key, like changes made here. A file that is unreadable or is
+// no regular file of a sensible size is moved aside to settings.json.unreadable
+// and the store starts from the defaults.
 class SettingsStore : public QObject
 {
     Q_OBJECT
@@ -50,11 +53,12 @@ private:
     void save();
     void watch();
     void adopt(QJsonObject values);
-    bool keepAside() const;
 
     QString m_path;
     QJsonObject m_values;
     QFileSystemWatcher m_watcher;
-    // The file could not be read nor moved aside: it must not be replaced.
-    bool m_fileUnreadable = false;
+    QTimer m_reloadFold;
+    // Why the file could not be used, while it could not be moved aside
+    // either: it must not be replaced.
+    QString m_keepAsideReason;
 };

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shared/PowerSupply.h"
 
+#include "shared/RegularFile.h"
+
 #include <QDir>
-#include <QFile>
 
 QList<PowerSupply> PowerSupply::enumerate(const QString &powerSupplyDir)
 {
@@ -23,17 +24,18 @@ QString PowerSupply::name() const
 
 std::optional<QByteArray> PowerSupply::text(const char *attribute) const
 {
-    QFile file(m_path + QLatin1Char('/') + QLatin1String(attribute));
-    if (!file.open(QIODevice::ReadOnly))
+    return attributeText(m_path + QLatin1Char('/') + QLatin1String(attribute));
+}
+
+std::optional<QByteArray> PowerSupply::attributeText(const QString &path)
+{
+    // Attributes are short; one longer than a page is no value (its start
+    // could pass for one). The supply's folder is a link on real sysfs, an
+    // attribute never is.
+    const RegularFile::Contents file = RegularFile::read(path, 4096);
+    if (file.status != RegularFile::Status::Read)
         return std::nullopt;
-    // Attributes are short; a bounded read keeps a strange file from costing
-    // much, and one longer than the bound is no value (its start could pass
-    // for one).
-    constexpr qint64 bound = 4096;
-    const QByteArray data = file.read(bound + 1);
-    if ((data.isNull() && file.error() != QFileDevice::NoError) || data.size() > bound)
-        return std::nullopt;
-    return data.trimmed();
+    return file.data.trimmed();
 }
 
 std::optional<qint64> PowerSupply::number(const char *attribute) const

@@ -20,6 +20,9 @@ public:
     QString name() const;
 
     std::optional<QByteArray> text(const char *attribute) const;
+    // An attribute file's text, trimmed; nothing when unreadable, long, or
+    // no regular file (a link or FIFO planted in its place).
+    static std::optional<QByteArray> attributeText(const QString &path);
     // A decimal integer attribute; anything else reads as nothing.
     std::optional<qint64> number(const char *attribute) const;
 

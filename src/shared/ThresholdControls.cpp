@@ -3,7 +3,6 @@
 
 #include "shared/SysfsPaths.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace
@@ -27,13 +26,7 @@ ThresholdControls::ThresholdControls(QString sysfsRoot)
 
 std::optional<QByteArray> ThresholdControls::readText(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray data = file.read(4097);
-    if (data.size() > 4096)
-        return std::nullopt;
-    return data.trimmed();
+    return PowerSupply::attributeText(path);
 }
 
 std::optional<int> ThresholdControls::readNumber(const QString &path)

@@ -2,6 +2,7 @@
 #include "shared/ThresholdWriters.h"
 
 #include "shared/PowerSupply.h"
+#include "shared/RegularFile.h"
 #include "shared/SysfsPaths.h"
 
 #include <QCoreApplication>
@@ -9,7 +10,6 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QDir>
-#include <QFile>
 #include <QMap>
 #include <QRegularExpression>
 
@@ -26,11 +26,16 @@ void readTlpFile(const QString &path, QMap<QString, Setting> &settings)
 {
     static const QRegularExpression assignment(
         QStringLiteral(R"re(^\s*((?:START|STOP)_CHARGE_THRESH_BAT\w*)\s*=\s*"?([^"#\s]*)"?)re"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    // Configuration files are small; a bound keeps a strange one cheap. /etc
+    // may hold links, but a FIFO or device in their place must not hang us.
+    const RegularFile::Contents file =
+        RegularFile::read(path, 256 << 10, RegularFile::Links::Follow);
+    if (file.status == RegularFile::Status::Refused)
+        qCWarning(lcFiles, "%s %s und wird nicht gelesen.", qPrintable(path),
+                  qPrintable(file.refusal));
+    if (file.status != RegularFile::Status::Read)
         return;
-    // Configuration files are small; a bound keeps a strange one cheap.
-    const QStringList lines = QString::fromUtf8(file.read(256 * 1024)).split(QLatin1Char('\n'));
+    const QStringList lines = QString::fromUtf8(file.data).split(QLatin1Char('\n'));
     for (const QString &line : lines) {
         const QRegularExpressionMatch match = assignment.match(line);
         if (match.hasMatch())

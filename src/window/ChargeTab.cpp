@@ -38,7 +38,8 @@ ChargeTab::ChargeTab(AppState &state, std::function<QStringList()> otherWriters,
     column->addWidget(caption);
 
     m_selector->setObjectName(QStringLiteral("limitSelector"));
-    m_selector->setAccessibleName(L("Laden bis"));
+    m_selector->setCaption(L("Laden bis"));
+    caption->setBuddy(m_selector);
     column->addWidget(m_selector);
 
     m_limitLine->setObjectName(QStringLiteral("limitLine"));

@@ -67,6 +67,7 @@ GeneralTab::GeneralTab(std::function<void()> onIconChange, LoginItem *loginItem,
     barForm->addRow(m_blink);
     m_blinkAt = new Stepper([](qint64 v) { return L("bei %d %% und weniger", v); }, 5, 30, 5, bar);
     m_blinkAt->setObjectName(Key::blinkThreshold);
+    m_blinkAt->setAccessibleName(L("Bei sehr niedrigem Akku blinken"));
     barForm->addRow(m_blinkAt);
 
     m_panelRow = new QWidget(bar);
@@ -172,7 +173,7 @@ void GeneralTab::sync()
 {
     const bool blink = Prefs::blinkLow();
     m_blink->setChecked(blink);
-    m_blinkAt->setValue(Prefs::blinkThreshold());
+    m_blinkAt->setStoredValue(Prefs::blinkThreshold());
     m_style->setEnabled(m_showIcon);
     {
         // A stored value of no choice shows as the automatic one it acts as.

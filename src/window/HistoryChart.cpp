@@ -2,6 +2,7 @@
 #include "window/HistoryChart.h"
 
 #include "app/L.h"
+#include "window/Contrast.h"
 
 #include <QCategoryAxis>
 #include <QDateTime>
@@ -54,11 +55,35 @@ HistoryChart::HistoryChart(QWidget *parent)
         s->attachAxis(m_x);
         s->attachAxis(m_y);
     }
-    QPen pen = m_line->pen();
-    pen.setWidth(2);
+    applyPalette();
+}
+
+void HistoryChart::changeEvent(QEvent *event)
+{
+    QChartView::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        applyPalette();
+}
+
+void HistoryChart::applyPalette()
+{
+    // The chart's own theme is drawn for a white page; the window's colours,
+    // with the line and its labels standing out from the page, fit any palette.
+    const QPalette p = palette();
+    const QColor page = p.color(QPalette::Window);
+    const QColor line = Contrast::against(p.color(QPalette::Highlight), page, Contrast::graphics);
+    QPen pen(line, 2);
     m_line->setPen(pen);
-    m_points->setColor(pen.color());
-    m_points->setBorderColor(pen.color());
+    m_points->setColor(line);
+    m_points->setBorderColor(line);
+    const QColor text = Contrast::against(p.color(QPalette::WindowText), page, Contrast::text);
+    for (QAbstractAxis *axis :
+         {static_cast<QAbstractAxis *>(m_x), static_cast<QAbstractAxis *>(m_y)}) {
+        axis->setLabelsColor(text);
+        axis->setTitleBrush(text);
+        axis->setLinePenColor(p.color(QPalette::Mid));
+        axis->setGridLineColor(p.color(QPalette::Midlight));
+    }
 }
 
 double HistoryChart::monthValue(double secondsSinceReference)

@@ -39,7 +39,12 @@ public:
     static qint64 stride(qsizetype count, double span);
     static constexpr int maxMarks = 8;
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
+    void applyPalette();
+
     QLineSeries *m_line;
     QScatterSeries *m_points;
     QValueAxis *m_y;

@@ -8,10 +8,12 @@
 #include "settings/Defaults.h"
 #include "settings/Key.h"
 #include "settings/Prefs.h"
+#include "window/AccessKeys.h"
 #include "window/HealthChartLoader.h"
 #include "window/HealthChartView.h"
 #include "window/Style.h"
 
+#include <QAbstractScrollArea>
 #include <QCheckBox>
 #include <QDateTime>
 #include <QHBoxLayout>
@@ -77,16 +79,27 @@ void HistoryTab::build()
     column->setSpacing(12);
 
     m_chart = HealthChartLoader::create(m_content);
-    if (m_chart)
+    if (m_chart) {
+        // A picture to the keyboard: named and summed up, and the list below
+        // is its text, row by row.
+        m_chart->widget()->setFocusPolicy(Qt::NoFocus);
+        if (auto *view = qobject_cast<QAbstractScrollArea *>(m_chart->widget()))
+            view->viewport()->setFocusPolicy(Qt::NoFocus);
+        m_chart->widget()->setAccessibleName(L("Akku-Zustand über die Monate"));
         column->addWidget(m_chart->widget());
+    }
 
     m_list = new QTreeWidget(m_content);
     m_list->setObjectName(QStringLiteral("historyList"));
     m_list->setColumnCount(3);
-    m_list->setHeaderHidden(true);
+    m_list->setHeaderLabels({L("Monat"), L("Zustand"), L("Zyklen")});
+    m_list->headerItem()->setTextAlignment(HealthColumn, Qt::AlignRight | Qt::AlignVCenter);
+    m_list->headerItem()->setTextAlignment(CyclesColumn, Qt::AlignRight | Qt::AlignVCenter);
+    m_list->setAccessibleName(L("Verlauf"));
     m_list->setRootIsDecorated(false);
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
-    m_list->setFocusPolicy(Qt::NoFocus);
+    // Focusable, so every row can be reached and read from the keyboard.
+    m_list->setFocusPolicy(Qt::StrongFocus);
     m_list->header()->setStretchLastSection(false);
     m_list->header()->setSectionResizeMode(MonthColumn, QHeaderView::Stretch);
     m_list->header()->setSectionResizeMode(HealthColumn, QHeaderView::ResizeToContents);
@@ -101,6 +114,7 @@ void HistoryTab::build()
     row->addWidget(clear);
     column->addLayout(row);
     connect(clear, &QPushButton::clicked, this, &HistoryTab::askToClear);
+    AccessKeys::assign(this);
 
     static_cast<QVBoxLayout *>(layout())->insertWidget(ContentRow, m_content, 1);
 }
@@ -116,31 +130,49 @@ void HistoryTab::redraw()
     static_cast<QVBoxLayout *>(layout())->setStretch(ContentRow + 1, samples.isEmpty() ? 1 : 0);
     if (samples.isEmpty())
         return;
-    if (m_chart)
+    if (m_chart) {
         m_chart->setSamples(samples);
+        m_chart->widget()->setAccessibleDescription(summary(samples));
+    }
 
     m_list->clear();
     QList<QTreeWidgetItem *> rows;
     rows.reserve(samples.size());
     for (auto it = samples.crbegin(); it != samples.crend(); ++it) {
-        const QDateTime month = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(it->month) +
-                                                              HealthSample::referenceEpoch);
         auto *item = new QTreeWidgetItem;
-        item->setText(MonthColumn, appLocale().toString(month.date(), QStringLiteral("MMMM yyyy")));
+        item->setText(MonthColumn, monthName(it->month));
         item->setText(HealthColumn, QStringLiteral("%1 %").arg(it->health));
         item->setText(CyclesColumn, L("%d Zyklen", it->cycles));
         item->setTextAlignment(HealthColumn, Qt::AlignRight | Qt::AlignVCenter);
         item->setTextAlignment(CyclesColumn, Qt::AlignRight | Qt::AlignVCenter);
-        item->setForeground(CyclesColumn, palette().brush(QPalette::PlaceholderText));
+        item->setForeground(CyclesColumn, Style::secondaryText(palette(), QPalette::Base));
         rows.append(item);
     }
     m_list->addTopLevelItems(rows);
+    m_list->setCurrentItem(rows.first());
     // A 90-point box, wider where the desktop's font needs it for the count.
     int cycles = 90;
     const QFontMetrics fm = m_list->fontMetrics();
     for (const QTreeWidgetItem *item : std::as_const(rows))
         cycles = std::max(cycles, fm.horizontalAdvance(item->text(CyclesColumn)) + 8);
     m_list->header()->resizeSection(CyclesColumn, cycles);
+}
+
+QString HistoryTab::monthName(double month)
+{
+    const QDateTime at =
+        QDateTime::fromSecsSinceEpoch(static_cast<qint64>(month) + HealthSample::referenceEpoch);
+    return appLocale().toString(at.date(), QStringLiteral("MMMM yyyy"));
+}
+
+QString HistoryTab::summary(const QList<HealthSample> &samples)
+{
+    const HealthSample &first = samples.first();
+    const HealthSample &last = samples.last();
+    if (samples.size() == 1)
+        return L("%@: Zustand %d %%", monthName(first.month), first.health);
+    return L("%@ bis %@: Zustand von %d %% auf %d %%", monthName(first.month),
+             monthName(last.month), first.health, last.health);
 }
 
 void HistoryTab::askToClear()

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "policy/HealthSample.h"
+
 #include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
@@ -32,6 +34,9 @@ private:
     void build();
     void redraw();
     void askToClear();
+    static QString monthName(double month);
+    // What the chart shows, in words: first and last month, health then and now.
+    static QString summary(const QList<HealthSample> &samples);
 
     History &m_history;
     AppState &m_state;

@@ -10,6 +10,7 @@
 #include "window/DesktopHint.h"
 #include "window/Stepper.h"
 #include "window/Style.h"
+#include "window/TabOrder.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -41,6 +42,9 @@ NotifyTab::NotifyTab(Notifier &notifier, DeniedCheck deniedCheck, SystemSettings
     m_adapter = toggle(L("Bei schwachem Netzteil"), Key::notifyAdapter, Defaults::notifyAdapter);
     m_lowAt->setObjectName(Key::lowThreshold);
     m_minW->setObjectName(Key::adapterMinWatts);
+    // Each stepper is named by the switch above it; its text is its value.
+    m_lowAt->setAccessibleName(L("Bei niedrigem Akkustand"));
+    m_minW->setAccessibleName(L("Bei schwachem Netzteil"));
 
     auto *column = new QVBoxLayout(this);
     auto *first = section(this);
@@ -84,6 +88,8 @@ NotifyTab::NotifyTab(Notifier &notifier, DeniedCheck deniedCheck, SystemSettings
     column->addWidget(footnote);
     column->addStretch(1);
 
+    TabOrder::chain({m_limit, m_low, m_lowAt, m_adapter, m_minW, open});
+
     connect(open, &QPushButton::clicked, this, [this, panes] {
         DesktopHint::open(panes, SystemSettingsPanes::Pane::Notifications, this);
     });
@@ -112,8 +118,8 @@ void NotifyTab::sync()
     m_limit->setChecked(Prefs::notifyLimit());
     m_low->setChecked(Prefs::notifyLow());
     m_adapter->setChecked(Prefs::notifyAdapter());
-    m_lowAt->setValue(Prefs::lowThreshold());
-    m_minW->setValue(Prefs::adapterMinWatts());
+    m_lowAt->setStoredValue(Prefs::lowThreshold());
+    m_minW->setStoredValue(Prefs::adapterMinWatts());
     m_lowAt->setEnabled(m_low->isChecked());
     m_minW->setEnabled(m_adapter->isChecked());
 }

@@ -9,6 +9,7 @@
 #include "settings/Key.h"
 #include "settings/Prefs.h"
 #include "window/Style.h"
+#include "window/TabOrder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -75,6 +76,11 @@ ScheduleTab::ScheduleTab(AppState &state, QWidget *parent)
     evening->addRow(note);
     column->addWidget(m_evening);
 
+    QList<QWidget *> order{m_on};
+    for (const auto &[n, picker] : std::as_const(m_dayPickers))
+        order.append(picker);
+    TabOrder::chain(order << m_eve << m_eveHour);
+
     m_line->setObjectName(QStringLiteral("scheduleLine"));
     Style::callout(m_line);
     column->addWidget(m_line);
@@ -108,7 +114,8 @@ void ScheduleTab::changed()
 {
     Scheduler::invalidate();
     AppState &state = m_state;
-    Scheduler::apply(state.clock().now(), [&state](qint64 limit) { state.setLimit(limit); });
+    Scheduler::apply(state.clock().now(), state.options(),
+                     [&state](qint64 limit) { state.setLimit(limit); });
     showLine();
 }
 
@@ -120,7 +127,7 @@ void ScheduleTab::sync()
     m_eve->setChecked(eve);
     fillDayChoices();
     for (const auto &[n, picker] : m_dayPickers)
-        select(picker, Prefs::scheduleDay(n));
+        select(picker, Scheduler::nearestOffered(Prefs::scheduleDay(n), m_offered));
     select(m_eveHour, Prefs::scheduleEveHour());
     m_days->setEnabled(on);
     m_evening->setEnabled(on);

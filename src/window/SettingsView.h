@@ -7,7 +7,10 @@
 
 class QTabWidget;
 
-// The window's content: the five tabs, 16 px inside a fixed 520 × 600 area.
+// The window's content: the five tabs, 16 px inside an area of at least
+// 520 × 600 that grows with its content (large fonts, long words) and is
+// not resizable by hand. Ctrl+PgDn/PgUp and Ctrl+(Shift+)Tab switch tabs;
+// Escape and Ctrl+W close the window.
 class SettingsView : public QWidget
 {
     Q_OBJECT
@@ -19,5 +22,8 @@ public:
     QTabWidget *tabs() const { return m_tabs; }
 
 private:
+    void addShortcuts();
+    void switchTab(int delta);
+
     QTabWidget *m_tabs;
 };

@@ -21,6 +21,7 @@ void SettingsWindow::showWindow()
         // Closable, neither resizable (fixed size) nor minimisable or zoomable.
         m_view->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                Qt::WindowCloseButtonHint);
+        m_view->adjustSize();
         if (const QScreen *screen = QGuiApplication::primaryScreen()) {
             QRect frame(QPoint(), m_view->size());
             frame.moveCenter(screen->availableGeometry().center());

@@ -1,55 +1,83 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/Stepper.h"
 
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QToolButton>
+#include <QRegularExpression>
+#include <QSignalBlocker>
 #include <algorithm>
+#include <climits>
+#include <optional>
+
+namespace
+{
+std::optional<int> numberIn(const QString &text)
+{
+    static const QRegularExpression number(QStringLiteral("-?\\d+"));
+    const QRegularExpressionMatch match = number.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured().toInt();
+}
+} // namespace
 
 Stepper::Stepper(Label label, qint64 minimum, qint64 maximum, qint64 step, QWidget *parent)
-    : QWidget(parent), m_label(std::move(label)), m_min(minimum), m_max(maximum), m_step(step),
-      m_value(minimum), m_text(new QLabel(this)), m_down(new QToolButton(this)),
-      m_up(new QToolButton(this))
+    : QSpinBox(parent), m_label(std::move(label)), m_min(static_cast<int>(minimum)),
+      m_max(static_cast<int>(maximum))
 {
-    m_down->setText(QStringLiteral("−"));
-    m_up->setText(QStringLiteral("+"));
-    m_down->setObjectName(QStringLiteral("down"));
-    m_up->setObjectName(QStringLiteral("up"));
-    auto *row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->addWidget(m_text, 1);
-    row->addWidget(m_down);
-    row->addWidget(m_up);
-    connect(m_down, &QToolButton::clicked, this, [this] { move(-m_step); });
-    connect(m_up, &QToolButton::clicked, this, [this] { move(m_step); });
-    update();
+    setRange(m_min, m_max);
+    setSingleStep(static_cast<int>(step));
+    // A typed value counts once it is complete, not at each digit.
+    setKeyboardTracking(false);
+    setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    connect(this, &QSpinBox::valueChanged, this, [this](int v) { Q_EMIT stepped(v); });
 }
 
-void Stepper::setValue(qint64 value)
+void Stepper::setStoredValue(qint64 value)
 {
-    m_value = value;
-    update();
+    const QSignalBlocker blocker(this);
+    const int v = static_cast<int>(std::clamp<qint64>(value, INT_MIN, INT_MAX));
+    setRange(std::min(m_min, v), std::max(m_max, v));
+    setValue(v);
 }
 
-QString Stepper::text() const
+void Stepper::stepBy(int steps)
 {
-    return m_text->text();
-}
-
-void Stepper::move(qint64 delta)
-{
-    // A hand-edited value outside the range comes back into it on the first press.
-    const qint64 next = std::clamp(m_value + delta, m_min, m_max);
-    if (next == m_value)
+    const int next = std::clamp(value() + steps * singleStep(), m_min, m_max);
+    if (next == value())
         return;
-    m_value = next;
-    update();
-    Q_EMIT stepped(m_value);
+    {
+        const QSignalBlocker blocker(this);
+        setRange(m_min, m_max);
+        setValue(next);
+    }
+    Q_EMIT stepped(next);
 }
 
-void Stepper::update()
+QAbstractSpinBox::StepEnabled Stepper::stepEnabled() const
 {
-    m_text->setText(m_label(m_value));
-    m_down->setEnabled(m_value > m_min);
-    m_up->setEnabled(m_value < m_max);
+    StepEnabled enabled = StepNone;
+    if (value() > m_min)
+        enabled |= StepDownEnabled;
+    if (value() < m_max)
+        enabled |= StepUpEnabled;
+    return enabled;
+}
+
+QString Stepper::textFromValue(int value) const
+{
+    return m_label(value);
+}
+
+int Stepper::valueFromText(const QString &text) const
+{
+    return numberIn(text).value_or(value());
+}
+
+QValidator::State Stepper::validate(QString &text, int &) const
+{
+    // Only the values the steps reach; the label's words around them may go.
+    const std::optional<int> v = numberIn(text);
+    if (!v || *v < m_min || *v > m_max || (*v - m_min) % singleStep() != 0)
+        return QValidator::Intermediate;
+    return QValidator::Acceptable;
 }

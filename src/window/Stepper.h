@@ -1,15 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QWidget>
+#include <QSpinBox>
 #include <functional>
 
-class QLabel;
-class QToolButton;
-
-// A label with − and + buttons that move an integer within a range by a step.
-// Only the user's presses are announced; setValue stays silent.
-class Stepper : public QWidget
+// A spin box that moves an integer within a range by a step, its text made by
+// a label function ("bei 10 %"). Up/Down, Page keys, the arrows and typing
+// work as in any spin box, and assistive technology gets its value, minimum
+// and maximum. Only the user's changes are announced; setStoredValue stays silent.
+class Stepper : public QSpinBox
 {
     Q_OBJECT
 public:
@@ -17,26 +16,23 @@ public:
 
     Stepper(Label label, qint64 minimum, qint64 maximum, qint64 step, QWidget *parent = nullptr);
 
-    qint64 value() const { return m_value; }
-    void setValue(qint64 value);
+    // Shows a stored value, also one outside the range (edited by hand): the
+    // first step brings it back into the range.
+    void setStoredValue(qint64 value);
 
-    QString text() const;
-    QToolButton *downButton() const { return m_down; }
-    QToolButton *upButton() const { return m_up; }
+    void stepBy(int steps) override;
 
 Q_SIGNALS:
     void stepped(qint64 value);
 
-private:
-    void move(qint64 delta);
-    void update();
+protected:
+    QString textFromValue(int value) const override;
+    int valueFromText(const QString &text) const override;
+    QValidator::State validate(QString &text, int &pos) const override;
+    StepEnabled stepEnabled() const override;
 
+private:
     Label m_label;
-    qint64 m_min;
-    qint64 m_max;
-    qint64 m_step;
-    qint64 m_value;
-    QLabel *m_text;
-    QToolButton *m_down;
-    QToolButton *m_up;
+    int m_min;
+    int m_max;
 };

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/Style.h"
 
+#include "window/Contrast.h"
+
 #include <QIcon>
 #include <QLabel>
 #include <QPalette>
@@ -14,6 +16,15 @@ static void initSymbols()
 
 namespace
 {
+// What a text may stand on: its own background, and the panes styles draw
+// lighter (light palettes) or in the palette's light shade (dark ones) for
+// tab pages and group frames.
+QList<QColor> backgrounds(const QPalette &p, QPalette::ColorRole own)
+{
+    return {p.color(own), p.color(QPalette::Window), p.color(QPalette::Base),
+            p.color(QPalette::Light), p.color(QPalette::Button)};
+}
+
 void scaleFont(QWidget *w, double factor, bool bold = false)
 {
     QFont font = w->font();
@@ -44,17 +55,38 @@ void Style::footnote(QWidget *w)
 void Style::secondary(QWidget *w)
 {
     QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, p.color(QPalette::PlaceholderText));
-    p.setColor(QPalette::Text, p.color(QPalette::PlaceholderText));
+    const QColor colour = secondaryText(p, w->backgroundRole());
+    p.setColor(QPalette::WindowText, colour);
+    p.setColor(QPalette::Text, colour);
     w->setPalette(p);
 }
 
 void Style::red(QWidget *w)
 {
     QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, QColor(0xd7, 0x00, 0x15));
-    p.setColor(QPalette::Text, QColor(0xd7, 0x00, 0x15));
+    const QColor colour = Contrast::against(QColor(0xd7, 0x00, 0x15),
+                                            backgrounds(p, w->backgroundRole()), Contrast::text);
+    p.setColor(QPalette::WindowText, colour);
+    p.setColor(QPalette::Text, colour);
     w->setPalette(p);
+}
+
+QColor Style::secondaryText(const QPalette &p, QPalette::ColorRole background)
+{
+    return Contrast::against(p.color(QPalette::PlaceholderText), backgrounds(p, background),
+                             Contrast::text);
+}
+
+QColor Style::focusRing(const QPalette &p)
+{
+    return Contrast::against(p.color(QPalette::Highlight), backgrounds(p, QPalette::Window),
+                             Contrast::graphics);
+}
+
+QColor Style::selectionFill(const QPalette &p)
+{
+    return Contrast::against(p.color(QPalette::Highlight), p.color(QPalette::HighlightedText),
+                             Contrast::text);
 }
 
 QLabel *Style::text(const QString &text, QWidget *parent)

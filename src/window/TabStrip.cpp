@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/TabStrip.h"
 
+#include <QPen>
 #include <QStyleOptionTab>
 #include <QStylePainter>
 
 namespace
 {
 constexpr int sideMargin = 10;
-constexpr int topMargin = 5;
-constexpr int bottomMargin = 4;
+constexpr int topMargin = 6;
+constexpr int bottomMargin = 5;
 constexpr int iconGap = 2; // between symbol and text
+constexpr int focusRing = 2;
 } // namespace
 
 TabStrip::TabStrip(QWidget *parent) : QTabBar(parent)
@@ -17,6 +19,10 @@ TabStrip::TabStrip(QWidget *parent) : QTabBar(parent)
     setExpanding(true);
     setElideMode(Qt::ElideNone);
     setDrawBase(true);
+    // A strip that needs more room widens the window; arrows would hide tabs
+    // and take Tab stops.
+    setUsesScrollButtons(false);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 QSize TabStrip::tabSizeHint(int index) const
@@ -62,5 +68,11 @@ void TabStrip::paintEvent(QPaintEvent *)
                              fm.height());
         painter.drawItemText(textRect, Qt::AlignHCenter | Qt::AlignTop, option.palette, enabled,
                              text, QPalette::WindowText);
+        if (i == currentIndex() && hasFocus()) {
+            // The style draws no frame around a focused tab: ours, in the text colour.
+            painter.setPen(QPen(option.palette.color(QPalette::WindowText), focusRing));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(QRectF(r).adjusted(3, 2, -3, -2));
+        }
     }
 }

@@ -249,6 +249,21 @@ private Q_SLOTS:
         QCOMPARE(spy.count(), 7);
     }
 
+    void waitForPasswordIsShown()
+    {
+        Rig rig = makeRig();
+        QVERIFY(rig.client->authorizationWait);
+        QSignalSpy spy(rig.state.get(), &AppState::changed);
+        QCOMPARE(rig.state->authorizationLine(), std::nullopt);
+        rig.client->authorizationWait(true);
+        QVERIFY(rig.state->awaitingAuthorization());
+        QCOMPARE(rig.state->authorizationLine(),
+                 QStringLiteral("Wartet auf die Anmeldung als Administrator …"));
+        rig.client->authorizationWait(false);
+        QCOMPARE(rig.state->authorizationLine(), std::nullopt);
+        QCOMPARE(spy.count(), 2);
+    }
+
     void refreshReadsBatteryAnew()
     {
         Rig rig = makeRig();

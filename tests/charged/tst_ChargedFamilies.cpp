@@ -4,13 +4,16 @@
 // and what --check says about it.
 #include "FamilyFixtures.h"
 #include "support/FakeSysfs.h"
+#include "support/PlantedFile.h"
 #include "support/PrivateBus.h"
 #include "support/ServiceProcess.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -66,6 +69,8 @@ private Q_SLOTS:
     void refusalShowsInGerman();
     void checkNamesWhatStandsInTheWay_data();
     void checkNamesWhatStandsInTheWay();
+    void checkSkipsStrangeTlpFiles_data();
+    void checkSkipsStrangeTlpFiles();
     void upowerThresholdSwitch_data();
     void upowerThresholdSwitch();
     void modeFoundSurvivesRestart();
@@ -550,6 +555,41 @@ void TestChargedFamilies::tamperedModeIsNotWritten()
     // The limit is gone; the mode stays as it is rather than take a stranger.
     expect({"BAT0/charge_control_end_threshold=100",
             "BAT0/charge_types=Trickle Fast Standard Adaptive [Custom]"});
+}
+
+void TestChargedFamilies::checkSkipsStrangeTlpFiles_data()
+{
+    QTest::addColumn<QString>("file"); // below the moved /etc
+    QTest::addColumn<QString>("plant");
+
+    // A FIFO hung --check for good; /dev/zero cost a bounded but useless read.
+    QTest::newRow("tlp.conf a FIFO") << "tlp.conf"
+                                     << "fifo";
+    QTest::newRow("drop-in a FIFO") << "tlp.d/01-akku.conf"
+                                    << "fifo";
+    QTest::newRow("tlp.conf a link to /dev/zero") << "tlp.conf"
+                                                  << "zero";
+    // Far beyond any configuration: not read, even where it starts like one.
+    QTest::newRow("tlp.conf of 1 MiB") << "tlp.conf"
+                                       << "large";
+}
+
+void TestChargedFamilies::checkSkipsStrangeTlpFiles()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, plant);
+
+    FamilyFixtures::lay(*m_sysfs, QStringLiteral("thinkpad"));
+    const QString path = m_etc->filePath(file);
+    QDir().mkpath(QFileInfo(path).path());
+    QVERIFY(plantFile(path, plant, {}, "STOP_CHARGE_THRESH_BAT0=80\n", 1 << 20));
+
+    int code = -1;
+    const QString report = check(&code);
+    QCOMPARE(code, 0);
+    QVERIFY2(report.contains(u"Ergebnis: Dieser Laptop kann ein Ladelimit halten."),
+             qPrintable(report));
+    QVERIFY2(!report.contains(u"Achtung:"), qPrintable(report));
 }
 
 QTEST_GUILESS_MAIN(TestChargedFamilies)

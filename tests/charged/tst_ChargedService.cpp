@@ -14,6 +14,7 @@
 #include <QDBusVariant>
 #include <QDir>
 #include <QFile>
+#include <QFileSystemWatcher>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSocketNotifier>
@@ -98,6 +99,7 @@ private Q_SLOTS:
     void restoredAfterRestart();
     void reappliedAfterDriverReset();
     void everyResetIsPutBack();
+    void driverThatKeepsAnotherValueIsNotFought();
     void burstOfEventsDoesNotDelayPuttingBack();
     void outsideChangeRule_data();
     void outsideChangeRule();
@@ -673,6 +675,43 @@ void TestChargedService::everyResetIsPutBack()
     pending.waitForFinished();
     QVERIFY2(!pending.isError(), qPrintable(pending.error().message()));
     QCOMPARE(threshold(), QByteArray("80"));
+}
+
+void TestChargedService::driverThatKeepsAnotherValueIsNotFought()
+{
+    const QString log = m_state->filePath(QStringLiteral("charged.log"));
+    m_service->logTo(log, QString());
+    QVERIFY(holding(80));
+    QTest::qWait(200);
+
+    // A driver that puts 100 back after every write the service makes.
+    const QString path = m_sysfs->supplyPath(QStringLiteral("BAT0")) +
+                         QStringLiteral("/charge_control_end_threshold");
+    int written = 0;
+    QFileSystemWatcher driver({path});
+    connect(&driver, &QFileSystemWatcher::fileChanged, this, [&] {
+        if (threshold() != "100") {
+            ++written;
+            m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
+        }
+    });
+    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
+    QTest::qWait(2000);
+    // A few tries, then it waits, and says so once.
+    QVERIFY2(written >= 1 && written <= 6, qPrintable(QString::number(written)));
+    const auto warnings = [&] {
+        QFile file(log);
+        return file.open(QIODevice::ReadOnly) ? file.readAll().count("hält nicht") : -1;
+    };
+    QCOMPARE(warnings(), 1);
+
+    // Plugging in tries again.
+    const int before = written;
+    m_sysfs->write(QStringLiteral("AC"), "online", "0");
+    QTRY_VERIFY_WITH_TIMEOUT(written > before, 2000);
+    QTest::qWait(1000);
+    QVERIFY2(written <= before + 6, qPrintable(QString::number(written)));
+    QCOMPARE(warnings(), 2);
 }
 
 void TestChargedService::burstOfEventsDoesNotDelayPuttingBack()

@@ -3,6 +3,7 @@
 // whatever a caller sends, it writes nothing but the threshold attributes of
 // the batteries it found inside the tree.
 #include "support/FakeSysfs.h"
+#include "support/PlantedFile.h"
 #include "support/PolkitStandIn.h"
 #include "support/PrivateBus.h"
 #include "support/ServiceProcess.h"
@@ -40,6 +41,10 @@ private Q_SLOTS:
     void strangeArguments();
     void foundThresholdBelowTheOffered_data();
     void foundThresholdBelowTheOffered();
+    void plantedStateFile_data();
+    void plantedStateFile();
+    void strangeThresholdFile_data();
+    void strangeThresholdFile();
 
 private:
     std::unique_ptr<PrivateBus> m_bus;
@@ -88,8 +93,10 @@ void TestServiceBoundary::plantedTree_data()
     // (Read through the link, BAT0's threshold is the untouched file's 95.)
     QTest::newRow("end threshold links out") << "end-link"
                                              << "WriteFailed" << QByteArray("95");
+    // The link is not read either, so the start counts as unknown: the end
+    // goes first, as drivers take it, and the start's write is refused.
     QTest::newRow("start threshold links out") << "start-link"
-                                               << "WriteFailed" << QByteArray("100");
+                                               << "WriteFailed" << QByteArray("80");
     // A whole battery folder that lives outside the tree.
     QTest::newRow("battery folder links out") << "folder-link"
                                               << "" << QByteArray("80");
@@ -239,6 +246,96 @@ void TestServiceBoundary::foundThresholdBelowTheOffered()
     QCOMPARE(m_service->call(QStringLiteral("Enable")).type(), QDBusMessage::ReplyMessage);
     QCOMPARE(m_sysfs->read(QStringLiteral("BAT0"), "charge_control_end_threshold"),
              QByteArray::number(kept));
+}
+
+void TestServiceBoundary::plantedStateFile_data()
+{
+    QTest::addColumn<QString>("plant");
+    QTest::addColumn<int>("limitAtStart"); // the kept 75 when the file was read
+    QTest::addColumn<QString>("aside");    // what state.json.unreadable is then
+
+    // A FIFO froze the service before it took its name; a link was written
+    // through, to whatever it pointed at.
+    QTest::newRow("FIFO") << "fifo" << 100 << "fifo";
+    QTest::newRow("link to a file elsewhere") << "link" << 100 << "link";
+    QTest::newRow("link to /dev/zero") << "zero" << 100 << "link";
+    QTest::newRow("1 MiB") << "large" << 100 << "file";
+    QTest::newRow("a good file") << "file" << 75 << "missing";
+}
+
+void TestServiceBoundary::plantedStateFile()
+{
+    QFETCH(QString, plant);
+    QFETCH(int, limitAtStart);
+    QFETCH(QString, aside);
+
+    m_sysfs->addBattery();
+    m_sysfs->addAdapter(true);
+    const QString state = m_state->filePath(QStringLiteral("state.json"));
+    const QString outside = m_outside->filePath(QStringLiteral("precious"));
+    writeFile(outside, "{\"limit\":75,\"suspended\":false}\n");
+    QVERIFY(plantFile(state, plant, outside, "{\"limit\":75,\"suspended\":false}", 1 << 20));
+    // What a write killed midway leaves behind.
+    const QStringList leftovers{state + QStringLiteral(".Ab3xY9"),
+                                state + QStringLiteral(".q0Z8mK")};
+    for (const QString &leftover : leftovers)
+        writeFile(leftover, "{\"limit\":");
+    const QString unrelated = state + QStringLiteral(".bak");
+    writeFile(unrelated, "{}");
+
+    QVERIFY2(m_service->start(), qPrintable(m_service->endDescription()));
+    QCOMPARE(m_service->call(QStringLiteral("Limit")).arguments().value(0).toInt(), limitAtStart);
+    for (const QString &leftover : leftovers)
+        QVERIFY2(!QFileInfo::exists(leftover), qPrintable(leftover));
+    QVERIFY(QFileInfo::exists(unrelated));
+
+    const QDBusMessage reply =
+        m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))});
+    QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
+    QCOMPARE(fileKind(state), QStringLiteral("file"));
+    QFile written(state); // a snapshot of the folder would block on a FIFO kept aside
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.readAll().contains("\"limit\":80"));
+    QCOMPARE(FakeSysfs().snapshot(m_outside->path()).value(outside),
+             QByteArray("{\"limit\":75,\"suspended\":false}\n"));
+    // What was refused is kept aside as it was, not followed.
+    QCOMPARE(fileKind(state + QStringLiteral(".unreadable")), aside);
+}
+
+void TestServiceBoundary::strangeThresholdFile_data()
+{
+    QTest::addColumn<QString>("plant");
+    QTest::addColumn<QString>("error"); // of SetLimit(75)
+
+    // A FIFO froze the service at its first read of the threshold.
+    QTest::newRow("FIFO") << "fifo"
+                          << "WriteFailed";
+    // Read through the link, the outside 80 would be adopted as the limit.
+    QTest::newRow("link to a file elsewhere") << "link"
+                                              << "WriteFailed";
+    QTest::newRow("link to /dev/zero") << "zero"
+                                       << "WriteFailed";
+}
+
+void TestServiceBoundary::strangeThresholdFile()
+{
+    QFETCH(QString, plant);
+    QFETCH(QString, error);
+
+    m_sysfs->addBattery();
+    m_sysfs->addAdapter(true);
+    const QString outside = m_outside->filePath(QStringLiteral("precious"));
+    writeFile(outside, "80\n");
+    QVERIFY(plantFile(m_sysfs->supplyPath(QStringLiteral("BAT0")) + "/charge_control_end_threshold",
+                      plant, outside, {}, 0));
+
+    QVERIFY2(m_service->start(), qPrintable(m_service->endDescription()));
+    QVERIFY(m_service->call(QStringLiteral("Limit")).arguments().value(0).toInt() != 80);
+    const QDBusMessage reply =
+        m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(75))});
+    QCOMPARE(reply.errorName(), "org.voltquill.Charge1.Error." + error);
+    QCOMPARE(FakeSysfs().snapshot(m_outside->path()).value(outside), QByteArray("80\n"));
+    QVERIFY(m_service->isRunning());
 }
 
 QTEST_GUILESS_MAIN(TestServiceBoundary)

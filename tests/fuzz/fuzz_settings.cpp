@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QLoggingCategory>
 #include <QTemporaryDir>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -13,6 +14,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static char *argv[] = {name, nullptr};
     static QCoreApplication app(argc, argv);
     static QTemporaryDir dir;
+    // Almost every input is kept aside, each with a warning.
+    static const bool quiet = [] {
+        QLoggingCategory::setFilterRules(QStringLiteral("voltquill.files.warning=false"));
+        return true;
+    }();
+    Q_UNUSED(quiet);
 
     const QString path = dir.filePath(QStringLiteral("settings.json"));
     QFile::remove(path + QStringLiteral(".unreadable"));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Pixel facts of the drawn battery icon, read back from the rendered images.
 #include "IconPixels.h"
+#include "PanelContrast.h"
 #include "menubar/ButtonImage.h"
 #include "menubar/MenuIcon.h"
 #include "menubar/MenuIconFrame.h"
@@ -619,14 +620,7 @@ void TestMenuIcon::unknownPanelReadsOnBlackAndWhite()
     const QImage picture =
         ButtonImage::render(MenuIcon::image(80, true, Badge::none), tint, {side}).constFirst();
     for (const QColor panel : {QColor(Qt::black), QColor(Qt::white)}) {
-        QImage onPanel(side, side, QImage::Format_RGB32);
-        onPanel.fill(panel);
-        QPainter(&onPanel).drawImage(0, 0, picture);
-        int strong = 0;
-        for (int y = 0; y < side; ++y)
-            for (int x = 0; x < side; ++x)
-                if (PanelColour::contrast(onPanel.pixelColor(x, y), panel) >= 3.0)
-                    ++strong;
+        const int strong = pixelsStandingOut(picture, panel);
         QVERIFY2(
             strong >= side * side / 8,
             qPrintable(QStringLiteral("%1 strong pixels on %2").arg(strong).arg(panel.name())));

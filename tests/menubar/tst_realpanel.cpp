@@ -3,6 +3,7 @@
 // private X server and session bus, as its StatusNotifierItem host. What the
 // panel reads must hold from the first right-click on; the icon must stand
 // out on the panel's own colour.
+#include "PanelContrast.h"
 #include "menubar/PanelColour.h"
 #include "menubar/StatusNotifierItem.h"
 #include "settings/Prefs.h"
@@ -13,7 +14,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QPainter>
 #include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
@@ -241,26 +241,14 @@ void TestRealPanel::iconStandsOutOnThePanel()
                 most = it.key();
         panel = QColor(most);
         // The icon is drawn there: enough of the strip stands out from it.
-        int strong = 0;
-        for (int y = 0; y < strip.height(); ++y)
-            for (int x = 0; x < strip.width(); ++x)
-                if (PanelColour::contrast(strip.pixelColor(x, y), panel) >= 3.0)
-                    ++strong;
-        return strong >= 30;
+        return pixelsStandingOut(strip, panel) >= 30;
     };
     QTRY_VERIFY_WITH_TIMEOUT(readPanel(), 10000);
     QVERIFY2(PanelColour::luminance(panel) < 0.2, qPrintable(panel.name()));
     for (const int side : {22, 24}) {
         const QImage picture = m_rig->item->buttonImage(side);
         QVERIFY(!picture.isNull());
-        QImage onPanel(side, side, QImage::Format_RGB32);
-        onPanel.fill(panel);
-        QPainter(&onPanel).drawImage(0, 0, picture);
-        int strong = 0;
-        for (int y = 0; y < side; ++y)
-            for (int x = 0; x < side; ++x)
-                if (PanelColour::contrast(onPanel.pixelColor(x, y), panel) >= 3.0)
-                    ++strong;
+        const int strong = pixelsStandingOut(picture, panel);
         QVERIFY2(strong >= side * side / 8, qPrintable(QString::number(strong)));
     }
 }

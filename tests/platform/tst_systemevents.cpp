@@ -2,6 +2,7 @@
 #include "platform/LinuxSystemEvents.h"
 #include "support/SysfsTree.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -66,6 +67,46 @@ private Q_SLOTS:
         QCOMPARE(spy.count(), 0);
         tree.set("BAT0", "charge_control_end_threshold", "100");
         QTRY_VERIFY(spy.count() >= 1);
+    }
+
+    void aBurstOfWritesIsFolded_data()
+    {
+        QTest::addColumn<bool>("watchFiles");
+        QTest::addColumn<QString>("attribute");
+        QTest::newRow("moved root, charge level") << true << QStringLiteral("capacity");
+        QTest::newRow("udev, threshold") << false << QStringLiteral("charge_control_end_threshold");
+    }
+
+    void aBurstOfWritesIsFolded()
+    {
+        // Another program writing in a loop: one rescan and tick per event
+        // cost the agent seconds of CPU a minute.
+        QFETCH(bool, watchFiles);
+        QFETCH(QString, attribute);
+        SysfsTree tree;
+        tree.add("BAT0", {{"type", "Battery"},
+                          {"status", "Discharging"},
+                          {"capacity", "50"},
+                          {"charge_control_end_threshold", "80"}});
+        LinuxSystemEvents events(tree.root(), watchFiles);
+        QSignalSpy spy(&events, &SystemEvents::powerSourceChanged);
+        if (!events.start())
+            QSKIP("no udev monitor here");
+
+        QElapsedTimer burst;
+        burst.start();
+        int writes = 0;
+        while (burst.elapsed() < 300) {
+            tree.set("BAT0", attribute, QString::number(60 + writes++ % 40));
+            QTest::qWait(1);
+        }
+        const qsizetype duringBurst = spy.count();
+        QVERIFY2(duringBurst <= 300 / 20 + 5,
+                 qPrintable(QStringLiteral("%1 ticks for %2 writes").arg(duringBurst).arg(writes)));
+        // The last write is still heard within a fraction of a second.
+        spy.clear();
+        tree.set("BAT0", attribute, "55");
+        QVERIFY(spy.wait(250));
     }
 };
 

@@ -98,8 +98,9 @@ private Q_SLOTS:
         QCOMPARE(
             call.body,
             QStringLiteral("Der Akku ist bei 80 %. Der Laptop läuft jetzt über das Netzteil."));
+        // The installed desktop file's name, by which desktops group the settings.
         QCOMPARE(call.hints.value(QStringLiteral("desktop-entry")).toString(),
-                 QStringLiteral("voltquill"));
+                 QStringLiteral("org.voltquill.Voltquill"));
         QCOMPARE(call.hints.contains(QStringLiteral("sound-name")), sound);
         if (sound)
             QCOMPARE(call.hints.value(QStringLiteral("sound-name")).toString(),

@@ -157,26 +157,42 @@ private Q_SLOTS:
         const QDateTime effective = Scheduler::effectiveDay(now);
         QCOMPARE(Scheduler::stamp(effective), day);
         QCOMPARE(Scheduler::weekdayNumber(effective), weekday);
-        QCOMPARE(Scheduler::limit(effective), 60 + 5 * weekday);
+        QCOMPARE(Scheduler::limit(effective, {}), 60 + 5 * weekday);
     }
 
     void limitForWeekday_data()
     {
         QTest::addColumn<QString>("day");
         QTest::addColumn<QVariant>("stored"); // invalid: nothing stored
+        QTest::addColumn<QList<qint64>>("offered");
         QTest::addColumn<qint64>("limit");
-        QTest::newRow("Monday schedule_2") << "2025-03-17 10:00:00" << QVariant(85) << qint64(85);
+        const QList<qint64> common{60, 65, 70, 75, 80, 85, 90, 95, 100};
+        QTest::newRow("Monday schedule_2")
+            << "2025-03-17 10:00:00" << QVariant(85) << common << qint64(85);
         QTest::newRow("Saturday schedule_7")
-            << "2025-03-22 10:00:00" << QVariant(100) << qint64(100);
-        QTest::newRow("Sunday schedule_1") << "2025-03-23 10:00:00" << QVariant(60) << qint64(60);
-        QTest::newRow("nothing stored") << "2025-03-22 10:00:00" << QVariant() << qint64(80);
-        QTest::newRow("mistyped") << "2025-03-22 10:00:00" << QVariant("90") << qint64(80);
+            << "2025-03-22 10:00:00" << QVariant(100) << common << qint64(100);
+        QTest::newRow("Sunday schedule_1")
+            << "2025-03-23 10:00:00" << QVariant(60) << common << qint64(60);
+        QTest::newRow("nothing stored")
+            << "2025-03-22 10:00:00" << QVariant() << common << qint64(80);
+        QTest::newRow("mistyped") << "2025-03-22 10:00:00" << QVariant("90") << common
+                                  << qint64(80);
+        QTest::newRow("nothing offered: the stored limit")
+            << "2025-03-17 10:00:00" << QVariant(85) << QList<qint64>{} << qint64(85);
+        // Laptops without 80: the default sets the nearest they offer.
+        QTest::newRow("default on a family of 70, 85 and 100")
+            << "2025-03-22 10:00:00" << QVariant() << QList<qint64>{70, 85, 100} << qint64(85);
+        QTest::newRow("between two: the lower")
+            << "2025-03-22 10:00:00" << QVariant(90) << QList<qint64>{60, 80, 100} << qint64(80);
+        QTest::newRow("below every offered limit")
+            << "2025-03-22 10:00:00" << QVariant(50) << QList<qint64>{60, 80, 100} << qint64(60);
     }
 
     void limitForWeekday()
     {
         QFETCH(QString, day);
         QFETCH(QVariant, stored);
+        QFETCH(QList<qint64>, offered);
         QFETCH(qint64, limit);
         const QDateTime date = localTime(day);
         const QString key = Key::scheduleDay(Scheduler::weekdayNumber(date));
@@ -184,7 +200,12 @@ private Q_SLOTS:
             Prefs::d().setInteger(key, stored.toInt());
         else if (stored.isValid())
             Prefs::d().setString(key, stored.toString());
-        QCOMPARE(Scheduler::limit(date), limit);
+        QCOMPARE(Scheduler::limit(date, offered), limit);
+        // What the schedule sets is what the line says it sets.
+        QList<qint64> set;
+        Prefs::setScheduleOn(true);
+        Scheduler::apply(date, offered, [&](qint64 value) { set << value; });
+        QCOMPARE(set, QList<qint64>{limit});
     }
 
     void applySequence_data()
@@ -232,7 +253,7 @@ private Q_SLOTS:
                 continue;
             }
             QList<qint64> calls;
-            Scheduler::apply(localTime(step.at), [&](qint64 limit) { calls << limit; });
+            Scheduler::apply(localTime(step.at), {}, [&](qint64 limit) { calls << limit; });
             const QList<qint64> expected =
                 step.expected < 0 ? QList<qint64>{} : QList<qint64>{step.expected};
             QCOMPARE(calls, expected);
@@ -254,7 +275,7 @@ private Q_SLOTS:
         ChargeLimit chargeLimit(std::move(owned));
         AppState state(chargeLimit, registry, clock);
         const auto tickAt = [&](const char *at) {
-            Scheduler::apply(localTime(at), [&](qint64 limit) { state.setLimit(limit); });
+            Scheduler::apply(localTime(at), {}, [&](qint64 limit) { state.setLimit(limit); });
             state.refresh();
             return state.limit();
         };
@@ -276,7 +297,7 @@ private Q_SLOTS:
     {
         Prefs::d().setBool(Key::scheduleOn, true);
         QString markerDuringCall;
-        Scheduler::apply(localTime("2025-12-31 20:30:00"), [&](qint64) {
+        Scheduler::apply(localTime("2025-12-31 20:30:00"), {}, [&](qint64) {
             markerDuringCall = Prefs::d().string(Key::scheduleApplied).value_or(QString());
         });
         QCOMPARE(markerDuringCall, QStringLiteral("2026-01-01"));
@@ -286,7 +307,7 @@ private Q_SLOTS:
     {
         Prefs::d().setString(Key::scheduleApplied, QStringLiteral("1999-01-01"));
         int calls = 0;
-        Scheduler::apply(localTime("2025-03-17 10:00:00"), [&](qint64) { ++calls; });
+        Scheduler::apply(localTime("2025-03-17 10:00:00"), {}, [&](qint64) { ++calls; });
         QCOMPARE(calls, 0);
         QCOMPARE(Prefs::d().string(Key::scheduleApplied), QStringLiteral("1999-01-01"));
     }
@@ -319,7 +340,7 @@ private Q_SLOTS:
         for (QDateTime t = start; t < start.addSecs(4 * 86400); t = t.addSecs(600)) {
             const QString stamp = Scheduler::stamp(Scheduler::effectiveDay(t));
             int calls = 0;
-            Scheduler::apply(t, [&](qint64) { ++calls; });
+            Scheduler::apply(t, {}, [&](qint64) { ++calls; });
             if (calls > 0)
                 applied << stamp;
             QVERIFY2(calls <= 1, qPrintable(t.toString(Qt::ISODate)));

@@ -160,15 +160,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("at");
         QTest::addColumn<QString>("line"); // empty: absent
 
-        // Monday 2025-03-17: 70 %, Tuesday: 90 %.
+        // Monday 2025-03-17: 85 %, Tuesday: 90 % (both offered by the fake client).
         QTest::newRow("off") << false << true << "2025-03-17 19:59:00"
                              << "";
         QTest::newRow("Monday 19:59") << true << true << "2025-03-17 19:59:00"
-                                      << "Zeitplan: heute 70 %";
+                                      << "Zeitplan: heute 85 %";
         QTest::newRow("Monday 20:00") << true << true << "2025-03-17 20:00:00"
                                       << "Zeitplan: ab jetzt für morgen 90 %";
         QTest::newRow("Monday 20:00, evening rule off") << true << false << "2025-03-17 20:00:00"
-                                                        << "Zeitplan: heute 70 %";
+                                                        << "Zeitplan: heute 85 %";
         QTest::newRow("Tuesday 00:05") << true << true << "2025-03-18 00:05:00"
                                        << "Zeitplan: heute 90 %";
     }
@@ -181,7 +181,7 @@ private Q_SLOTS:
         QFETCH(QString, line);
         Prefs::d().setBool(Key::scheduleOn, scheduleOn);
         Prefs::d().setBool(Key::scheduleEve, eve);
-        Prefs::d().setInteger(Key::scheduleDay(2), 70);
+        Prefs::d().setInteger(Key::scheduleDay(2), 85);
         Prefs::d().setInteger(Key::scheduleDay(3), 90);
         m_clock.at = localTime(at);
         const auto state = makeState(80, LimitState::Engaged);

@@ -8,6 +8,7 @@
 #include "support/TempHome.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -220,6 +221,27 @@ private Q_SLOTS:
         Prefs::d().remove(Key::notifyLow); // absent already
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0).at(0).toString(), Key::lowThreshold);
+    }
+
+    void aBurstOfOutsideWritesIsReadOnceAMoment()
+    {
+        // Another process rewriting the file in a loop: reading it at every
+        // event cost the agent a re-read and a signal per write.
+        QSignalSpy spy(&Prefs::d(), &SettingsStore::changed);
+        QElapsedTimer burst;
+        burst.start();
+        int writes = 0;
+        while (burst.elapsed() < 300) {
+            writeFile(Prefs::d().filePath(), QByteArray("{\"lowThreshold\": ") +
+                                                 QByteArray::number(11 + writes++ % 9) + "}");
+            QTest::qWait(1);
+        }
+        QVERIFY2(
+            spy.count() <= 300 / 20 + 5,
+            qPrintable(QStringLiteral("%1 reloads for %2 writes").arg(spy.count()).arg(writes)));
+        // The last one is still read at once.
+        writeFile(Prefs::d().filePath(), R"({"lowThreshold": 42})");
+        QTRY_COMPARE_WITH_TIMEOUT(Prefs::d().integer(Key::lowThreshold, 10), 42, 250);
     }
 
     void picksUpChangesOfAnotherProcess()

@@ -20,6 +20,8 @@ public:
     std::optional<ChargeError> failure; // answer of every command while set
     bool acceptSetLimit = true;         // a successful setMCLLimit changes `limit`
     QStringList sent;
+    // What the agent gave to hear of waits for a password.
+    std::function<void(bool)> authorizationWait;
 
     // The commands sent, without the queries.
     QStringList commands() const
@@ -71,6 +73,11 @@ public:
         if (!failure)
             suspended = false;
         return failure;
+    }
+
+    void setAuthorizationWaitHandler(std::function<void(bool)> handler) override
+    {
+        authorizationWait = std::move(handler);
     }
 
 private:

@@ -26,6 +26,13 @@ bool PolkitStandIn::allow(bool allowed) const
     return m_bus.connection().call(call).type() == QDBusMessage::ReplyMessage;
 }
 
+QDBusMessage PolkitStandIn::call(const QString &method) const
+{
+    return m_bus.connection().call(QDBusMessage::createMethodCall(
+        PolkitName, QStringLiteral("/org/freedesktop/PolicyKit1/Authority"),
+        QStringLiteral("org.freedesktop.PolicyKit1.Authority"), method));
+}
+
 bool PolkitStandIn::startScript(const QString &script, const QStringList &arguments)
 {
     m_process.setProcessEnvironment(m_bus.environment());

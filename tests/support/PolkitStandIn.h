@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QDBusMessage>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -24,6 +25,9 @@ public:
     bool allow(bool allowed) const;
     // `script` run by python3 with `arguments`, owning polkit's bus name.
     bool startScript(const QString &script, const QStringList &arguments = {});
+    // A method of the stand-in script's own (HeldChecks, DenyHeld, …) on
+    // polkit's authority object; the reply or the error.
+    QDBusMessage call(const QString &method) const;
     void stop();
 
 private:

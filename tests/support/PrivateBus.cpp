@@ -39,7 +39,12 @@ bool PrivateBus::start()
                 "<allow receive_type=\"method_call\"/><allow receive_type=\"method_return\"/>"
                 "<allow receive_type=\"error\"/><allow receive_type=\"signal\"/>"
                 "<allow send_destination=\"org.freedesktop.DBus\" "
-                "send_interface=\"org.freedesktop.DBus\"/></policy>\n<include>" +
+                "send_interface=\"org.freedesktop.DBus\"/></policy>\n"
+                // What Debian's polkit allows on the system bus: root runs
+                // polkit, everyone may ask it.
+                "<policy user=\"root\"><allow own=\"org.freedesktop.PolicyKit1\"/></policy>"
+                "<policy context=\"default\"><allow "
+                "send_destination=\"org.freedesktop.PolicyKit1\"/></policy>\n<include>" +
                 m_policyFile.toUtf8() + "</include>\n";
         // Other users must reach the socket.
         QFile::setPermissions(m_dir.path(), QFile::permissions(m_dir.path()) | QFile::ReadGroup |

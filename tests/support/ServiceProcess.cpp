@@ -91,6 +91,17 @@ bool ServiceProcess::makeActivatable(PrivateBus &bus, const QString &serviceDir,
     return true;
 }
 
+double ServiceProcess::residentMiB() const
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid()));
+    if (!isRunning() || !status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return -1;
+}
+
 QString ServiceProcess::endDescription() const
 {
     if (isRunning())

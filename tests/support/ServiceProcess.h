@@ -31,6 +31,8 @@ public:
     void stop();
     void kill();
     qint64 pid() const { return m_process.processId(); }
+    // The service's resident memory now, in MiB (-1 when not running).
+    double residentMiB() const;
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
     // How the process ended, for a failure message.
     QString endDescription() const;

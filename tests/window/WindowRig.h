@@ -19,12 +19,14 @@
 #include "support/FixedClock.h"
 #include "window/SettingsView.h"
 #include "window/SettingsWindow.h"
+#include "window/Stepper.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStyleOptionSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -51,6 +53,23 @@ inline void useTemporaryHome()
 inline void click(QWidget *button)
 {
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+// One step of a stepper as the user makes it: an arrow key, or a click on its
+// up or down arrow.
+enum class Press { Key, Mouse };
+inline void step(Stepper *stepper, bool up, Press how)
+{
+    if (how == Press::Key) {
+        QTest::keyClick(stepper, up ? Qt::Key_Up : Qt::Key_Down);
+        return;
+    }
+    QStyleOptionSpinBox option;
+    option.initFrom(stepper);
+    option.subControls = QStyle::SC_SpinBoxUp | QStyle::SC_SpinBoxDown;
+    const QRect arrow = stepper->style()->subControlRect(
+        QStyle::CC_SpinBox, &option, up ? QStyle::SC_SpinBoxUp : QStyle::SC_SpinBoxDown, stepper);
+    QTest::mouseClick(stepper, Qt::LeftButton, {}, arrow.center());
 }
 
 inline QString dataHome()

@@ -149,11 +149,11 @@ private Q_SLOTS:
         QVERIFY(blinkAt->isEnabled());
 
         for (int i = 0; i < 6; ++i)
-            click(blinkAt->upButton());
+            step(blinkAt, true, Press::Mouse);
         QCOMPARE(Prefs::d().integer(Key::blinkThreshold, -1), 30);
         QCOMPARE(rig.iconChanges, 1 + 4); // 15, 20, 25, 30; then it stops
         for (int i = 0; i < 6; ++i)
-            click(blinkAt->downButton());
+            step(blinkAt, false, Press::Key);
         QCOMPARE(Prefs::d().integer(Key::blinkThreshold, -1), 5);
         QCOMPARE(blinkAt->text(), QStringLiteral("bei 5 % und weniger"));
     }

@@ -200,6 +200,39 @@ private Q_SLOTS:
                  nullptr);
     }
 
+    void chartAndListSpeakForThemselves_data()
+    {
+        QTest::addColumn<QList<MonthSample>>("samples");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("one month")
+            << QList<MonthSample>{{2025, 3, 93, 40}} << "März 2025: Zustand 93 %";
+        QTest::newRow("first and last, not the lowest")
+            << QList<MonthSample>{{2024, 11, 99, 10}, {2025, 2, 80, 50}, {2025, 6, 95, 90}}
+            << "November 2024 bis Juni 2025: Zustand von 99 % auf 95 %";
+    }
+    void chartAndListSpeakForThemselves()
+    {
+        QFETCH(QList<MonthSample>, samples);
+        QFETCH(QString, description);
+        writeHistoryFile(samples);
+        WindowRig rig;
+        auto *tab = rig.open<HistoryTab>(SettingsView::History);
+        auto *chart = tab->findChild<QChartView *>(QStringLiteral("historyChart"));
+        QVERIFY(chart);
+        QCOMPARE(chart->accessibleName(), QStringLiteral("Akku-Zustand über die Monate"));
+        QCOMPARE(chart->accessibleDescription(), description);
+        QCOMPARE(chart->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(chart->viewport()->focusPolicy(), Qt::NoFocus);
+        // The list is the chart's text, row by row, from the keyboard.
+        auto *list = tab->findChild<QTreeWidget *>(QStringLiteral("historyList"));
+        QCOMPARE(list->accessibleName(), QStringLiteral("Verlauf"));
+        QVERIFY(list->focusPolicy() & Qt::TabFocus);
+        QVERIFY(!list->isHeaderHidden());
+        const QTreeWidgetItem *header = list->headerItem();
+        QCOMPARE((QStringList{header->text(0), header->text(1), header->text(2)}),
+                 (QStringList{"Monat", "Zustand", "Zyklen"}));
+    }
+
     void aYearOfHistory()
     {
         QList<MonthSample> specs;

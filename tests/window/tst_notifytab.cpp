@@ -120,19 +120,23 @@ private Q_SLOTS:
         QTest::addColumn<bool>("up");
         QTest::addColumn<int>("presses");
         QTest::addColumn<qint64>("result");
+        QTest::addColumn<Press>("how");
 
-        QTest::newRow("low threshold up by 5")
-            << Key::lowThreshold << qint64(10) << true << 1 << qint64(15);
-        QTest::newRow("low threshold stops at 50")
-            << Key::lowThreshold << qint64(40) << true << 4 << qint64(50);
-        QTest::newRow("low threshold stops at 5")
-            << Key::lowThreshold << qint64(15) << false << 5 << qint64(5);
-        QTest::newRow("adapter stops at 140")
-            << Key::adapterMinWatts << qint64(130) << true << 3 << qint64(140);
-        QTest::newRow("adapter stops at 20")
-            << Key::adapterMinWatts << qint64(30) << false << 4 << qint64(20);
-        QTest::newRow("hand-edited 200 comes back into range")
-            << Key::adapterMinWatts << qint64(200) << false << 1 << qint64(140);
+        for (const Press how : {Press::Key, Press::Mouse}) {
+            const char *by = how == Press::Key ? "key" : "arrow";
+            QTest::addRow("low threshold up by 5 (%s)", by)
+                << Key::lowThreshold << qint64(10) << true << 1 << qint64(15) << how;
+            QTest::addRow("low threshold stops at 50 (%s)", by)
+                << Key::lowThreshold << qint64(40) << true << 4 << qint64(50) << how;
+            QTest::addRow("low threshold stops at 5 (%s)", by)
+                << Key::lowThreshold << qint64(15) << false << 5 << qint64(5) << how;
+            QTest::addRow("adapter stops at 140 (%s)", by)
+                << Key::adapterMinWatts << qint64(130) << true << 3 << qint64(140) << how;
+            QTest::addRow("adapter stops at 20 (%s)", by)
+                << Key::adapterMinWatts << qint64(30) << false << 4 << qint64(20) << how;
+            QTest::addRow("hand-edited 200 comes back into range (%s)", by)
+                << Key::adapterMinWatts << qint64(200) << false << 1 << qint64(140) << how;
+        }
     }
     void steppersKeepToTheirRange()
     {
@@ -141,14 +145,40 @@ private Q_SLOTS:
         QFETCH(bool, up);
         QFETCH(int, presses);
         QFETCH(qint64, result);
+        QFETCH(Press, how);
         Prefs::d().setInteger(key, stored);
         WindowRig rig;
         auto *stepper = rig.open<NotifyTab>(SettingsView::Notify)->findChild<Stepper *>(key);
-        QToolButton *button = up ? stepper->upButton() : stepper->downButton();
+        stepper->setFocus();
         for (int i = 0; i < presses; ++i)
-            click(button);
+            step(stepper, up, how);
         QCOMPARE(Prefs::d().integer(key, -1), result);
         QCOMPARE(stepper->value(), result);
+        // At its end the stepper keeps the focus: no other control takes the next press.
+        QVERIFY(stepper->hasFocus());
+    }
+
+    void typedValuesCountOnlyWhereTheStepsReach_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<qint64>("stored");
+        QTest::newRow("a step") << "35" << qint64(35);
+        QTest::newRow("between steps") << "33" << qint64(10);
+        QTest::newRow("above the range") << "55" << qint64(10);
+    }
+    void typedValuesCountOnlyWhereTheStepsReach()
+    {
+        QFETCH(QString, typed);
+        QFETCH(qint64, stored);
+        WindowRig rig;
+        auto *stepper =
+            rig.open<NotifyTab>(SettingsView::Notify)->findChild<Stepper *>(Key::lowThreshold);
+        stepper->setFocus();
+        stepper->selectAll();
+        QTest::keyClicks(stepper, typed);
+        QTest::keyClick(stepper, Qt::Key_Return);
+        QCOMPARE(Prefs::d().integer(Key::lowThreshold, -1), stored == 10 ? -1 : stored);
+        QCOMPARE(stepper->text(), QStringLiteral("bei %1 %").arg(stored));
     }
 
     void stepperGreysWithItsToggleAndKeepsItsValue()

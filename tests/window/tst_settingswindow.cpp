@@ -3,6 +3,7 @@
 #include "window/ChargeTab.h"
 
 #include <QApplication>
+#include <QTabBar>
 
 // The window itself: made once, hidden when closed, and its tab strip.
 class TestSettingsWindow : public QObject
@@ -37,6 +38,30 @@ private Q_SLOTS:
         QCOMPARE(view->tabs()->currentIndex(), int(SettingsView::Charge));
         // 16 px of padding around the tabs.
         QCOMPARE(view->tabs()->geometry(), QRect(16, 16, 488, 568));
+    }
+
+    void growsWithALargeFontAndStaysFixed()
+    {
+        const QFont normal = QApplication::font();
+        QFont large(QStringLiteral("DejaVu Sans"));
+        large.setPointSizeF(14);
+        QApplication::setFont(large);
+        WindowRig rig;
+        rig.window->showWindow();
+        SettingsView *view = rig.window->view();
+        QVERIFY(QTest::qWaitForWindowExposed(view));
+        const QSize size = view->size();
+        QApplication::setFont(normal);
+        // Wider and taller than at the desktop's usual sizes, and still not
+        // resizable by hand.
+        QVERIFY2(size.width() > 520 && size.height() > 600,
+                 qPrintable(QStringLiteral("%1 × %2").arg(size.width()).arg(size.height())));
+        QCOMPARE(view->minimumSize(), size);
+        QCOMPARE(view->maximumSize(), size);
+        // Every tab in the strip, none behind scroll arrows.
+        const QTabBar *strip = view->tabs()->tabBar();
+        QVERIFY(!strip->usesScrollButtons());
+        QVERIFY(strip->tabRect(strip->count() - 1).right() < strip->width());
     }
 
     void tabsInTheirOrder()

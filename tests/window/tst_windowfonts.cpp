@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window at the fonts desktops ship (9 to 11 points, wide faces), with and
+// The window at the fonts desktops ship (9 to 11 points, wide faces) and a large
+// one (14 points), with and
 // without an icon theme: every text fits its control, the tab strip needs no
 // scroll arrows. With VOLTQUILL_GALLERY_OUT set, each tab is also saved there.
 #include "WindowRig.h"
@@ -105,7 +106,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<qreal>("points");
         QTest::addColumn<bool>("iconTheme");
-        for (const qreal points : {9.0, 10.0, 11.0})
+        for (const qreal points : {9.0, 10.0, 11.0, 14.0})
             for (const bool theme : {false, true})
                 QTest::addRow("%g pt, %s", points, theme ? "icon theme" : "no icon theme")
                     << points << theme;
@@ -141,6 +142,9 @@ private Q_SLOTS:
                                        .arg(points)
                                        .arg(index + 1)));
             }
+            if (index == 0)
+                qInfo("window at %g pt: %dx%d", points, rig.window->view()->width(),
+                      rig.window->view()->height());
             QStringList cut = cutTexts(tab);
             cut << cutTexts(tabs->tabBar());
             QVERIFY2(cut.isEmpty(),
