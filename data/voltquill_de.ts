@@ -511,5 +511,9 @@
         <source>Wartet auf die Anmeldung als Administrator …</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Prozent im Batterie-Symbol: die Zahl steht im Symbol. Nur Batterie-Symbol: die Zahl steht im Menü. Symbol und Prozent daneben: die Zahl steht neben dem Symbol, wo das Panel Text neben Symbolen zeigt (GNOME, MATE); sonst bleibt sie im Symbol.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>
