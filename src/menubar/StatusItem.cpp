@@ -164,7 +164,7 @@ void StatusItem::removeItem()
 
 PanelColour::Tint StatusItem::tint() const
 {
-    return m_panel.tint(Prefs::iconColour());
+    return m_panel.tint(Prefs::iconColour(), m_xembed != nullptr);
 }
 
 QImage StatusItem::buttonImage(int pixels) const
