@@ -6,6 +6,7 @@
 #include "menubar/ButtonImage.h"
 #include "menubar/MenuIcon.h"
 #include "menubar/MenuPlacement.h"
+#include "menubar/SlotPictures.h"
 #include "menubar/StatusMenu.h"
 #include "menubar/StatusNotifierItem.h"
 #include "menubar/XEmbedTray.h"
@@ -169,10 +170,7 @@ PanelColour::Tint StatusItem::tint() const
 
 QImage StatusItem::buttonImage(int pixels) const
 {
-    if (!m_drawn)
-        return {};
-    const qsizetype i = m_drawn->sides.indexOf(pixels);
-    return i < 0 || i >= m_pictures.size() ? QImage() : m_pictures.at(i);
+    return m_pictures ? m_pictures->at(pixels) : QImage();
 }
 
 void StatusItem::refreshButton()
@@ -194,7 +192,7 @@ void StatusItem::refreshButton()
     if (drawn != m_drawn) {
         const MenuIcon icon =
             MenuIcon::image(b.percent, showNumber, drawn.badge, drawn.markerLimit, &m_glyphs);
-        m_pictures = ButtonImage::render(icon, drawn.tint, drawn.sides);
+        m_pictures = std::make_shared<const SlotPictures>(icon, drawn.tint);
         m_drawn = drawn;
         showPictures();
     }
@@ -209,8 +207,8 @@ void StatusItem::refreshButton()
 
 void StatusItem::showPictures()
 {
-    if (m_tray)
-        m_tray->setPictures(ButtonImage::faded(m_pictures, m_blink.opacity()));
+    if (m_tray && m_pictures)
+        m_tray->setPictures(m_pictures, m_blink.opacity());
 }
 
 void StatusItem::updateBlink()

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "menubar/StatusNotifierItem.h"
 
+#include "menubar/ButtonImage.h"
 #include "menubar/DesktopNames.h"
+#include "menubar/SlotPictures.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
@@ -78,11 +80,11 @@ bool StatusNotifierItem::desktopShowsLabel(const QString &currentDesktop)
     return false;
 }
 
-void StatusNotifierItem::setPictures(const QList<QImage> &pictures)
+void StatusNotifierItem::setPictures(std::shared_ptr<const SlotPictures> pictures, qreal opacity)
 {
     QList<SniPixmap> pixmaps;
-    for (const QImage &picture : pictures)
-        pixmaps << SniPixmap::fromImage(picture);
+    for (const int side : m_options.slotPixels)
+        pixmaps << SniPixmap::fromImage(ButtonImage::faded(pictures->at(side), opacity));
     m_pixmaps = std::move(pixmaps);
     Q_EMIT NewIcon();
 }

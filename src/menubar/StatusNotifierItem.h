@@ -65,7 +65,7 @@ public:
     QString serviceName() const { return m_service; }
 
     QList<int> slotPixels() const override { return m_options.slotPixels; }
-    void setPictures(const QList<QImage> &pictures) override;
+    void setPictures(std::shared_ptr<const SlotPictures> pictures, qreal opacity) override;
     void setToolTip(const QString &title, const QString &text) override;
     void setLabel(const QString &label, const QString &guide) override;
     bool showsLabel() const override { return m_options.showsLabel; }

@@ -3,7 +3,6 @@
 // real tray (trayer on Xvfb, its colours set as a GTK panel sets them),
 // followed while it changes and across a new tray, and the docked icon drawn
 // in it.
-#include "menubar/TrayIcon.h"
 #include "menubar/TrayManagerColour.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
@@ -191,9 +190,9 @@ void TestTrayManagerColour::dockedIconTakesIt()
     rig.state->refresh();
     item.updateStatusItem();
     QVERIFY(item.item());
+    // What the tray paints in its slot.
     const auto ink = [&] {
-        const QList<int> sides = item.tray()->slotPixels();
-        return inkOf(item.buttonImage(sides.first())).name();
+        return inkOf(item.item()->icon().pixmap(QSize(22, 22)).toImage()).name();
     };
     QTRY_COMPARE(ink(), QStringLiteral("#f0d080"));
     // A colour chosen in the settings wins over the tray's.
