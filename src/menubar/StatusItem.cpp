@@ -135,6 +135,8 @@ void StatusItem::createItem()
                     onX11() ? std::function<void(QPoint)>([this](QPoint point) { popUpAt(point); })
                             : std::function<void(QPoint)>(),
                 .showsLabel = StatusNotifierItem::desktopShowsLabel(session.currentDesktop),
+                .refuseActivate =
+                    StatusNotifierItem::desktopOpensMenuOnRefusal(session.currentDesktop),
                 .slotPixels = ButtonImage::slotPixels(largestDevicePixelRatio())});
         if (sni->publish(++m_published)) {
             m_sni = sni.get();

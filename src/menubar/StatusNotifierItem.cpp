@@ -80,6 +80,11 @@ bool StatusNotifierItem::desktopShowsLabel(const QString &currentDesktop)
     return false;
 }
 
+bool StatusNotifierItem::desktopOpensMenuOnRefusal(const QString &currentDesktop)
+{
+    return DesktopNames::contains(currentDesktop, QLatin1String("KDE"));
+}
+
 void StatusNotifierItem::setPictures(std::shared_ptr<const SlotPictures> pictures, qreal opacity)
 {
     QList<SniPixmap> pixmaps;
@@ -117,6 +122,10 @@ void StatusNotifierItem::popUp(int x, int y)
 // these instead gets the same menu at the pointer.
 void StatusNotifierItem::Activate(int x, int y)
 {
+    if (m_options.refuseActivate && calledFromDBus()) {
+        sendErrorReply(QDBusError::NotSupported, QStringLiteral("Das Symbol ist ein Menü."));
+        return;
+    }
     popUp(x, y);
 }
 

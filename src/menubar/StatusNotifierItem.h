@@ -6,6 +6,7 @@
 #include "menubar/TrayIcon.h"
 
 #include <QDBusConnection>
+#include <QDBusContext>
 #include <QDBusObjectPath>
 #include <QDBusServiceWatcher>
 #include <QObject>
@@ -18,7 +19,7 @@ class MenuRows;
 // dbusmenu beside it. The item is a menu: a left click opens the same menu as
 // a right click. It registers with the panel's watcher, and again whenever a
 // watcher (a restarted panel) appears.
-class StatusNotifierItem : public QObject, public TrayIcon
+class StatusNotifierItem : public QObject, public TrayIcon, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierItem")
@@ -49,6 +50,10 @@ public:
         std::function<void(QPoint)> popUpAt;
         // Whether the desktop's panel draws XAyatanaLabel.
         bool showsLabel = false;
+        // Whether the panel opens the item's own menu when Activate is
+        // refused (Plasma calls Activate at every left click): then it is
+        // refused, so a left click shows the same menu as a right click.
+        bool refuseActivate = false;
         // The slot sides drawn for the panel.
         QList<int> slotPixels;
     };
@@ -87,6 +92,8 @@ public:
 
     // Whether panels of this desktop (XDG_CURRENT_DESKTOP) draw an item's label.
     static bool desktopShowsLabel(const QString &currentDesktop);
+    // Whether they open the item's menu themselves when Activate is refused.
+    static bool desktopOpensMenuOnRefusal(const QString &currentDesktop);
 
 public Q_SLOTS:
     Q_SCRIPTABLE void Activate(int x, int y);
