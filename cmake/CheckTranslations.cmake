@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs lupdate over the agent's sources into a copy of the string table and
-# fails when it finds no text, when a text passed to L() or translate() has no
-# entry in the table, or when an entry would go obsolete (its text no longer
-# passed to either).
+# fails when it finds no text, a text the table lacks (the voltquill-lupdate
+# target was not run after adding it) or an entry of the table that would go
+# obsolete (its text no longer passed to L() or translate()).
 #
 # cmake -DLUPDATE=<lupdate> -DSOURCE_ROOT=<repository> -DTS=<table> -DWORK=<folder>
 #       -P CheckTranslations.cmake
@@ -25,25 +25,15 @@ endif()
 if(CMAKE_MATCH_1 EQUAL 0)
     message(FATAL_ERROR "lupdate found no text: L() is not visible to it")
 endif()
+file(READ ${TS} before)
 file(READ ${WORK}/${name} table)
-if(NOT out MATCHES "\\(0 new and")
-    # The texts lupdate added are those the table lacks.
-    # A ";" would split a CMake list: compared and listed with a stand-in.
-    file(READ ${TS} before)
-    string(REPLACE ";" "__SEMICOLON__" before "${before}")
-    string(REPLACE ";" "__SEMICOLON__" now "${table}")
-    string(REGEX MATCHALL "<source>[^<]*</source>" now "${now}")
-    set(added "")
-    foreach(source ${now})
-        string(FIND "${before}" "${source}" at)
-        if(at EQUAL -1)
-            string(REGEX REPLACE "</?source>" "" source "${source}")
-            list(APPEND added "  ${source}")
-        endif()
-    endforeach()
-    list(JOIN added "\n" added)
-    string(REPLACE "__SEMICOLON__" ";" added "${added}")
-    message(FATAL_ERROR "texts passed to L() that ${name} lacks:\n${added}")
+string(REGEX MATCHALL "<source>[^<]*</source>" old "${before}")
+string(REGEX MATCHALL "<source>[^<]*</source>" now "${table}")
+list(REMOVE_ITEM now ${old})
+if(now)
+    list(TRANSFORM now REPLACE "<source>([^<]*)</source>" "  \\1")
+    list(JOIN now "\n" now)
+    message(FATAL_ERROR "texts in the code that ${name} lacks (run the voltquill-lupdate target):\n${now}")
 endif()
 string(REGEX MATCHALL "<source>[^<]*</source>[ \t\r\n]*<translation type=\"(obsolete|vanished)\""
        lost "${table}")

@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Qt's headers are most of what a file of ours costs to compile. Each library
-# parses the ones it uses once, and the tests share one parse: that halves a
-# clean build (CI builds four times). -DVOLTQUILL_PCH=OFF builds without.
+# parses the ones it uses once, and the tests share one parse, which shortens
+# every clean build (CI makes several). -DVOLTQUILL_PCH=OFF builds without.
 option(VOLTQUILL_PCH "Precompile Qt's headers" ON)
 
 set(VOLTQUILL_PCH_CORE

@@ -47,8 +47,8 @@ int main(int argc, char *argv[])
     QLoggingCategory::setFilterRules(QStringLiteral("qt.core.qobject.connect.warning=false"));
 
     TrayRig rig([](FakeChargeClient &c) { c.limit = 80; });
-    rig.battery.set(QStringLiteral("CurrentCapacity"), 57);
-    rig.battery.set(QStringLiteral("IsCharging"), true);
+    rig.battery.reading().percent = 57;
+    rig.battery.reading().charging = true;
     rig.plugIn(96);
     AppState &state = *rig.state;
     StatusItem &item = *rig.item;
@@ -67,7 +67,7 @@ int main(int argc, char *argv[])
     int percent = 57;
     std::printf("refresh + refreshButton, new level:  %8.1f\n", medianMicros(rounds, [&] {
                     percent = percent == 57 ? 58 : 57;
-                    rig.battery.set(QStringLiteral("CurrentCapacity"), percent);
+                    rig.battery.reading().percent = percent;
                     state.refresh();
                     item.refreshButton();
                 }));

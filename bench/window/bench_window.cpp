@@ -87,12 +87,12 @@ int once(int argc, char *argv[])
 
     SystemClock clock;
     FakeBatteryRegistry registry;
-    registry.properties = QVariantMap{{QStringLiteral("CurrentCapacity"), 72},
-                                      {QStringLiteral("IsCharging"), true},
-                                      {QStringLiteral("ExternalConnected"), true},
-                                      {QStringLiteral("CycleCount"), 187},
-                                      {QStringLiteral("DesignCapacity"), 4382},
-                                      {QStringLiteral("NominalChargeCapacity"), 4123}};
+    registry.reported = BatteryReading{.percent = 72,
+                                       .charging = true,
+                                       .external = true,
+                                       .cycles = 187,
+                                       .designMah = 4382,
+                                       .fullMah = 4123};
     auto client = std::make_unique<FakeChargeClient>();
     client->limit = 80;
     ChargeLimit chargeLimit(std::move(client));

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QVariantMap>
+#include "app/BatteryReading.h"
+
 #include <optional>
 
 class BatteryRegistry;
@@ -21,13 +22,13 @@ struct BatteryInfo {
     std::optional<qint64> minutesRemaining;
     bool hasBattery = false;
 
-    // Reads the battery's property table from the registry; never fails:
-    // no battery gives the default record.
+    // Reads the battery from the registry; never fails: no battery gives the
+    // default record.
     static BatteryInfo read(const BatteryRegistry &registry);
 
-    // The reading algorithm on a property table with the registry's keys
-    // ("CurrentCapacity", "IsCharging", "BatteryData", …); no table: default.
-    static BatteryInfo fromProperties(const std::optional<QVariantMap> &properties);
+    // The rules for health and the time estimate, applied to a reading; no
+    // reading: the default record.
+    static BatteryInfo fromReading(const std::optional<BatteryReading> &reading);
 
     bool operator==(const BatteryInfo &) const = default;
 };

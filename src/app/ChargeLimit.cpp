@@ -20,7 +20,7 @@ const QList<qint64> &ChargeLimit::fallbackLimits()
 ChargeError ChargeLimit::ownError()
 {
     return {QStringLiteral("Voltquill"), 1,
-            L("Der Ladedienst ist nicht verfügbar (Voltquill-Fehler 1).")};
+            L("Der Ladedienst voltquill-charged ist nicht erreichbar (Voltquill-Fehler 1).")};
 }
 
 bool ChargeLimit::isSupported() const

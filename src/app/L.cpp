@@ -15,12 +15,12 @@ const QLocale &appLocale()
 bool loadStringTable(const QString &file)
 {
     static QTranslator translator;
+    // A table without a single entry (every text as the code writes it) is
+    // loaded, but Qt does not install an empty translator.
     if (translator.load(file))
-        return QCoreApplication::installTranslator(&translator);
-    // The texts still show, but as written in the code, without the Linux
-    // wording the table gives some of them.
-    qCWarning(lcAgent,
-              "Übersetzungstabelle %s fehlt: die Texte erscheinen ohne die Linux-Fassungen.",
+        return translator.isEmpty() || QCoreApplication::installTranslator(&translator);
+    // The texts still show, as written in the code.
+    qCWarning(lcAgent, "Übersetzungstabelle %s fehlt: die Texte erscheinen wie im Code.",
               qUtf8Printable(file));
     return false;
 }

@@ -21,6 +21,7 @@ enum FixedId {
     thirdSeparatorId,
     settingsId,
     quitId,
+    authorizationId,
     firstChoiceId = 100,
 };
 
@@ -76,6 +77,7 @@ void MenuRows::update(const AppState &state)
 {
     const BatteryInfo &b = state.battery();
     const auto schedule = state.scheduleLine();
+    const auto authorization = state.authorizationLine();
     const auto &error = state.error();
 
     QList<MenuRow> rows;
@@ -83,6 +85,7 @@ void MenuRows::update(const AppState &state)
     status.bold = true;
     rows << status << info(limitId, state.limitLine())
          << info(scheduleId, schedule.value_or(QString()), schedule.has_value())
+         << info(authorizationId, authorization.value_or(QString()), authorization.has_value())
          << separator(firstSeparatorId) << info(chargeToId, L("Laden bis"));
     for (const qint64 value : state.options()) {
         MenuRow choice = makeRow(choiceId(value), MenuRow::Kind::choice,

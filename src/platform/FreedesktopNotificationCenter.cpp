@@ -18,11 +18,6 @@ FreedesktopNotificationCenter::FreedesktopNotificationCenter(QDBusConnection bus
 {
 }
 
-void FreedesktopNotificationCenter::setWillPresent(std::function<PresentationOptions()> answer)
-{
-    m_willPresent = std::move(answer);
-}
-
 void FreedesktopNotificationCenter::requestAuthorization(std::function<void(bool)> completion)
 {
     probe([completion = std::move(completion)](bool answered) {
@@ -68,11 +63,9 @@ void FreedesktopNotificationCenter::probe(std::function<void(bool)> done)
 
 void FreedesktopNotificationCenter::notify(const QString &identifier, const Content &content)
 {
-    const PresentationOptions options =
-        m_willPresent ? m_willPresent() : PresentationOptions(PresentBanner | PresentSound);
-    QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("org.voltquill.Voltquill")}};
-    if (options & PresentSound)
-        hints.insert(QStringLiteral("sound-name"), soundName);
+    const QVariantMap hints{
+        {QStringLiteral("desktop-entry"), QStringLiteral("org.voltquill.Voltquill")},
+        {QStringLiteral("sound-name"), soundName}};
 
     QDBusMessage message =
         QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Notify"));

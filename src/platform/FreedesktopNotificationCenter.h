@@ -25,7 +25,6 @@ public:
     static constexpr int callTimeoutMs = 3000;
     static inline const QString soundName = QStringLiteral("message-new-instant");
 
-    void setWillPresent(std::function<PresentationOptions()> answer) override;
     void requestAuthorization(std::function<void(bool granted)> completion) override;
     void authorizationStatus(std::function<void(AuthorizationStatus)> completion) override;
     void add(const QString &title, const QString &body, const QString &identifier) override;
@@ -44,7 +43,6 @@ private:
                       std::function<void(const QDBusPendingCall &)> done);
 
     QDBusConnection m_bus;
-    std::function<PresentationOptions()> m_willPresent;
     QHash<QString, quint32> m_ids;
     // A notification of this identifier waits for its id; a newer one waits behind it.
     QSet<QString> m_inFlight;

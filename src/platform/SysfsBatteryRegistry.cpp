@@ -60,48 +60,34 @@ std::optional<qint64> minutes(const PowerSupply &battery, bool charging)
     return static_cast<qint64>(std::llround(left / r * 60.0));
 }
 
-void put(QVariantMap &table, const char *key, const std::optional<qint64> &value)
+// One battery's reading, as if it were the only one.
+BatteryReading readingOf(const PowerSupply &battery, bool external, qint64 watts)
 {
-    if (value)
-        table.insert(QLatin1String(key), *value);
-}
-} // namespace
-
-namespace
-{
-// One battery's table, as if it were the only one.
-QVariantMap tableOf(const PowerSupply &battery, bool external, qint64 watts)
-{
-    QVariantMap p;
+    BatteryReading r;
     const QByteArray status = battery.text("status").value_or(QByteArray());
-    const bool charging = status == "Charging";
-    std::optional<qint64> capacity = battery.number("capacity");
-    if (!capacity) { // some ACPI batteries give no capacity attribute
+    r.charging = status == "Charging";
+    r.full = status == "Full";
+    r.percent = battery.number("capacity");
+    if (!r.percent) { // some ACPI batteries give no capacity attribute
         const auto now = battery.number("energy_now") ? battery.number("energy_now")
                                                       : battery.number("charge_now");
         const auto full = battery.number("energy_full") ? battery.number("energy_full")
                                                         : battery.number("charge_full");
         if (now && full && *full > 0)
-            capacity = static_cast<qint64>(std::llround(100.0 * *now / *full));
+            r.percent = static_cast<qint64>(std::llround(100.0 * *now / *full));
     }
-    put(p, "CurrentCapacity", capacity);
-    p.insert(QStringLiteral("IsCharging"), charging);
-    p.insert(QStringLiteral("FullyCharged"), status == "Full");
     // A charging battery has power from somewhere, whatever the adapters say.
-    p.insert(QStringLiteral("ExternalConnected"), external || charging);
-    const qint64 cycles = battery.number("cycle_count").value_or(0);
-    if (cycles > 0)
-        p.insert(QStringLiteral("CycleCount"), cycles);
-    put(p, "DesignCapacity", milliampHours(battery, "charge_full_design", "energy_full_design"));
-    put(p, "NominalChargeCapacity", milliampHours(battery, "charge_full", "energy_full"));
-    // Tenths of a degree. Beyond ±200 °C the sensor is broken: no reading
-    // (and no overflow when scaling a driver's garbage).
+    r.external = external || r.charging;
+    if (const qint64 cycles = battery.number("cycle_count").value_or(0); cycles > 0)
+        r.cycles = cycles;
+    r.designMah = milliampHours(battery, "charge_full_design", "energy_full_design");
+    r.fullMah = milliampHours(battery, "charge_full", "energy_full");
+    // Beyond ±200 °C the sensor is broken: no reading.
     if (const auto temp = battery.number("temp"); temp && std::abs(*temp) <= 2000)
-        p.insert(QStringLiteral("Temperature"), *temp * 10);
-    if (watts > 0)
-        p.insert(QStringLiteral("AdapterDetails"), QVariantMap{{QStringLiteral("Watts"), watts}});
-    put(p, charging ? "AvgTimeToFull" : "AvgTimeToEmpty", minutes(battery, charging));
-    return p;
+        r.tenthsCelsius = temp;
+    r.adapterWatts = std::max<qint64>(watts, 0);
+    r.minutesLeft = minutes(battery, r.charging);
+    return r;
 }
 
 // What a battery holds, can hold and moves, in mAh and mA, so batteries
@@ -129,43 +115,37 @@ std::optional<Amounts> amountsOf(const PowerSupply &battery)
 
 // Two batteries as the desktop shows them: one percentage over both, the
 // capacities summed, the worse cycle count and temperature, one estimate.
-QVariantMap combined(const QList<QVariantMap> &tables, const QList<std::optional<Amounts>> &amounts)
+BatteryReading combined(const QList<BatteryReading> &readings,
+                        const QList<std::optional<Amounts>> &amounts)
 {
-    QVariantMap p = tables.first();
-    const auto any = [&](const char *key) {
-        return std::any_of(tables.begin(), tables.end(), [&](const QVariantMap &t) {
-            return t.value(QLatin1String(key)).toBool();
-        });
-    };
-    const auto sum = [&](const char *key) {
+    using Field = std::optional<qint64> BatteryReading::*;
+    const auto sum = [&](Field field) {
         std::optional<qint64> total;
-        for (const QVariantMap &t : tables)
-            if (t.contains(QLatin1String(key)))
-                total = total.value_or(0) + t.value(QLatin1String(key)).toLongLong();
+        for (const BatteryReading &r : readings)
+            if (r.*field)
+                total = total.value_or(0) + *(r.*field);
         return total;
     };
-    const auto highest = [&](const char *key) {
+    const auto highest = [&](Field field) {
         std::optional<qint64> top;
-        for (const QVariantMap &t : tables)
-            if (t.contains(QLatin1String(key)))
-                top = std::max(top.value_or(std::numeric_limits<qint64>::min()),
-                               t.value(QLatin1String(key)).toLongLong());
+        for (const BatteryReading &r : readings)
+            if (r.*field)
+                top = std::max(top.value_or(std::numeric_limits<qint64>::min()), *(r.*field));
         return top;
     };
-    const bool charging = any("IsCharging");
-    p.insert(QStringLiteral("IsCharging"), charging);
-    p.insert(QStringLiteral("ExternalConnected"), any("ExternalConnected"));
-    p.insert(QStringLiteral("FullyCharged"),
-             std::all_of(tables.begin(), tables.end(), [](const QVariantMap &t) {
-                 return t.value(QStringLiteral("FullyCharged")).toBool();
-             }));
-    for (const char *key : {"CycleCount", "Temperature", "DesignCapacity", "NominalChargeCapacity",
-                            "CurrentCapacity", "AvgTimeToFull", "AvgTimeToEmpty"})
-        p.remove(QLatin1String(key));
-    put(p, "CycleCount", highest("CycleCount"));
-    put(p, "Temperature", highest("Temperature"));
-    put(p, "DesignCapacity", sum("DesignCapacity"));
-    put(p, "NominalChargeCapacity", sum("NominalChargeCapacity"));
+    BatteryReading p = readings.first();
+    p.charging = std::any_of(readings.begin(), readings.end(),
+                             [](const BatteryReading &r) { return r.charging; });
+    p.external = std::any_of(readings.begin(), readings.end(),
+                             [](const BatteryReading &r) { return r.external; });
+    p.full = std::all_of(readings.begin(), readings.end(),
+                         [](const BatteryReading &r) { return r.full; });
+    p.cycles = highest(&BatteryReading::cycles);
+    p.tenthsCelsius = highest(&BatteryReading::tenthsCelsius);
+    p.designMah = sum(&BatteryReading::designMah);
+    p.fullMah = sum(&BatteryReading::fullMah);
+    p.percent.reset();
+    p.minutesLeft.reset();
 
     const bool measured =
         std::all_of(amounts.begin(), amounts.end(),
@@ -177,24 +157,21 @@ QVariantMap combined(const QList<QVariantMap> &tables, const QList<std::optional
             total.full += a->full;
             total.rate += a->rate;
         }
-        p.insert(QStringLiteral("CurrentCapacity"),
-                 static_cast<qint64>(std::llround(100.0 * total.now / total.full)));
-        const double left = charging ? total.full - total.now : total.now;
+        p.percent = static_cast<qint64>(std::llround(100.0 * total.now / total.full));
+        const double left = p.charging ? total.full - total.now : total.now;
         if (total.rate > 0 && left >= 0)
-            p.insert(QLatin1String(charging ? "AvgTimeToFull" : "AvgTimeToEmpty"),
-                     static_cast<qint64>(std::llround(left / total.rate * 60.0)));
+            p.minutesLeft = static_cast<qint64>(std::llround(left / total.rate * 60.0));
     } else {
         // Without amounts, the mean of the percentages.
         qint64 percent = 0;
         int counted = 0;
-        for (const QVariantMap &t : tables)
-            if (t.contains(QStringLiteral("CurrentCapacity"))) {
-                percent += t.value(QStringLiteral("CurrentCapacity")).toLongLong();
+        for (const BatteryReading &r : readings)
+            if (r.percent) {
+                percent += *r.percent;
                 ++counted;
             }
         if (counted > 0)
-            p.insert(QStringLiteral("CurrentCapacity"),
-                     static_cast<qint64>(std::llround(static_cast<double>(percent) / counted)));
+            p.percent = static_cast<qint64>(std::llround(static_cast<double>(percent) / counted));
     }
     return p;
 }
@@ -205,7 +182,7 @@ SysfsBatteryRegistry::SysfsBatteryRegistry(QString sysfsRoot)
 {
 }
 
-std::optional<QVariantMap> SysfsBatteryRegistry::copyProperties() const
+std::optional<BatteryReading> SysfsBatteryRegistry::read() const
 {
     const QList<PowerSupply> supplies = PowerSupply::enumerate(m_dir);
     QList<const PowerSupply *> batteries;
@@ -233,13 +210,13 @@ std::optional<QVariantMap> SysfsBatteryRegistry::copyProperties() const
     if (batteries.isEmpty())
         return std::nullopt;
     if (batteries.size() == 1)
-        return tableOf(*batteries.first(), external, watts);
+        return readingOf(*batteries.first(), external, watts);
 
-    QList<QVariantMap> tables;
+    QList<BatteryReading> readings;
     QList<std::optional<Amounts>> amounts;
     for (const PowerSupply *battery : batteries) {
-        tables << tableOf(*battery, external, watts);
+        readings << readingOf(*battery, external, watts);
         amounts << amountsOf(*battery);
     }
-    return combined(tables, amounts);
+    return combined(readings, amounts);
 }

@@ -7,16 +7,16 @@
 
 class PowerSupply;
 
-// Builds the battery's property table from /sys/class/power_supply: the first
-// system battery, every adapter and USB-PD source. Units are converted to the
-// table's: mAh, hundredths of °C, watts, minutes.
+// Reads the battery from /sys/class/power_supply: the system batteries (two
+// as one), every adapter and USB-PD source. Units are converted to the
+// reading's: mAh, tenths of °C, watts, minutes.
 class SysfsBatteryRegistry : public BatteryRegistry
 {
 public:
     // sysfsRoot: the folder holding class/power_supply.
     explicit SysfsBatteryRegistry(QString sysfsRoot);
 
-    std::optional<QVariantMap> copyProperties() const override;
+    std::optional<BatteryReading> read() const override;
 
 private:
     QString m_dir;

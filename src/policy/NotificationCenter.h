@@ -10,13 +10,8 @@ class NotificationCenter
 {
 public:
     enum class AuthorizationStatus { NotDetermined = 0, Denied = 1, Authorized = 2 };
-    // How a notification is presented while the agent is in front.
-    enum PresentationOption { PresentSound = 0x2, PresentBanner = 0x10 };
-    using PresentationOptions = int;
 
     virtual ~NotificationCenter() = default;
-    // The presentation answer: asked for each notification that is posted.
-    virtual void setWillPresent(std::function<PresentationOptions()> answer) = 0;
     // Answers whether notifications can be shown.
     virtual void requestAuthorization(std::function<void(bool granted)> completion) = 0;
     // Answers the current permission without asking the user.

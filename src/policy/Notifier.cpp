@@ -12,7 +12,6 @@ Notifier::Notifier(NotificationCenter &center) : m_center(center) {}
 
 void Notifier::setup()
 {
-    m_center.setWillPresent([this] { return willPresent(); });
     if (Prefs::notifyLimit() || Prefs::notifyLow() || Prefs::notifyAdapter())
         requestPermission();
 }
@@ -28,11 +27,6 @@ void Notifier::requestPermission(std::function<void(bool)> completion)
 void Notifier::send(const QString &title, const QString &body, const QString &id)
 {
     m_center.add(title, body, id);
-}
-
-NotificationCenter::PresentationOptions Notifier::willPresent() const
-{
-    return NotificationCenter::PresentBanner | NotificationCenter::PresentSound;
 }
 
 void Notifier::evaluate(const BatteryInfo &old, const BatteryInfo &now, qint64 limit, bool engaged)
@@ -66,7 +60,7 @@ void Notifier::limitRule(const BatteryInfo &old, const BatteryInfo &now, qint64 
         return;
     m_limitNotified = true;
     send(L("Ladelimit erreicht"),
-         L("Der Akku ist bei %d %%. Der Mac läuft jetzt über das Netzteil.", now.percent),
+         L("Der Akku ist bei %d %%. Der Laptop läuft jetzt über das Netzteil.", now.percent),
          QStringLiteral("limit"));
 }
 
@@ -96,8 +90,8 @@ void Notifier::adapterRule(const BatteryInfo &now)
     if (now.adapterWatts >= minimum)
         return;
     send(L("Schwaches Netzteil"),
-         L("Angeschlossen: %d W (empfohlen ab %d W). Der Mac lädt langsam oder entlädt sich "
-           "unter Last.",
+         L("Angeschlossen: %d W (empfohlen ab %d W). Der Laptop lädt langsam oder entlädt "
+           "sich unter Last.",
            now.adapterWatts, minimum),
          QStringLiteral("adapter"));
 }

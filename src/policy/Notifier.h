@@ -21,7 +21,6 @@ public:
     void requestPermission(std::function<void(bool)> completion = {});
     void send(const QString &title, const QString &body, const QString &id);
     // How a notification is shown while the agent is in front: banner with sound.
-    NotificationCenter::PresentationOptions willPresent() const;
     void evaluate(const BatteryInfo &old, const BatteryInfo &now, qint64 limit, bool engaged);
 
 private:

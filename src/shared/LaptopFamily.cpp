@@ -48,7 +48,8 @@ QList<LaptopFamily> table()
     t << wilco;
 
     // asus-wmi: the end only; many models write 100 at every boot and module
-    // load, and some silently ignore every value but 40, 60 and 80.
+    // load, and some silently ignore every value but 40, 60, 80 and 100. Of
+    // those, the ones a limit may take (60 and up) are offered.
     auto asus = family("asus", "ASUS (asus-wmi)", "asus_wmi");
     asus.writesStart = false;
     asus.only = {60, 80, 100};

@@ -93,7 +93,8 @@ ChargeTab::ChargeTab(AppState &state, std::function<QStringList()> otherWriters,
 
     column->addStretch(1);
     auto *footnote = Style::text(
-        L("Das Limit speichert macOS selbst – es gilt auch, wenn diese App nicht läuft."), this);
+        L("Das Limit hält der Ladedienst selbst – es gilt auch, wenn diese App nicht läuft."),
+        this);
     footnote->setObjectName(QStringLiteral("footnote"));
     Style::footnote(footnote);
     Style::secondary(footnote);

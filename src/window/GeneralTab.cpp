@@ -73,22 +73,23 @@ GeneralTab::GeneralTab(std::function<void()> onIconChange, LoginItem *loginItem,
     m_panelRow = new QWidget(bar);
     auto *panelRow = new QHBoxLayout(m_panelRow);
     panelRow->setContentsMargins(0, 0, 0, 0);
-    auto *panelText = new QLabel(L("Apples eigenes Batterie-Symbol ausblenden:"), m_panelRow);
+    auto *panelText = new QLabel(L("Akku-Symbol der Leiste ausblenden:"), m_panelRow);
     panelText->setWordWrap(true);
     Style::callout(panelText);
     panelRow->addWidget(panelText, 1);
-    auto *panelButton = new QPushButton(L("Kontrollzentrum-Einstellungen …"), m_panelRow);
+    auto *panelButton = new QPushButton(L("Leisten-Einstellungen …"), m_panelRow);
     panelButton->setObjectName(QStringLiteral("openPanelSettings"));
     panelRow->addWidget(panelButton);
     barForm->addRow(m_panelRow);
     m_panelHint = Style::text(
-        L("Dort unter „Batterie“ den Schalter „In Menüleiste anzeigen“ ausschalten."), bar);
+        L("Dort die Akku-Anzeige der Leiste ausschalten, soweit die Arbeitsumgebung das erlaubt."),
+        bar);
     m_panelHint->setObjectName(QStringLiteral("panelHint"));
     Style::footnote(m_panelHint);
     Style::secondary(m_panelHint);
     barForm->addRow(m_panelHint);
     m_hiddenHint = Style::text(L("Ohne Symbol öffnest du dieses Fenster, indem du Voltquill im "
-                                 "Programme-Ordner noch einmal startest."),
+                                 "Anwendungsmenü noch einmal startest."),
                                bar);
     m_hiddenHint->setObjectName(QStringLiteral("hiddenHint"));
     Style::footnote(m_hiddenHint);

@@ -11,9 +11,10 @@ class QLabel;
 class Stepper;
 class SystemSettingsPanes;
 
-// "Allgemein": the icon in the panel, blinking, start at login, the desktop's
-// settings and quitting. Icon visibility, icon style and the login item are
-// read once when the tab is built; blinking follows the store.
+// "Allgemein": the icon in the panel (shown or not, its colour and style),
+// blinking, start at login, the desktop's settings and quitting. Icon
+// visibility, icon style and the login item are read once when the tab is
+// built; blinking and the colour follow the store.
 class GeneralTab : public QWidget
 {
     Q_OBJECT

@@ -68,7 +68,8 @@ ScheduleTab::ScheduleTab(AppState &state, QWidget *parent)
         m_eveHour->addItem(L("%d:00 Uhr", hour), hour);
     evening->addRow(L("ab"), m_eveHour);
     auto *note = Style::text(
-        L("Beispiel: Montag auf 100 % – dann lädt der Mac schon Sonntagabend voll für die Reise. "
+        L("Beispiel: Montag auf 100 % – dann lädt der Laptop schon Sonntagabend voll für die "
+          "Reise. "
           "Wählst du im Menü zwischendurch ein anderes Limit, gilt es bis zum nächsten Wechsel."),
         m_evening);
     Style::footnote(note);

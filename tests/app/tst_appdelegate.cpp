@@ -31,10 +31,10 @@ class LoggingRegistry : public FakeBatteryRegistry
 {
 public:
     explicit LoggingRegistry(Log &log) : m_log(log) {}
-    std::optional<QVariantMap> copyProperties() const override
+    std::optional<BatteryReading> read() const override
     {
         m_log.lines << QStringLiteral("read battery");
-        return FakeBatteryRegistry::copyProperties();
+        return FakeBatteryRegistry::read();
     }
 
 private:
@@ -111,9 +111,9 @@ private Q_SLOTS:
     void tickKeepsOldSnapshotRefreshesThenRedraws()
     {
         auto rig = makeRig();
-        rig->registry.properties = QVariantMap{{"CurrentCapacity", 50}};
+        rig->registry.reported = BatteryReading{.percent = 50};
         rig->state->refresh();
-        rig->registry.properties = QVariantMap{{"CurrentCapacity", 49}};
+        rig->registry.reported = BatteryReading{.percent = 49};
         rig->log.lines.clear();
         rig->client->sent.clear();
 

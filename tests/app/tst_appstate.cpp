@@ -268,10 +268,10 @@ private Q_SLOTS:
     {
         Rig rig = makeRig();
         QVERIFY(!rig.state->battery().hasBattery);
-        m_registry.properties = QVariantMap{{"CurrentCapacity", 42}};
+        m_registry.reported = BatteryReading{.percent = 42};
         rig.state->refresh();
         QCOMPARE(rig.state->battery().percent, 42);
-        m_registry.properties.reset();
+        m_registry.reported.reset();
     }
 };
 

@@ -3,8 +3,7 @@
 #include "support/FakeBatteryRegistry.h"
 
 #include <QTest>
-
-using Table = QVariantMap;
+#include <limits>
 
 class TestBatteryInfo : public QObject
 {
@@ -19,85 +18,64 @@ private Q_SLOTS:
         QVERIFY(!b.minutesRemaining);
     }
 
-    void emptyTableHasBatteryButDefaults()
+    void emptyReadingHasBatteryButDefaults()
     {
         BatteryInfo expected;
         expected.hasBattery = true;
-        QCOMPARE(BatteryInfo::fromProperties(Table()), expected);
+        QCOMPARE(BatteryInfo::fromReading(BatteryReading()), expected);
     }
 
     void fields_data()
     {
-        QTest::addColumn<Table>("p");
+        QTest::addColumn<BatteryReading>("r");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QVariant>("value");
 
-        const Table nested{{"BatteryData", Table{{"DesignCapacity", 5000},
-                                                 {"NominalChargeCapacity", 4500},
-                                                 {"Temperature", 2950},
-                                                 {"AppleRawMaxCapacity", 4400}}}};
-        QTest::newRow("percent") << Table{{"CurrentCapacity", 57}} << "percent" << QVariant(57);
+        QTest::newRow("percent") << BatteryReading{.percent = 57} << "percent" << QVariant(57);
         QTest::newRow("percent not scaled")
-            << Table{{"CurrentCapacity", 120}} << "percent" << QVariant(120);
-        QTest::newRow("percent mistyped")
-            << Table{{"CurrentCapacity", "57"}} << "percent" << QVariant(0);
-        QTest::newRow("percent fraction")
-            << Table{{"CurrentCapacity", 57.5}} << "percent" << QVariant(0);
-        QTest::newRow("charging") << Table{{"IsCharging", true}} << "isCharging" << QVariant(true);
-        QTest::newRow("charging as number")
-            << Table{{"IsCharging", 1}} << "isCharging" << QVariant(false);
-        QTest::newRow("plugged") << Table{{"ExternalConnected", true}} << "pluggedIn"
+            << BatteryReading{.percent = 120} << "percent" << QVariant(120);
+        QTest::newRow("charging") << BatteryReading{.charging = true} << "isCharging"
+                                  << QVariant(true);
+        QTest::newRow("plugged") << BatteryReading{.external = true} << "pluggedIn"
                                  << QVariant(true);
-        QTest::newRow("full") << Table{{"FullyCharged", true}} << "fullyCharged" << QVariant(true);
-        QTest::newRow("cycles") << Table{{"CycleCount", 312}} << "cycles" << QVariant(312);
-        QTest::newRow("design nested") << nested << "designCapacity" << QVariant(5000);
-        QTest::newRow("design top wins")
-            << Table{{"DesignCapacity", 4000}, {"BatteryData", Table{{"DesignCapacity", 5000}}}}
-            << "designCapacity" << QVariant(4000);
-        QTest::newRow("nominal nested") << nested << "nominalCapacity" << QVariant(4500);
-        QTest::newRow("raw max top before nested")
-            << Table{{"AppleRawMaxCapacity", 4300},
-                     {"BatteryData", Table{{"AppleRawMaxCapacity", 4400}}}}
-            << "nominalCapacity" << QVariant(4300);
-        QTest::newRow("raw max nested")
-            << Table{{"BatteryData", Table{{"AppleRawMaxCapacity", 4400}}}} << "nominalCapacity"
-            << QVariant(4400);
-        QTest::newRow("BatteryData not a table")
-            << Table{{"BatteryData", 5}} << "designCapacity" << QVariant(0);
-        QTest::newRow("temperature 3012")
-            << Table{{"Temperature", 3012}} << "temperatureC" << QVariant(30.12);
-        QTest::newRow("temperature nested") << nested << "temperatureC" << QVariant(29.5);
-        QTest::newRow("watts") << Table{{"AdapterDetails", Table{{"Watts", 96}}}} << "adapterWatts"
+        QTest::newRow("full") << BatteryReading{.full = true} << "fullyCharged" << QVariant(true);
+        QTest::newRow("cycles") << BatteryReading{.cycles = 312} << "cycles" << QVariant(312);
+        QTest::newRow("design") << BatteryReading{.designMah = 5000} << "designCapacity"
+                                << QVariant(5000);
+        QTest::newRow("nominal") << BatteryReading{.fullMah = 4500} << "nominalCapacity"
+                                 << QVariant(4500);
+        QTest::newRow("temperature 301")
+            << BatteryReading{.tenthsCelsius = 301} << "temperatureC" << QVariant(30.1);
+        QTest::newRow("temperature below zero")
+            << BatteryReading{.tenthsCelsius = -55} << "temperatureC" << QVariant(-5.5);
+        QTest::newRow("watts") << BatteryReading{.adapterWatts = 96} << "adapterWatts"
                                << QVariant(96);
-        QTest::newRow("adapter without watts")
-            << Table{{"AdapterDetails", Table()}} << "adapterWatts" << QVariant(0);
-        QTest::newRow("health 4123/4382")
-            << Table{{"DesignCapacity", 4382}, {"NominalChargeCapacity", 4123}} << "healthPercent"
-            << QVariant(94);
-        QTest::newRow("health capped")
-            << Table{{"DesignCapacity", 4000}, {"NominalChargeCapacity", 4500}} << "healthPercent"
-            << QVariant(100);
+        QTest::newRow("health 4123/4382") << BatteryReading{.designMah = 4382, .fullMah = 4123}
+                                          << "healthPercent" << QVariant(94);
+        QTest::newRow("health capped") << BatteryReading{.designMah = 4000, .fullMah = 4500}
+                                       << "healthPercent" << QVariant(100);
         QTest::newRow("health half rounds up")
-            << Table{{"DesignCapacity", 200}, {"NominalChargeCapacity", 189}} << "healthPercent"
-            << QVariant(95);
+            << BatteryReading{.designMah = 200, .fullMah = 189} << "healthPercent" << QVariant(95);
         QTest::newRow("health without design")
-            << Table{{"DesignCapacity", 0}, {"NominalChargeCapacity", 4500}} << "healthPercent"
-            << QVariant(0);
+            << BatteryReading{.designMah = 0, .fullMah = 4500} << "healthPercent" << QVariant(0);
+        QTest::newRow("health without full")
+            << BatteryReading{.designMah = 4000} << "healthPercent" << QVariant(0);
         QTest::newRow("health huge capacity")
-            << Table{{"DesignCapacity", 1},
-                     {"NominalChargeCapacity", std::numeric_limits<qint64>::max()}}
+            << BatteryReading{.designMah = 1, .fullMah = std::numeric_limits<qint64>::max()}
             << "healthPercent" << QVariant(100);
         QTest::newRow("health no lower bound")
-            << Table{{"DesignCapacity", 100}, {"NominalChargeCapacity", -20}} << "healthPercent"
-            << QVariant(-20);
+            << BatteryReading{.designMah = 100, .fullMah = -20} << "healthPercent" << QVariant(-20);
+        QTest::newRow("health most negative")
+            << BatteryReading{.designMah = 1, .fullMah = std::numeric_limits<qint64>::min()}
+            << "healthPercent" << QVariant(std::numeric_limits<qint64>::min());
     }
 
     void fields()
     {
-        QFETCH(Table, p);
+        QFETCH(BatteryReading, r);
         QFETCH(QString, field);
         QFETCH(QVariant, value);
-        const BatteryInfo b = BatteryInfo::fromProperties(p);
+        const BatteryInfo b = BatteryInfo::fromReading(r);
         const QMap<QString, QVariant> actual{{"percent", b.percent},
                                              {"isCharging", b.isCharging},
                                              {"pluggedIn", b.pluggedIn},
@@ -119,39 +97,30 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("charging");
         QTest::addColumn<bool>("plugged");
-        QTest::addColumn<QVariant>("toFull");
-        QTest::addColumn<QVariant>("toEmpty");
+        QTest::addColumn<qint64>("left");    // -1: the driver gives none
         QTest::addColumn<qint64>("minutes"); // -1: absent
 
-        QTest::newRow("charging 95") << true << true << QVariant(95) << QVariant() << qint64(95);
-        QTest::newRow("charging uses to-full")
-            << true << true << QVariant() << QVariant(50) << qint64(-1);
-        QTest::newRow("battery 192")
-            << false << false << QVariant() << QVariant(192) << qint64(192);
-        QTest::newRow("battery 65535")
-            << false << false << QVariant() << QVariant(65535) << qint64(-1);
-        QTest::newRow("battery 0") << false << false << QVariant() << QVariant(0) << qint64(-1);
-        QTest::newRow("battery 65534")
-            << false << false << QVariant() << QVariant(65534) << qint64(65534);
-        QTest::newRow("battery 1") << false << false << QVariant() << QVariant(1) << qint64(1);
-        QTest::newRow("held at limit")
-            << false << true << QVariant(30) << QVariant(300) << qint64(-1);
-        QTest::newRow("missing") << false << false << QVariant() << QVariant() << qint64(-1);
+        QTest::newRow("charging 95") << true << true << qint64(95) << qint64(95);
+        QTest::newRow("battery 192") << false << false << qint64(192) << qint64(192);
+        QTest::newRow("battery 65535") << false << false << qint64(65535) << qint64(-1);
+        QTest::newRow("battery 0") << false << false << qint64(0) << qint64(-1);
+        QTest::newRow("battery negative") << false << false << qint64(-5) << qint64(-1);
+        QTest::newRow("battery 65534") << false << false << qint64(65534) << qint64(65534);
+        QTest::newRow("battery 1") << false << false << qint64(1) << qint64(1);
+        QTest::newRow("held at limit") << false << true << qint64(300) << qint64(-1);
+        QTest::newRow("missing") << false << false << qint64(-1) << qint64(-1);
     }
 
     void minutes()
     {
         QFETCH(bool, charging);
         QFETCH(bool, plugged);
-        QFETCH(QVariant, toFull);
-        QFETCH(QVariant, toEmpty);
+        QFETCH(qint64, left);
         QFETCH(qint64, minutes);
-        Table p{{"IsCharging", charging}, {"ExternalConnected", plugged}};
-        if (toFull.isValid())
-            p.insert("AvgTimeToFull", toFull);
-        if (toEmpty.isValid())
-            p.insert("AvgTimeToEmpty", toEmpty);
-        QCOMPARE(BatteryInfo::fromProperties(p).minutesRemaining.value_or(-1), minutes);
+        BatteryReading r{.charging = charging, .external = plugged};
+        if (left != -1)
+            r.minutesLeft = left;
+        QCOMPARE(BatteryInfo::fromReading(r).minutesRemaining.value_or(-1), minutes);
     }
 };
 

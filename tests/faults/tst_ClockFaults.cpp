@@ -105,9 +105,12 @@ void TestClockFaults::jumpsAndZones()
     auto *client = new FakeChargeClient;
     ChargeLimit chargeLimit{std::unique_ptr<ChargeClient>(client)};
     FakeBatteryRegistry registry;
-    registry.properties =
-        QVariantMap{{"CurrentCapacity", 60},  {"ExternalConnected", true},     {"IsCharging", true},
-                    {"DesignCapacity", 5000}, {"NominalChargeCapacity", 4600}, {"CycleCount", 120}};
+    registry.reported = BatteryReading{.percent = 60,
+                                       .charging = true,
+                                       .external = true,
+                                       .cycles = 120,
+                                       .designMah = 5000,
+                                       .fullMah = 4600};
     AppState state(chargeLimit, registry, clock);
     FakeNotificationCenter center;
     center.grant = false;

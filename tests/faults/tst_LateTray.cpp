@@ -44,7 +44,7 @@ void TestLateTray::trayAfterTheWait()
     Prefs::d().clear();
     SystemClock clock;
     FakeBatteryRegistry registry;
-    registry.properties = QVariantMap{{"CurrentCapacity", 60}, {"ExternalConnected", true}};
+    registry.reported = BatteryReading{.percent = 60, .external = true};
     ChargeLimit chargeLimit(std::make_unique<FakeChargeClient>());
     AppState state(chargeLimit, registry, clock);
     state.refresh();

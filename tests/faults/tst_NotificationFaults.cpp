@@ -31,7 +31,7 @@ void reachLimit(Notifier &notifier, qint64 percent)
 
 QString bodyAt(qint64 percent)
 {
-    return QStringLiteral("Der Akku ist bei %1 %. Der Mac läuft jetzt über das Netzteil.")
+    return QStringLiteral("Der Akku ist bei %1 %. Der Laptop läuft jetzt über das Netzteil.")
         .arg(percent);
 }
 } // namespace

@@ -53,7 +53,7 @@ void TestStatusButton::handOver()
 
     Prefs::setIconStyle(0);
     TrayRig rig([](FakeChargeClient &c) { c.limit = 80; });
-    rig.battery.set("CurrentCapacity", 64);
+    rig.battery.reading().percent = 64;
     AppState &state = *rig.state;
     StatusItem &item = *rig.item;
     state.refresh();
@@ -66,7 +66,7 @@ void TestStatusButton::handOver()
     case Change::nothing:
         break;
     case Change::level:
-        rig.battery.set("CurrentCapacity", 63);
+        rig.battery.reading().percent = 63;
         break;
     case Change::plug:
         rig.plugIn();

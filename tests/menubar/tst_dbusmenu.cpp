@@ -182,7 +182,7 @@ void TestDBusMenu::label()
     Prefs::setIconStyle(style);
     TrayRig rig({},
                 {.trayAvailable = [] { return true; }, .statusNotifierHost = [] { return true; }});
-    rig.battery.set(QStringLiteral("CurrentCapacity"), 80);
+    rig.battery.reading().percent = 80;
     const QString service = publish(rig);
     QVERIFY(!service.isEmpty());
     QCOMPARE(PanelReader::itemProperty(service, QStringLiteral("XAyatanaLabel")).toString(), label);

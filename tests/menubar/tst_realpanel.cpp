@@ -155,7 +155,7 @@ void TestRealPanel::startAgent()
                                                                   s.configDirs = {configDir};
                                                                   return s;
                                                               }});
-    m_rig->battery.set(QStringLiteral("CurrentCapacity"), 80);
+    m_rig->battery.reading().percent = 80;
     m_rig->plugIn(65);
     m_rig->state->refresh();
     m_rig->item->updateStatusItem();

@@ -129,6 +129,7 @@ private Q_SLOTS:
     void germanShortcutNames();
     void menuRebuiltOnEveryOpening();
     void warningAfterFailedPick();
+    void passwordWaitShown();
     void menuActions_data();
     void menuActions();
     void button_data();
@@ -226,8 +227,8 @@ void TestStatusItem::menuRows()
         c.limit = static_cast<quint64>(clientLimit);
         c.suspended = suspended;
     });
-    w.battery.set("ExternalConnected", pluggedIn);
-    w.battery.set("AdapterDetails", QVariantMap{{"Watts", watts}});
+    w.battery.reading().external = pluggedIn;
+    w.battery.reading().adapterWatts = watts;
     w.item->updateStatusItem();
     // The menu refreshes the state before it shows it.
     const QStringList rows = w.openMenu();
@@ -313,6 +314,23 @@ void TestStatusItem::warningAfterFailedPick()
     rows = w.openMenu();
     QVERIFY(!rows.contains(warning));
     QVERIFY(w.row(QStringLiteral("95 %"))->isChecked());
+}
+
+void TestStatusItem::passwordWaitShown()
+{
+    World w([](FakeChargeClient &c) { c.limit = 80; });
+    w.item->updateStatusItem();
+    const QStringList before = w.openMenu();
+    QVERIFY(w.client->authorizationWait);
+    // What the D-Bus client says while polkit asks someone for the password.
+    w.client->authorizationWait(true);
+    const QString waiting = QStringLiteral("Wartet auf die Anmeldung als Administrator … (off)");
+    QStringList rows = w.openMenu();
+    QCOMPARE(rows.indexOf(waiting), rows.indexOf(w.state->limitLine() + " (off)") + 1);
+    rows.removeOne(waiting);
+    QCOMPARE(rows, before);
+    w.client->authorizationWait(false);
+    QCOMPARE(w.openMenu(), before);
 }
 
 void TestStatusItem::menuActions_data()
@@ -402,8 +420,8 @@ void TestStatusItem::button()
                  s.currentDesktop = QStringLiteral("GNOME");
                  return s;
              }});
-    w.battery.set("CurrentCapacity", 45);
-    w.battery.set("IsCharging", true);
+    w.battery.reading().percent = 45;
+    w.battery.reading().charging = true;
     w.plugIn();
     w.state->refresh();
     w.item->updateStatusItem();
@@ -476,7 +494,7 @@ void TestStatusItem::contrastOnPanel()
                          s.portal = portal;
                          return s;
                      }});
-    w.battery.set("CurrentCapacity", 80);
+    w.battery.reading().percent = 80;
     w.state->refresh();
     w.item->updateStatusItem();
     QVERIFY(w.item->item());
@@ -534,11 +552,11 @@ void TestStatusItem::blinkConditions()
     if (blinkThreshold.isValid())
         Prefs::d().setInteger(Key::blinkThreshold, blinkThreshold.toLongLong());
     World w;
-    w.battery.set("CurrentCapacity", percent);
+    w.battery.reading().percent = percent;
     if (pluggedIn)
         w.plugIn();
     if (!present)
-        w.battery.properties.reset();
+        w.battery.reported.reset();
     w.state->refresh();
     w.item->updateStatusItem();
     QCOMPARE(w.item->isBlinking(), blinks);
@@ -551,7 +569,7 @@ void TestStatusItem::blinkConditions()
 void TestStatusItem::blinkFadesAndStopsOnPlugging()
 {
     World w;
-    w.battery.set("CurrentCapacity", 10);
+    w.battery.reading().percent = 10;
     w.state->refresh();
     w.item->updateStatusItem();
     QVERIFY(w.item->isBlinking());
@@ -578,7 +596,7 @@ void TestStatusItem::blinkFadesAndStopsOnPlugging()
 void TestStatusItem::noTimerWhileIdle()
 {
     World w([](FakeChargeClient &c) { c.limit = 80; });
-    w.battery.set("CurrentCapacity", 60);
+    w.battery.reading().percent = 60;
     w.state->refresh();
     w.item->updateStatusItem();
     w.openMenu();
@@ -594,7 +612,7 @@ void TestStatusItem::noTimerWhileIdle()
 void TestStatusItem::drawsOnlyChangesAndShownSizes()
 {
     World w([](FakeChargeClient &c) { c.limit = 80; });
-    w.battery.set("CurrentCapacity", 60);
+    w.battery.reading().percent = 60;
     w.state->refresh();
     w.item->updateStatusItem();
     const std::shared_ptr<const SlotPictures> first = w.item->pictures();
@@ -608,7 +626,7 @@ void TestStatusItem::drawsOnlyChangesAndShownSizes()
     }
     QCOMPARE(w.item->pictures(), first);
     QCOMPARE(first->drawnCount(), 1);
-    w.battery.set("CurrentCapacity", 59);
+    w.battery.reading().percent = 59;
     w.state->refresh();
     w.item->refreshButton();
     QVERIFY(w.item->pictures() != first);

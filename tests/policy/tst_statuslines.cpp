@@ -15,16 +15,14 @@ namespace
 {
 enum class LimitState { Engaged, Suspended, None };
 
-// The registry's property table for a snapshot; minutes < 0: no estimate.
-QVariantMap properties(qint64 percent, bool charging, bool plugged, bool full, qint64 minutes)
+// A battery as the driver reports it; minutes < 0: no estimate.
+std::optional<BatteryReading> reading(qint64 percent, bool charging, bool plugged, bool full,
+                                      qint64 minutes)
 {
-    QVariantMap p{{"CurrentCapacity", percent},
-                  {"IsCharging", charging},
-                  {"ExternalConnected", plugged},
-                  {"FullyCharged", full}};
+    BatteryReading r{.percent = percent, .charging = charging, .full = full, .external = plugged};
     if (minutes >= 0)
-        p.insert(charging ? "AvgTimeToFull" : "AvgTimeToEmpty", minutes);
-    return p;
+        r.minutesLeft = minutes;
+    return r;
 }
 } // namespace
 Q_DECLARE_METATYPE(LimitState)
@@ -67,67 +65,60 @@ private Q_SLOTS:
     {
         Prefs::d().clear();
         setTimeZone("Europe/Berlin");
-        m_registry.properties.reset();
+        m_registry.reported.reset();
     }
 
     void statusLine_data()
     {
-        QTest::addColumn<QVariantMap>("battery"); // empty: no battery
+        QTest::addColumn<std::optional<BatteryReading>>("battery"); // empty: no battery
         QTest::addColumn<qint64>("limit");
         QTest::addColumn<LimitState>("limitState");
         QTest::addColumn<QString>("line");
 
         const auto E = LimitState::Engaged;
-        QTest::newRow("no battery") << QVariantMap() << qint64(80) << E << "Kein Akku gefunden";
-        QTest::newRow("charging, 95 min") << properties(57, true, true, false, 95) << qint64(80)
-                                          << E << "Akku 57 % – lädt (1:35 h bis voll)";
-        QTest::newRow("charging, 5 min") << properties(57, true, true, false, 5) << qint64(80) << E
+        QTest::newRow("no battery")
+            << std::optional<BatteryReading>() << qint64(80) << E << "Kein Akku gefunden";
+        QTest::newRow("charging, 95 min") << reading(57, true, true, false, 95) << qint64(80) << E
+                                          << "Akku 57 % – lädt (1:35 h bis voll)";
+        QTest::newRow("charging, 5 min") << reading(57, true, true, false, 5) << qint64(80) << E
                                          << "Akku 57 % – lädt (0:05 h bis voll)";
         QTest::newRow("charging, no estimate")
-            << properties(57, true, true, false, -1) << qint64(80) << E << "Akku 57 % – lädt";
-        QTest::newRow("on battery, 192 min")
-            << properties(45, false, false, false, 192) << qint64(80) << E
-            << "Akku 45 % – Akkubetrieb (3:12 h)";
-        QTest::newRow("on battery, no estimate") << properties(45, false, false, false, -1)
-                                                 << qint64(80) << E << "Akku 45 % – Akkubetrieb";
-        QTest::newRow("adapter 92, limit 80")
-            << properties(92, false, true, false, -1) << qint64(80) << E
-            << "Akku 92 % – sinkt langsam auf 80 %";
-        QTest::newRow("adapter 82, limit 80")
-            << properties(82, false, true, false, -1) << qint64(80) << E
-            << "Akku 82 % – sinkt langsam auf 80 %";
-        QTest::newRow("adapter 81, limit 80")
-            << properties(81, false, true, false, -1) << qint64(80) << E
-            << "Akku 81 % – Limit erreicht, hält";
-        QTest::newRow("adapter 80, limit 80")
-            << properties(80, false, true, false, -1) << qint64(80) << E
-            << "Akku 80 % – Limit erreicht, hält";
-        QTest::newRow("adapter 79, limit 80")
-            << properties(79, false, true, false, -1) << qint64(80) << E
-            << "Akku 79 % – Limit erreicht, hält";
-        QTest::newRow("adapter 78, limit 80")
-            << properties(78, false, true, false, -1) << qint64(80) << E
-            << "Akku 78 % – am Netzteil, lädt nicht";
+            << reading(57, true, true, false, -1) << qint64(80) << E << "Akku 57 % – lädt";
+        QTest::newRow("on battery, 192 min") << reading(45, false, false, false, 192) << qint64(80)
+                                             << E << "Akku 45 % – Akkubetrieb (3:12 h)";
+        QTest::newRow("on battery, no estimate")
+            << reading(45, false, false, false, -1) << qint64(80) << E << "Akku 45 % – Akkubetrieb";
+        QTest::newRow("adapter 92, limit 80") << reading(92, false, true, false, -1) << qint64(80)
+                                              << E << "Akku 92 % – sinkt langsam auf 80 %";
+        QTest::newRow("adapter 82, limit 80") << reading(82, false, true, false, -1) << qint64(80)
+                                              << E << "Akku 82 % – sinkt langsam auf 80 %";
+        QTest::newRow("adapter 81, limit 80") << reading(81, false, true, false, -1) << qint64(80)
+                                              << E << "Akku 81 % – Limit erreicht, hält";
+        QTest::newRow("adapter 80, limit 80") << reading(80, false, true, false, -1) << qint64(80)
+                                              << E << "Akku 80 % – Limit erreicht, hält";
+        QTest::newRow("adapter 79, limit 80") << reading(79, false, true, false, -1) << qint64(80)
+                                              << E << "Akku 79 % – Limit erreicht, hält";
+        QTest::newRow("adapter 78, limit 80") << reading(78, false, true, false, -1) << qint64(80)
+                                              << E << "Akku 78 % – am Netzteil, lädt nicht";
         QTest::newRow("adapter 92, suspended")
-            << properties(92, false, true, false, -1) << qint64(80) << LimitState::Suspended
+            << reading(92, false, true, false, -1) << qint64(80) << LimitState::Suspended
             << "Akku 92 % – am Netzteil, lädt nicht";
         QTest::newRow("adapter 92, no limit")
-            << properties(92, false, true, false, -1) << qint64(100) << LimitState::None
+            << reading(92, false, true, false, -1) << qint64(100) << LimitState::None
             << "Akku 92 % – am Netzteil, lädt nicht";
-        QTest::newRow("full, limit 80") << properties(100, false, true, true, -1) << qint64(80) << E
+        QTest::newRow("full, limit 80") << reading(100, false, true, true, -1) << qint64(80) << E
                                         << "Akku 100 % – voll geladen";
-        QTest::newRow("full, no limit") << properties(100, false, true, true, -1) << qint64(100)
+        QTest::newRow("full, no limit") << reading(100, false, true, true, -1) << qint64(100)
                                         << LimitState::None << "Akku 100 % – voll geladen";
     }
 
     void statusLine()
     {
-        QFETCH(QVariantMap, battery);
+        QFETCH(std::optional<BatteryReading>, battery);
         QFETCH(qint64, limit);
         QFETCH(LimitState, limitState);
         QFETCH(QString, line);
-        if (!battery.isEmpty())
-            m_registry.properties = battery;
+        m_registry.reported = battery;
         const auto state = makeState(limit, limitState);
         QCOMPARE(state->statusLine(), line);
     }
@@ -149,7 +140,7 @@ private Q_SLOTS:
         QFETCH(qint64, limit);
         QFETCH(LimitState, limitState);
         QFETCH(QString, line);
-        m_registry.properties = properties(50, false, true, false, -1);
+        m_registry.reported = reading(50, false, true, false, -1);
         QCOMPARE(makeState(limit, limitState)->limitLine(), line);
     }
 

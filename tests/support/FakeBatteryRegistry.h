@@ -3,26 +3,24 @@
 
 #include "app/BatteryRegistry.h"
 
-#include <QVariant>
-
-// A registry whose property table a test sets; nothing means no battery.
+// A registry whose reading a test sets; nothing means no battery.
 class FakeBatteryRegistry : public BatteryRegistry
 {
 public:
-    std::optional<QVariantMap> properties;
+    std::optional<BatteryReading> reported;
     mutable int reads = 0;
 
-    // Sets one entry of the table; a battery appears where there was none.
-    void set(const QString &key, const QVariant &value)
+    // The reading to change; a battery appears where there was none.
+    BatteryReading &reading()
     {
-        if (!properties)
-            properties.emplace();
-        properties->insert(key, value);
+        if (!reported)
+            reported.emplace();
+        return *reported;
     }
 
-    std::optional<QVariantMap> copyProperties() const override
+    std::optional<BatteryReading> read() const override
     {
         ++reads;
-        return properties;
+        return reported;
     }
 };

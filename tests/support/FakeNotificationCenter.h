@@ -14,14 +14,9 @@ public:
     bool grant = true;
     int authorizationRequests = 0;
     int deniedChecks = 0;
-    std::function<PresentationOptions()> willPresent;
     QStringList posts;                                    // "identifier|title|body"
     std::function<void(const QString &identifier)> onAdd; // called after each post
 
-    void setWillPresent(std::function<PresentationOptions()> answer) override
-    {
-        willPresent = std::move(answer);
-    }
     void requestAuthorization(std::function<void(bool)> completion) override
     {
         ++authorizationRequests;

@@ -29,13 +29,8 @@ struct TrayRig {
     explicit TrayRig(const std::function<void(FakeChargeClient &)> &setUp = {},
                      StatusItem::Options options = {.trayAvailable = [] { return true; }})
     {
-        battery.properties = QVariantMap{{QStringLiteral("CurrentCapacity"), 50},
-                                         {QStringLiteral("IsCharging"), false},
-                                         {QStringLiteral("ExternalConnected"), false},
-                                         {QStringLiteral("FullyCharged"), false},
-                                         {QStringLiteral("CycleCount"), 123},
-                                         {QStringLiteral("DesignCapacity"), 5000},
-                                         {QStringLiteral("NominalChargeCapacity"), 4600}};
+        battery.reported =
+            BatteryReading{.percent = 50, .cycles = 123, .designMah = 5000, .fullMah = 4600};
         auto fake = std::make_unique<FakeChargeClient>();
         client = fake.get();
         client->enabled = 1;
@@ -49,8 +44,7 @@ struct TrayRig {
     // On the adapter, which reports `watts` (0: not yet known).
     void plugIn(qint64 watts = 0)
     {
-        battery.set(QStringLiteral("ExternalConnected"), true);
-        battery.set(QStringLiteral("AdapterDetails"),
-                    QVariantMap{{QStringLiteral("Watts"), watts}});
+        battery.reading().external = true;
+        battery.reading().adapterWatts = watts;
     }
 };

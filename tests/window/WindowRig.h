@@ -77,20 +77,19 @@ inline QString dataHome()
     return qEnvironmentVariable("XDG_DATA_HOME");
 }
 
-// A property table as the battery registry gives it.
-inline QVariantMap batteryTable(qint64 percent, bool charging, bool plugged, qint64 cycles = 123,
-                                qint64 design = 4382, qint64 nominal = 4123,
-                                qint64 temperatureHundredths = 3014, qint64 watts = 96)
+// A battery as the driver reports it.
+inline BatteryReading batteryReading(qint64 percent, bool charging, bool plugged,
+                                     qint64 cycles = 123, qint64 design = 4382, qint64 full = 4123,
+                                     qint64 tenthsCelsius = 301, qint64 watts = 96)
 {
-    return {{QStringLiteral("CurrentCapacity"), percent},
-            {QStringLiteral("IsCharging"), charging},
-            {QStringLiteral("ExternalConnected"), plugged},
-            {QStringLiteral("FullyCharged"), false},
-            {QStringLiteral("CycleCount"), cycles},
-            {QStringLiteral("DesignCapacity"), design},
-            {QStringLiteral("NominalChargeCapacity"), nominal},
-            {QStringLiteral("Temperature"), temperatureHundredths},
-            {QStringLiteral("AdapterDetails"), QVariantMap{{QStringLiteral("Watts"), watts}}}};
+    return {.percent = percent,
+            .charging = charging,
+            .external = plugged,
+            .cycles = cycles,
+            .designMah = design,
+            .fullMah = full,
+            .tenthsCelsius = tenthsCelsius,
+            .adapterWatts = watts};
 }
 
 class FakePanes : public SystemSettingsPanes
@@ -141,7 +140,7 @@ inline void removeHistoryFile()
 }
 
 struct RigSetup {
-    std::optional<QVariantMap> battery = batteryTable(72, true, true);
+    std::optional<BatteryReading> battery = batteryReading(72, true, true);
     quint64 limit = 80;
     qint64 enabled = 1;
     QList<qint64> limits{80, 85, 90, 95, 100};
@@ -153,7 +152,7 @@ struct WindowRig {
     explicit WindowRig(const RigSetup &setup = RigSetup{})
         : client(new FakeChargeClient), chargeLimit(std::unique_ptr<ChargeClient>(client))
     {
-        registry.properties = setup.battery;
+        registry.reported = setup.battery;
         client->limit = setup.limit;
         client->enabled = setup.enabled;
         client->limits = setup.limits;

@@ -178,34 +178,34 @@ private Q_SLOTS:
 
     void batteryFacts_data()
     {
-        QTest::addColumn<std::optional<QVariantMap>>("battery");
+        QTest::addColumn<std::optional<BatteryReading>>("battery");
         QTest::addColumn<QString>("health");
         QTest::addColumn<QString>("cycles");
         QTest::addColumn<QString>("temperature"); // empty: no row
         QTest::addColumn<QString>("adapter");     // empty: no row
 
-        QTest::newRow("no battery") << std::optional<QVariantMap>() << "0 % (0 von 0 mAh)"
+        QTest::newRow("no battery") << std::optional<BatteryReading>() << "0 % (0 von 0 mAh)"
                                     << "0"
                                     << ""
                                     << "";
         QTest::newRow("charging on a 96 W adapter")
-            << std::optional(batteryTable(72, true, true)) << "94 % (4123 von 4382 mAh)"
+            << std::optional(batteryReading(72, true, true)) << "94 % (4123 von 4382 mAh)"
             << "123"
             << "30.1 °C"
             << "96 W";
         QTest::newRow("on battery the adapter row goes")
-            << std::optional(batteryTable(72, false, false)) << "94 % (4123 von 4382 mAh)"
+            << std::optional(batteryReading(72, false, false)) << "94 % (4123 von 4382 mAh)"
             << "123"
             << "30.1 °C"
             << "";
         QTest::newRow("plugged in without watts")
-            << std::optional(batteryTable(72, false, true, 5, 5000, 5000, 2950, 0))
+            << std::optional(batteryReading(72, false, true, 5, 5000, 5000, 295, 0))
             << "100 % (5000 von 5000 mAh)"
             << "5"
             << "29.5 °C"
             << "";
         QTest::newRow("no temperature")
-            << std::optional(batteryTable(50, false, true, 1234, 4000, 3000, 0, 30))
+            << std::optional(batteryReading(50, false, true, 1234, 4000, 3000, 0, 30))
             << "75 % (3000 von 4000 mAh)"
             << "1234"
             << ""
@@ -213,7 +213,7 @@ private Q_SLOTS:
     }
     void batteryFacts()
     {
-        QFETCH(std::optional<QVariantMap>, battery);
+        QFETCH(std::optional<BatteryReading>, battery);
         QFETCH(QString, health);
         QFETCH(QString, cycles);
         QFETCH(QString, temperature);
@@ -240,7 +240,7 @@ private Q_SLOTS:
         auto *tab = rig.open<ChargeTab>(SettingsView::Charge);
         auto *cycles = tab->findChild<QLabel *>(QStringLiteral("cyclesValue"));
         QCOMPARE(cycles->text(), QStringLiteral("0"));
-        rig.registry.properties = batteryTable(40, false, false, 321);
+        rig.registry.reported = batteryReading(40, false, false, 321);
         rig.state->refresh();
         QCOMPARE(cycles->text(), QStringLiteral("321"));
     }

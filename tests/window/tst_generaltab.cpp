@@ -47,7 +47,7 @@ private Q_SLOTS:
         QVERIFY(!panelButton->isVisible());
         QVERIFY(!panelHint->isVisible());
         QVERIFY(hiddenHint->isVisible());
-        QVERIFY(!hiddenHint->text().contains(QStringLiteral("Programme-Ordner")));
+        QVERIFY(hiddenHint->text().contains(QStringLiteral("Anwendungsmenü")));
     }
 
     void choosingAStyle_data()

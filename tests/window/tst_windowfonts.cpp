@@ -127,7 +127,7 @@ private Q_SLOTS:
         font.setPointSizeF(points);
         QApplication::setFont(font);
         WindowRig rig(
-            {.battery = batteryTable(72, true, true, 1187, 4382, 4123, 3014, 96), .limit = 80});
+            {.battery = batteryReading(72, true, true, 1187, 4382, 4123, 301, 96), .limit = 80});
         rig.clock.at = QDateTime(QDate(2026, 1, 12), QTime(18, 30));
         for (int index = 0; index < 5; ++index) {
             QWidget *tab = rig.open<QWidget>(index);

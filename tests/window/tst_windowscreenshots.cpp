@@ -58,7 +58,7 @@ private Q_SLOTS:
         QFETCH(bool, refused);
         QFETCH(bool, iconShown);
         Prefs::setShowIcon(iconShown);
-        WindowRig rig({.battery = batteryTable(72, true, true, 187, 4382, 4123, 3014, 96),
+        WindowRig rig({.battery = batteryReading(72, true, true, 187, 4382, 4123, 301, 96),
                        .limit = 80,
                        .loginEnabled = true});
         rig.clock.at = QDateTime(QDate(2026, 1, 12), QTime(18, 30)); // a Monday
