@@ -9,7 +9,7 @@
 struct BatteryReading {
     std::optional<qint64> percent{};
     bool charging = false;
-    bool full = false;    // the driver's status "Full"
+    bool full = false;     // the driver's status "Full"
     bool external = false; // power from an adapter (or the battery charges)
     std::optional<qint64> cycles{};
     std::optional<qint64> designMah{};
