@@ -26,8 +26,9 @@ void AppDelegate::applicationDidFinishLaunching()
     m_parts.notifier.setup();
     if (m_parts.loginItem && m_parts.loginItem->isEnabled())
         m_parts.loginItem->registerItem();
-    applySchedule();
-    m_parts.history.record(state().battery(), state().clock().now());
+    const QDateTime now = state().clock().now();
+    applySchedule(now);
+    m_parts.history.record(state().battery(), now);
     if (m_parts.item)
         m_parts.item->updateStatusItem();
     m_timer.start();
@@ -45,7 +46,9 @@ void AppDelegate::applicationDidFinishLaunching()
 void AppDelegate::tick()
 {
     const BatteryInfo old = state().battery();
-    applySchedule();
+    // One reading of the clock a tick: each converts to local time anew.
+    const QDateTime now = state().clock().now();
+    applySchedule(now);
     state().refresh();
     qCDebug(lcAgent, "tick: %lld %%%s%s, limit %lld %%%s", state().battery().percent,
             state().battery().pluggedIn ? ", plugged in" : "",
@@ -54,7 +57,7 @@ void AppDelegate::tick()
     m_parts.notifier.evaluate(old, state().battery(), state().limit(), state().engaged());
     m_parts.notifier.firmwareIgnores(state().firmwareIgnoredLimit());
     wakeServiceOnOvershoot();
-    m_parts.history.record(state().battery(), state().clock().now());
+    m_parts.history.record(state().battery(), now);
     if (m_parts.item)
         m_parts.item->refreshButton();
 }
@@ -77,8 +80,8 @@ void AppDelegate::wakeServiceOnOvershoot()
         s.chargeLimit().isSupported();
 }
 
-void AppDelegate::applySchedule()
+void AppDelegate::applySchedule(const QDateTime &now)
 {
     AppState &s = state();
-    Scheduler::apply(s.clock().now(), s.options(), [&s](qint64 limit) { s.setLimit(limit); });
+    Scheduler::apply(now, s.options(), [&s](qint64 limit) { s.setLimit(limit); });
 }

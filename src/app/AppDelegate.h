@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QTimer>
 
+class QDateTime;
+
 class AppState;
 class History;
 class LoginItem;
@@ -40,7 +42,7 @@ public:
     const QTimer &timer() const { return m_timer; }
 
 private:
-    void applySchedule();
+    void applySchedule(const QDateTime &now);
     // A call to the charge service while the battery charges past the limit.
     void wakeServiceOnOvershoot();
 

@@ -4,22 +4,6 @@
 #include "menubar/MenuIcon.h"
 
 #include <QPainter>
-#include <QPixmap>
-
-namespace
-{
-QImage faded(const QImage &image, qreal opacity)
-{
-    if (opacity >= 1.0)
-        return image;
-    QImage out(image.size(), QImage::Format_ARGB32_Premultiplied);
-    out.fill(Qt::transparent);
-    QPainter painter(&out);
-    painter.setOpacity(opacity);
-    painter.drawImage(QPointF(0, 0), image);
-    return out;
-}
-} // namespace
 
 const QList<int> &ButtonImage::slotPixels()
 {
@@ -79,18 +63,14 @@ QImage ButtonImage::outlined(const QImage &picture, const QColor &colour)
     return out;
 }
 
-QList<QImage> ButtonImage::faded(const QList<QImage> &pictures, qreal opacity)
+QImage ButtonImage::faded(const QImage &picture, qreal opacity)
 {
-    QList<QImage> out;
-    for (const QImage &picture : pictures)
-        out << ::faded(picture, opacity);
+    if (opacity >= 1.0 || picture.isNull())
+        return picture;
+    QImage out(picture.size(), QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    QPainter painter(&out);
+    painter.setOpacity(opacity);
+    painter.drawImage(QPointF(0, 0), picture);
     return out;
-}
-
-QIcon ButtonImage::icon(const QList<QImage> &pictures)
-{
-    QIcon result;
-    for (const QImage &picture : pictures)
-        result.addPixmap(QPixmap::fromImage(picture));
-    return result;
 }

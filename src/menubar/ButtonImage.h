@@ -4,7 +4,6 @@
 #include "menubar/PanelColour.h"
 
 #include <QColor>
-#include <QIcon>
 #include <QImage>
 #include <QList>
 
@@ -28,6 +27,6 @@ public:
                                 const QList<int> &sides);
     // `picture` with a one-pixel border in `colour` around everything it draws.
     static QImage outlined(const QImage &picture, const QColor &colour);
-    static QList<QImage> faded(const QList<QImage> &pictures, qreal opacity);
-    static QIcon icon(const QList<QImage> &pictures);
+    // `picture` at `opacity` (1: itself).
+    static QImage faded(const QImage &picture, qreal opacity);
 };

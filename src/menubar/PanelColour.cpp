@@ -114,11 +114,16 @@ PanelColour::Scheme PanelColour::schemeFor(const Session &session)
     }
     if (const Scheme s = gtk(session); s != Scheme::unknown)
         return s;
+    // Light text is drawn on a dark panel.
+    if (session.trayText.isValid())
+        return luminance(session.trayText) > 0.5 ? Scheme::dark : Scheme::light;
     return session.portal;
 }
 
-PanelColour::Tint PanelColour::tintFor(Choice choice, Scheme scheme)
+PanelColour::Tint PanelColour::tintFor(Choice choice, Scheme scheme, const QColor &dockedText)
 {
+    if (choice == Choice::automatic && dockedText.isValid())
+        return {dockedText.toRgb(), {}};
     if (choice == Choice::light || (choice == Choice::automatic && scheme == Scheme::dark))
         return {light(), {}};
     if (choice == Choice::dark || (choice == Choice::automatic && scheme == Scheme::light))

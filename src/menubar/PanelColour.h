@@ -23,6 +23,8 @@ public:
         // portal answered it (1 dark, 2 light, else none), asked apart.
         Scheme portal = Scheme::unknown;
         QString gtkTheme; // GTK_THEME, "Name" or "Name:dark"
+        // The text colour the X11 tray manager asks icons to use; invalid: none.
+        QColor trayText;
         static Session current();
     };
 
@@ -40,11 +42,13 @@ public:
     // GNOME's top bar is dark in either mode; Xfce says per panel whether it is
     // dark; Plasma's panels follow their style (plasmarc), else its colour
     // scheme; LXQt its theme; GTK panels (MATE and others) their GTK theme;
-    // else the portal.
+    // else the tray manager's text colour, else the portal.
     static Scheme schemeFor(const Session &session);
-    // The icon's colours for a choice; with none made, the panel's scheme, and
-    // with the panel saying nothing, light with a dark outline.
-    static Tint tintFor(Choice choice, Scheme scheme);
+    // The icon's colours for a choice; with none made, the text colour of the
+    // tray the icon is docked in (`dockedText`, invalid: none), else the
+    // panel's scheme, and with the panel saying nothing, light with a dark
+    // outline.
+    static Tint tintFor(Choice choice, Scheme scheme, const QColor &dockedText = {});
     static Choice choice(qint64 stored);
 
     // W3C relative luminance of an opaque colour, 0…1, and the contrast

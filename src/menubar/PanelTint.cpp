@@ -11,10 +11,12 @@ PanelTint::PanelTint(std::function<PanelColour::Session()> session, QObject *par
 {
     if (!m_session)
         m_session = [] { return PanelColour::Session::current(); };
-    connect(&m_portal, &PortalColorScheme::changed, this, [this] {
+    const auto reread = [this] {
         read();
         Q_EMIT changed();
-    });
+    };
+    connect(&m_portal, &PortalColorScheme::changed, this, reread);
+    connect(&m_trayManager, &TrayManagerColour::changed, this, reread);
     if (QCoreApplication *app = QCoreApplication::instance())
         app->installEventFilter(this);
 }
@@ -24,6 +26,7 @@ void PanelTint::start()
     if (m_started)
         return;
     m_started = true;
+    m_trayManager.start();
     read();
     // The portal answers later; the icon does not wait for it.
     QTimer::singleShot(0, &m_portal, &PortalColorScheme::start);
@@ -34,12 +37,15 @@ void PanelTint::read()
     PanelColour::Session session = m_session();
     if (m_portal.scheme() != PanelColour::Scheme::unknown)
         session.portal = m_portal.scheme();
+    if (m_trayManager.foreground().isValid())
+        session.trayText = m_trayManager.foreground();
     m_scheme = PanelColour::schemeFor(session);
 }
 
-PanelColour::Tint PanelTint::tint(qint64 storedChoice) const
+PanelColour::Tint PanelTint::tint(qint64 storedChoice, bool docked) const
 {
-    return PanelColour::tintFor(PanelColour::choice(storedChoice), m_scheme);
+    return PanelColour::tintFor(PanelColour::choice(storedChoice), m_scheme,
+                                docked ? m_trayManager.foreground() : QColor());
 }
 
 bool PanelTint::eventFilter(QObject *watched, QEvent *event)

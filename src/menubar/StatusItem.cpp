@@ -6,6 +6,7 @@
 #include "menubar/ButtonImage.h"
 #include "menubar/MenuIcon.h"
 #include "menubar/MenuPlacement.h"
+#include "menubar/SlotPictures.h"
 #include "menubar/StatusMenu.h"
 #include "menubar/StatusNotifierItem.h"
 #include "menubar/XEmbedTray.h"
@@ -134,8 +135,10 @@ void StatusItem::createItem()
                     onX11() ? std::function<void(QPoint)>([this](QPoint point) { popUpAt(point); })
                             : std::function<void(QPoint)>(),
                 .showsLabel = StatusNotifierItem::desktopShowsLabel(session.currentDesktop),
+                .refuseActivate =
+                    StatusNotifierItem::desktopOpensMenuOnRefusal(session.currentDesktop),
                 .slotPixels = ButtonImage::slotPixels(largestDevicePixelRatio())});
-        if (sni->publish()) {
+        if (sni->publish(++m_published)) {
             m_sni = sni.get();
             m_tray = std::move(sni);
         }
@@ -164,15 +167,12 @@ void StatusItem::removeItem()
 
 PanelColour::Tint StatusItem::tint() const
 {
-    return m_panel.tint(Prefs::iconColour());
+    return m_panel.tint(Prefs::iconColour(), m_xembed != nullptr);
 }
 
 QImage StatusItem::buttonImage(int pixels) const
 {
-    if (!m_drawn)
-        return {};
-    const qsizetype i = m_drawn->sides.indexOf(pixels);
-    return i < 0 || i >= m_pictures.size() ? QImage() : m_pictures.at(i);
+    return m_pictures ? m_pictures->at(pixels) : QImage();
 }
 
 void StatusItem::refreshButton()
@@ -194,7 +194,7 @@ void StatusItem::refreshButton()
     if (drawn != m_drawn) {
         const MenuIcon icon =
             MenuIcon::image(b.percent, showNumber, drawn.badge, drawn.markerLimit, &m_glyphs);
-        m_pictures = ButtonImage::render(icon, drawn.tint, drawn.sides);
+        m_pictures = std::make_shared<const SlotPictures>(icon, drawn.tint);
         m_drawn = drawn;
         showPictures();
     }
@@ -209,8 +209,8 @@ void StatusItem::refreshButton()
 
 void StatusItem::showPictures()
 {
-    if (m_tray)
-        m_tray->setPictures(ButtonImage::faded(m_pictures, m_blink.opacity()));
+    if (m_tray && m_pictures)
+        m_tray->setPictures(m_pictures, m_blink.opacity());
 }
 
 void StatusItem::updateBlink()

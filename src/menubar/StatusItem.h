@@ -19,6 +19,7 @@
 class AppState;
 class QMenu;
 class QSystemTrayIcon;
+class SlotPictures;
 class StatusMenu;
 class StatusNotifierItem;
 class TrayIcon;
@@ -90,9 +91,12 @@ public:
     bool blinkDim() const { return m_blink.dim(); }
     qreal opacity() const { return m_blink.opacity(); }
     // The button's picture for a square slot of `pixels` device pixels,
-    // tinted, at full opacity; null when that size is not drawn.
+    // tinted, at full opacity (drawn now if no host asked for that size);
+    // null before the icon is first drawn.
     QImage buttonImage(int pixels) const;
     PanelColour::Tint tint() const;
+    // The icon's pictures as last drawn; null before the first drawing.
+    std::shared_ptr<const SlotPictures> pictures() const { return m_pictures; }
 
 Q_SIGNALS:
     // The quit row was chosen.
@@ -113,10 +117,11 @@ private:
     std::unique_ptr<TrayIcon> m_tray;
     XEmbedTray *m_xembed = nullptr;      // m_tray, on the XEmbed path
     StatusNotifierItem *m_sni = nullptr; // m_tray, on D-Bus
+    int m_published = 0;                 // items put on the bus so far
     Blinker m_blink;
     TrayWait m_trayWait;
     PanelTint m_panel;
-    QList<QImage> m_pictures;
+    std::shared_ptr<const SlotPictures> m_pictures;
     // What the button shows was drawn from; an equal picture is not drawn and
     // handed to the tray again (each hand-over is a round of panel traffic).
     struct Drawn {

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "menubar/StatusNotifierItem.h"
 
+#include "menubar/ButtonImage.h"
 #include "menubar/DesktopNames.h"
+#include "menubar/SlotPictures.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
@@ -34,14 +36,15 @@ StatusNotifierItem::~StatusNotifierItem()
     }
 }
 
-bool StatusNotifierItem::publish(QDBusConnection bus)
+bool StatusNotifierItem::publish(int number, QDBusConnection bus)
 {
     if (!bus.isConnected())
         return false;
     m_bus = bus;
     m_watcherWatch.setConnection(bus);
-    const QString name =
-        QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(QCoreApplication::applicationPid());
+    const QString name = QStringLiteral("org.kde.StatusNotifierItem-%1-%2")
+                             .arg(QCoreApplication::applicationPid())
+                             .arg(number);
     if (!bus.registerService(name))
         return false;
     m_service = name;
@@ -77,11 +80,16 @@ bool StatusNotifierItem::desktopShowsLabel(const QString &currentDesktop)
     return false;
 }
 
-void StatusNotifierItem::setPictures(const QList<QImage> &pictures)
+bool StatusNotifierItem::desktopOpensMenuOnRefusal(const QString &currentDesktop)
+{
+    return DesktopNames::contains(currentDesktop, QLatin1String("KDE"));
+}
+
+void StatusNotifierItem::setPictures(std::shared_ptr<const SlotPictures> pictures, qreal opacity)
 {
     QList<SniPixmap> pixmaps;
-    for (const QImage &picture : pictures)
-        pixmaps << SniPixmap::fromImage(picture);
+    for (const int side : m_options.slotPixels)
+        pixmaps << SniPixmap::fromImage(ButtonImage::faded(pictures->at(side), opacity));
     m_pixmaps = std::move(pixmaps);
     Q_EMIT NewIcon();
 }
@@ -114,6 +122,10 @@ void StatusNotifierItem::popUp(int x, int y)
 // these instead gets the same menu at the pointer.
 void StatusNotifierItem::Activate(int x, int y)
 {
+    if (m_options.refuseActivate && calledFromDBus()) {
+        sendErrorReply(QDBusError::NotSupported, QStringLiteral("Das Symbol ist ein Menü."));
+        return;
+    }
     popUp(x, y);
 }
 

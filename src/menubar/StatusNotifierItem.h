@@ -6,6 +6,7 @@
 #include "menubar/TrayIcon.h"
 
 #include <QDBusConnection>
+#include <QDBusContext>
 #include <QDBusObjectPath>
 #include <QDBusServiceWatcher>
 #include <QObject>
@@ -18,7 +19,7 @@ class MenuRows;
 // dbusmenu beside it. The item is a menu: a left click opens the same menu as
 // a right click. It registers with the panel's watcher, and again whenever a
 // watcher (a restarted panel) appears.
-class StatusNotifierItem : public QObject, public TrayIcon
+class StatusNotifierItem : public QObject, public TrayIcon, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierItem")
@@ -49,6 +50,10 @@ public:
         std::function<void(QPoint)> popUpAt;
         // Whether the desktop's panel draws XAyatanaLabel.
         bool showsLabel = false;
+        // Whether the panel opens the item's own menu when Activate is
+        // refused (Plasma calls Activate at every left click): then it is
+        // refused, so a left click shows the same menu as a right click.
+        bool refuseActivate = false;
         // The slot sides drawn for the panel.
         QList<int> slotPixels;
     };
@@ -58,12 +63,14 @@ public:
     ~StatusNotifierItem() override;
 
     // Takes a bus name, puts item and menu on the bus and registers with the
-    // watcher; false when the bus refused the name or the paths.
-    bool publish(QDBusConnection bus = QDBusConnection::sessionBus());
+    // watcher; false when the bus refused the name or the paths. Each item of
+    // a run has its own `number`: a watcher still dropping the previous one's
+    // name must not drop the new one with it.
+    bool publish(int number, QDBusConnection bus = QDBusConnection::sessionBus());
     QString serviceName() const { return m_service; }
 
     QList<int> slotPixels() const override { return m_options.slotPixels; }
-    void setPictures(const QList<QImage> &pictures) override;
+    void setPictures(std::shared_ptr<const SlotPictures> pictures, qreal opacity) override;
     void setToolTip(const QString &title, const QString &text) override;
     void setLabel(const QString &label, const QString &guide) override;
     bool showsLabel() const override { return m_options.showsLabel; }
@@ -85,6 +92,8 @@ public:
 
     // Whether panels of this desktop (XDG_CURRENT_DESKTOP) draw an item's label.
     static bool desktopShowsLabel(const QString &currentDesktop);
+    // Whether they open the item's menu themselves when Activate is refused.
+    static bool desktopOpensMenuOnRefusal(const QString &currentDesktop);
 
 public Q_SLOTS:
     Q_SCRIPTABLE void Activate(int x, int y);

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "menubar/XEmbedTray.h"
 
-#include "menubar/ButtonImage.h"
 #include "menubar/MenuPlacement.h"
+#include "menubar/SlotIconEngine.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -31,16 +31,13 @@ XEmbedTray::XEmbedTray(QMenu &menu, std::function<void()> refresh, QObject *pare
 
 QList<int> XEmbedTray::slotPixels() const
 {
-    // The tray's slot, once docked, is the one size it shows.
-    const QRect slot = m_icon.geometry();
-    if (slot.isValid() && ButtonImage::slotPixels().contains(slot.height()))
-        return {slot.height()};
-    return ButtonImage::slotPixels();
+    // Qt paints the docked slot from the icon: that one size is drawn then.
+    return {};
 }
 
-void XEmbedTray::setPictures(const QList<QImage> &pictures)
+void XEmbedTray::setPictures(std::shared_ptr<const SlotPictures> pictures, qreal opacity)
 {
-    m_icon.setIcon(ButtonImage::icon(pictures));
+    m_icon.setIcon(QIcon(new SlotIconEngine(std::move(pictures), opacity)));
 }
 
 void XEmbedTray::setToolTip(const QString &title, const QString &text)

@@ -23,7 +23,7 @@ public:
     const QSystemTrayIcon &icon() const { return m_icon; }
 
     QList<int> slotPixels() const override;
-    void setPictures(const QList<QImage> &pictures) override;
+    void setPictures(std::shared_ptr<const SlotPictures> pictures, qreal opacity) override;
     void setToolTip(const QString &title, const QString &text) override;
     void setLabel(const QString &, const QString &) override {}
     bool showsLabel() const override { return false; }

@@ -190,7 +190,8 @@ std::optional<BatteryReading> SysfsBatteryRegistry::read() const
     qint64 watts = 0;
     for (const PowerSupply &supply : supplies) {
         const QByteArray type = supply.type();
-        if (supply.isSystemBattery()) {
+        // The type read once: each attribute is a file to open.
+        if (type == "Battery" && !supply.isDeviceScope()) {
             if (supply.text("present").value_or("1") != "0")
                 batteries.append(&supply);
             continue;

@@ -86,29 +86,33 @@ RegularFile::Contents RegularFile::read(const QString &path, qint64 maxSize, Lin
         out.refusal = notRegular();
         return out;
     }
-    const QString tooLarge = QStringLiteral("ist größer als %1 Bytes").arg(maxSize);
+    const auto tooLarge = [maxSize] {
+        return QStringLiteral("ist größer als %1 Bytes").arg(maxSize);
+    };
     // sysfs gives every attribute a size of one page, whatever it holds.
     if (info.st_size > maxSize) {
-        out.refusal = tooLarge;
+        out.refusal = tooLarge();
         return out;
     }
     // Read one byte past the bound: a file that grew since is no file of ours.
     QByteArray data(maxSize + 1, Qt::Uninitialized);
     qsizetype size = 0;
     while (size < data.size()) {
-        const ssize_t n = ::read(fd, data.data() + size, data.size() - size);
+        const qsizetype wanted = data.size() - size;
+        const ssize_t n = ::read(fd, data.data() + size, wanted);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
             out.status = Status::Unreadable;
             return out;
         }
-        if (n == 0)
-            break;
         size += n;
+        // A regular file answers short only at its end: no read to hear that.
+        if (n < wanted)
+            break;
     }
     if (size > maxSize) {
-        out.refusal = tooLarge;
+        out.refusal = tooLarge();
         return out;
     }
     data.truncate(size);

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDBusConnectionInterface>
+#include <QMenu>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -50,6 +51,8 @@ private Q_SLOTS:
     void changesAreAnnouncedInPlace();
     void label_data();
     void label();
+    void leftClick_data();
+    void leftClick();
 
 public Q_SLOTS:
     // What the panel hears.
@@ -185,6 +188,46 @@ void TestDBusMenu::label()
     QCOMPARE(PanelReader::itemProperty(service, QStringLiteral("XAyatanaLabel")).toString(), label);
     QCOMPARE(PanelReader::itemProperty(service, QStringLiteral("XAyatanaLabelGuide")).toString(),
              label.isEmpty() ? QString() : QStringLiteral("100 %"));
+}
+
+void TestDBusMenu::leftClick_data()
+{
+    QTest::addColumn<QString>("desktop");
+    QTest::addColumn<bool>("refused");
+    // Plasma calls Activate at every left click and opens the item's own menu
+    // when it is refused; the others open it for ItemIsMenu or get Qt's menu.
+    QTest::newRow("Plasma") << "KDE" << true;
+    QTest::newRow("Xfce") << "XFCE" << false;
+}
+
+void TestDBusMenu::leftClick()
+{
+    QFETCH(QString, desktop);
+    QFETCH(bool, refused);
+    TrayRig rig({}, {.trayAvailable = [] { return true; },
+                     .statusNotifierHost = [] { return true; },
+                     .session =
+                         [desktop] {
+                             PanelColour::Session s;
+                             s.currentDesktop = desktop;
+                             return s;
+                         }});
+    const QString service = publish(rig);
+    QVERIFY(!service.isEmpty());
+    // The panel's call comes from another connection, as a panel's does.
+    QProcess panel;
+    panel.start(QStringLiteral("gdbus"),
+                {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("-d"), service,
+                 QStringLiteral("-o"), QStringLiteral("/StatusNotifierItem"), QStringLiteral("-m"),
+                 QStringLiteral("org.kde.StatusNotifierItem.Activate"), QStringLiteral("10"),
+                 QStringLiteral("10")});
+    QTRY_COMPARE_WITH_TIMEOUT(panel.state(), QProcess::NotRunning, 10000);
+    QCOMPARE(panel.exitCode() != 0, refused);
+    if (refused)
+        QVERIFY(panel.readAllStandardError().contains("org.freedesktop.DBus.Error.NotSupported"));
+    else
+        QTRY_VERIFY(rig.item->menu()->isVisible());
+    rig.item->menu()->hide();
 }
 
 int main(int argc, char **argv)

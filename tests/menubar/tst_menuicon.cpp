@@ -64,6 +64,8 @@ private Q_SLOTS:
     void panelScheme();
     void iconColour_data();
     void iconColour();
+    void trayManagerText_data();
+    void trayManagerText();
     void digitsReadableInSmallSlots_data();
     void digitsReadableInSmallSlots();
     void unknownPanelReadsOnBlackAndWhite_data();
@@ -564,6 +566,51 @@ void TestMenuIcon::iconColour()
     QFETCH(bool, outlined);
     const PanelColour::Tint tint = PanelColour::tintFor(PanelColour::choice(stored), scheme);
     QCOMPARE(tint.fill, light ? PanelColour::light() : PanelColour::dark());
+    QCOMPARE(tint.outline.isValid(), outlined);
+}
+
+// The X11 tray manager's text colour: the docked icon's own colour, and for an
+// item on D-Bus a hint at the panel where the desktop says nothing.
+void TestMenuIcon::trayManagerText_data()
+{
+    QTest::addColumn<QString>("desktop");
+    QTest::addColumn<QColor>("trayText"); // invalid: the tray sets none
+    QTest::addColumn<bool>("docked");
+    QTest::addColumn<qint64>("stored");
+    QTest::addColumn<QColor>("fill");
+    QTest::addColumn<bool>("outlined");
+    const QColor lightText(0xee, 0xee, 0xec), darkText(0x2e, 0x34, 0x36);
+    const QColor light = PanelColour::light(), dark = PanelColour::dark();
+    QTest::newRow("docked: the tray's colour")
+        << "" << lightText << true << qint64(0) << lightText << false;
+    QTest::newRow("docked, a colour chosen: the choice")
+        << "" << lightText << true << qint64(2) << dark << false;
+    QTest::newRow("on D-Bus, light text: dark panel")
+        << "MATE" << lightText << false << qint64(0) << light << false;
+    QTest::newRow("on D-Bus, dark text: light panel")
+        << "MATE" << darkText << false << qint64(0) << dark << false;
+    QTest::newRow("on D-Bus, the desktop's own word first")
+        << "GNOME" << darkText << false << qint64(0) << light << false;
+    QTest::newRow("no colours at all: outlined")
+        << "MATE" << QColor() << true << qint64(0) << light << true;
+}
+
+void TestMenuIcon::trayManagerText()
+{
+    QFETCH(QString, desktop);
+    QFETCH(QColor, trayText);
+    QFETCH(bool, docked);
+    QFETCH(qint64, stored);
+    QFETCH(QColor, fill);
+    QFETCH(bool, outlined);
+    QTemporaryDir home;
+    PanelColour::Session session;
+    session.currentDesktop = desktop;
+    session.configDirs = {home.path()};
+    session.trayText = trayText;
+    const PanelColour::Tint tint = PanelColour::tintFor(
+        PanelColour::choice(stored), PanelColour::schemeFor(session), docked ? trayText : QColor());
+    QCOMPARE(tint.fill.name(), fill.name());
     QCOMPARE(tint.outline.isValid(), outlined);
 }
 

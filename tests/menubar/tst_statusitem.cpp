@@ -6,6 +6,7 @@
 #include "app/ChargeLimit.h"
 #include "menubar/ButtonImage.h"
 #include "menubar/MenuIcon.h"
+#include "menubar/SlotPictures.h"
 #include "menubar/StatusItem.h"
 #include "settings/Defaults.h"
 #include "settings/Key.h"
@@ -140,6 +141,7 @@ private Q_SLOTS:
     void blinkConditions();
     void blinkFadesAndStopsOnPlugging();
     void noTimerWhileIdle();
+    void drawsOnlyChangesAndShownSizes();
     void showIconSwitch();
     void waitsForTray_data();
     void waitsForTray();
@@ -623,6 +625,31 @@ void TestStatusItem::noTimerWhileIdle()
     const QList<QTimer *> timers = w.item->findChildren<QTimer *>();
     for (const QTimer *t : timers)
         QVERIFY2(!t->isActive(), qPrintable(t->objectName()));
+}
+
+// A tick that changes nothing draws nothing; a tray that paints one slot size
+// gets that one drawn, when it paints.
+void TestStatusItem::drawsOnlyChangesAndShownSizes()
+{
+    World w([](FakeChargeClient &c) { c.limit = 80; });
+    w.battery.reading().percent = 60;
+    w.state->refresh();
+    w.item->updateStatusItem();
+    const std::shared_ptr<const SlotPictures> first = w.item->pictures();
+    QVERIFY(first);
+    QCOMPARE(first->drawnCount(), 0);
+    QCOMPARE(w.item->item()->icon().pixmap(QSize(22, 22)).size(), QSize(22, 22));
+    QCOMPARE(first->drawnCount(), 1);
+    for (int tick = 0; tick < 3; ++tick) {
+        w.state->refresh();
+        w.item->refreshButton();
+    }
+    QCOMPARE(w.item->pictures(), first);
+    QCOMPARE(first->drawnCount(), 1);
+    w.battery.reading().percent = 59;
+    w.state->refresh();
+    w.item->refreshButton();
+    QVERIFY(w.item->pictures() != first);
 }
 
 void TestStatusItem::showIconSwitch()
