@@ -26,6 +26,7 @@ import tempfile
 import time
 
 from process_group import stop_group
+from virtual_display import start_xvfb
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
@@ -104,9 +105,11 @@ class Day:
             self.say(f"nicht erfüllt: {text}")
 
     # -- processes ---------------------------------------------------------
+    def log(self, name):
+        return open(os.path.join(self.work, f"{name}.log"), "a")
+
     def start(self, cmd, name, stdin=None, env=None):
-        log = open(os.path.join(self.work, f"{name}.log"), "a")
-        proc = subprocess.Popen(cmd, env=env or self.env, stdin=stdin, stdout=log, stderr=subprocess.STDOUT,
+        proc = subprocess.Popen(cmd, env=env or self.env, stdin=stdin, stdout=self.log(name), stderr=subprocess.STDOUT,
                                 start_new_session=True, text=True)
         self.procs.append((name, proc))
         return proc
@@ -124,12 +127,6 @@ class Day:
             except Exception:
                 pass
 
-    def free_display(self):
-        for n in range(90, 140):
-            if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
-                return f":{n}"
-        raise Failure("kein freies Display")
-
     def wait_for(self, what, predicate, timeout):
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
@@ -141,11 +138,13 @@ class Day:
     # -- the desktop -------------------------------------------------------
     def desktop(self):
         if self.args.virtual or not os.environ.get("DISPLAY"):
-            display = self.free_display()
-            self.start(["Xvfb", display, "-screen", "0", "1280x800x24", "-nolisten", "tcp"], "xvfb")
+            try:
+                xvfb, display = start_xvfb("1280x800x24", stdout=self.log("xvfb"), stderr=subprocess.STDOUT,
+                                           start_new_session=True)
+            except RuntimeError as error:
+                raise Failure(str(error))
+            self.procs.append(("xvfb", xvfb))
             self.env["DISPLAY"] = display
-            if not self.wait_for("display", lambda: os.path.exists(f"/tmp/.X11-unix/X{display[1:]}"), 10):
-                raise Failure("Xvfb startet nicht")
             self.say(f"virtuelles Display {display}")
         bus = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1", "--print-pid=1"],
                              capture_output=True, text=True, env=self.env, check=True)

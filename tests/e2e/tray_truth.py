@@ -27,6 +27,7 @@ import dbus.service
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, os.path.join(ROOT, "scripts"))
 from process_group import stop_group  # noqa: E402
+from virtual_display import start_xvfb  # noqa: E402
 
 WATCHER = "org.kde.StatusNotifierWatcher"
 CHARGE = "org.voltquill.Charge1"
@@ -439,13 +440,6 @@ CASES = {
 }
 
 
-def free_display():
-    for n in range(150, 200):
-        if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
-            return f":{n}"
-    raise Failure("no free display")
-
-
 def main():
     if "--watcher" in sys.argv:
         run_watcher()
@@ -456,12 +450,9 @@ def main():
     parser.add_argument("cases", nargs="*", help=", ".join(CASES))
     args = parser.parse_args()
     build = os.path.abspath(args.build)
-    display = free_display()
-    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    xvfb, display = start_xvfb("1024x768x24", stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     failed = []
     try:
-        wait_until(lambda: os.path.exists(f"/tmp/.X11-unix/X{display[1:]}"), 10, "Xvfb is up")
         for name in args.cases or CASES:
             started = time.monotonic()
             case, setup = CASES[name]

@@ -21,24 +21,15 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+from virtual_display import start_xvfb  # noqa: E402
+
 HOST, PLUGINS = sys.argv[1], sys.argv[2]
 problems = []
 
 
 def fail(message):
     problems.append(message)
-
-
-def start_display():
-    read, write = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24",
-                             "-nolisten", "tcp"], pass_fds=(write,), stderr=subprocess.DEVNULL)
-    os.close(write)
-    with os.fdopen(read) as f:
-        number = f.readline().strip()
-    if not number:
-        raise SystemExit("Xvfb did not start")
-    return xvfb, ":" + number
 
 
 def start_bus(env):
@@ -60,7 +51,10 @@ def main():
     runtime = tempfile.mkdtemp(prefix="voltquill-a11y-")
     env = {k: v for k, v in os.environ.items()
            if not k.startswith(("QT_", "DBUS_", "AT_SPI", "GTK_", "XDG_"))}
-    xvfb, display = start_display()
+    try:
+        xvfb, display = start_xvfb("1280x1024x24", stderr=subprocess.DEVNULL)
+    except RuntimeError as error:
+        raise SystemExit(str(error))
     env.update(DISPLAY=display, XDG_RUNTIME_DIR=runtime, HOME=runtime)
     bus_pid = None
     host = None
