@@ -34,8 +34,6 @@ ChargeService::ChargeService(BatteryControl &batteries, const StateStore &store,
     : QObject(parent), m_batteries(batteries), m_store(store), m_authority(authority),
       m_bus(std::move(bus)), m_quota(m_bus)
 {
-    m_retry.setSingleShot(true);
-    connect(&m_retry, &QTimer::timeout, this, [this] { enforce("erneuter Versuch"); });
     // An adapter that reads offline only for a moment (a USB-PD source
     // renegotiating, an attribute caught mid-write) was not unplugged.
     m_unplugged.setSingleShot(true);
@@ -58,7 +56,7 @@ ChargeService::ChargeService(BatteryControl &batteries, const StateStore &store,
 
 bool ChargeService::needsWatching() const
 {
-    if (m_state.suspended || !m_quota.isEmpty() || m_retry.isActive())
+    if (m_state.suspended || !m_quota.isEmpty() || m_tries.isRetryPending())
         return true;
     if (m_state.target() >= 100 || !m_batteries.adapterOnline())
         return false;
@@ -265,7 +263,7 @@ void ChargeService::authorizeThen(Action action)
 
 std::optional<ChargeService::Failure> ChargeService::commit(ChargeState wanted)
 {
-    startAfresh();
+    m_tries.startAfresh();
     const int target = wanted.target();
     qCDebug(lcCharge, "writing %d %% (limit %d %%%s)", target, wanted.limit,
             wanted.suspended ? ", suspended" : "");
@@ -324,56 +322,71 @@ void ChargeService::enforce(const char *why)
     if (!m_batteries.isSupported())
         return;
     const bool hasThreshold = !m_batteries.family().byBehaviour;
-    const auto hardware = hasThreshold ? m_batteries.endThreshold() : std::nullopt;
-    if (hasThreshold && !hardware && m_retries < MaxRetries) {
-        // Caught in the middle of another writer's write (the file empty for a
-        // moment): what it writes may be a limit to adopt, so read again
-        // before writing over it.
+    const auto found = hasThreshold ? m_batteries.endThreshold() : std::nullopt;
+    // 1. A threshold caught empty may be another writer's write in the
+    //    middle: what it writes may be a limit to adopt, so read again first.
+    if (hasThreshold && !found && m_tries.retryIn(ReadAgainMs)) {
         qCDebug(lcCharge, "threshold unreadable (%s): reading again", why);
-        retryLater(ReadAgainMs);
         return;
     }
-    if (!m_state.suspended) {
-        if (hardware && isPlausible(*hardware) && *hardware != m_state.limit) {
-            // Set by another program, or rounded by the driver: it holds.
-            qCInfo(lcCharge, "Ladeschwelle %d %% übernommen (%s)", *hardware, why);
-            if (const auto failure = adopt({*hardware, false}))
-                qCWarning(lcCharge, "%s", qPrintable(failure->message));
-        }
+    // 2. Outside a suspension, a limit set by another program (or rounded by
+    //    the driver) holds: it becomes the kept limit.
+    if (!m_state.suspended && found && isPlausible(*found) && *found != m_state.limit) {
+        qCInfo(lcCharge, "Ladeschwelle %d %% übernommen (%s)", *found, why);
+        if (const auto failure = adopt({*found, false}))
+            qCWarning(lcCharge, "%s", qPrintable(failure->message));
     }
     watchCharge();
-    // Nothing kept: thresholds are left as they are; a charge the service
-    // inhibited itself is allowed again.
+    // 3. Nothing kept: thresholds are left as they are; a charge the service
+    //    inhibited itself is allowed again.
     if (!m_state.suspended && m_state.limit >= 100 && !m_batteries.holdsByBehaviour())
         return;
+    // 4. Held through charge_behaviour: stop or allow charging.
     const int target = m_state.target();
-    if (m_batteries.holdsByBehaviour()) {
-        // Stopping and allowing the charge is how this way holds the limit,
-        // not a fight with the driver: not counted as a rewrite.
-        const bool inhibited = m_batteries.isInhibited();
-        if (const auto failure = m_batteries.steer(target)) {
-            qCWarning(lcCharge, "Ladelimit %d %% nicht gehalten (%s): %s", target, why,
-                      qPrintable(*failure));
-            retryLater();
-            return;
-        }
-        if (inhibited != m_batteries.isInhibited())
-            qCInfo(lcCharge, "Laden %s (Limit %d %%)", inhibited ? "wieder erlaubt" : "gestoppt",
-                   target);
+    if (m_batteries.holdsByBehaviour() && !steerCharge(target, why))
+        return;
+    // 5. Anything else on the batteries (a reset to 100, a 0, a value not
+    //    offered, the old value during a suspension) is written over.
+    if (m_batteries.thresholdsDiffer(target))
+        writeOver(target, why);
+    else
+        m_tries.settled();
+}
+
+bool ChargeService::steerCharge(int target, const char *why)
+{
+    // Stopping and allowing the charge is how this way holds the limit, not
+    // a fight with the driver: not counted as a rewrite.
+    const bool inhibited = m_batteries.isInhibited();
+    if (const auto failure = m_batteries.steer(target)) {
+        qCWarning(lcCharge, "Ladelimit %d %% nicht gehalten (%s): %s", target, why,
+                  qPrintable(*failure));
+        retryLater();
+        return false;
     }
-    if (!m_batteries.thresholdsDiffer(target)) {
-        m_retry.stop();
-        m_retries = 0;
+    if (inhibited != m_batteries.isInhibited())
+        qCInfo(lcCharge, "Laden %s (Limit %d %%)", inhibited ? "wieder erlaubt" : "gestoppt",
+               target);
+    return true;
+}
+
+void ChargeService::writeOver(int target, const char *why)
+{
+    if (m_tries.hasGivenUp())
+        return;
+    if (!m_tries.takeRewrite()) {
+        qCWarning(lcCharge,
+                  "Ladeschwelle %d %% hält nicht, sie ist wieder %d %%: kein neuer Versuch bis "
+                  "zum nächsten Befehl, Aufwachen oder Ein- und Ausstecken.",
+                  target, m_batteries.endThreshold().value_or(-1));
         return;
     }
-    if (!mayRewrite(target))
-        return;
     qCDebug(lcCharge, "threshold %d %% found, %d %% kept: writing it again (%s)",
             m_batteries.endThreshold().value_or(-1), target, why);
     const auto outcome = m_batteries.apply(target);
     if (outcome.ok && !m_batteries.differsFrom(target)) {
         qCInfo(lcCharge, "Ladeschwelle %d %% wieder gesetzt (%s)", target, why);
-        m_retries = 0;
+        m_tries.settled();
         announce(m_state, true);
         return;
     }
@@ -441,40 +454,11 @@ void ChargeService::announceWatch(uchar ignoredBefore, const QString &heldByBefo
     sendChanged(changed);
 }
 
-bool ChargeService::mayRewrite(int target)
-{
-    if (m_gaveUp)
-        return false;
-    // A rewrite that held for a while was a reset, not a fight: count anew.
-    if (m_lastRewrite.isValid() && m_lastRewrite.elapsed() > RewriteWindowMs)
-        m_rewrites = 0;
-    if (m_rewrites >= MaxRewrites) {
-        m_gaveUp = true;
-        m_retry.stop();
-        qCWarning(lcCharge,
-                  "Ladeschwelle %d %% hält nicht, sie ist wieder %d %%: kein neuer Versuch bis "
-                  "zum nächsten Befehl, Aufwachen oder Ein- und Ausstecken.",
-                  target, m_batteries.endThreshold().value_or(-1));
-        return false;
-    }
-    ++m_rewrites;
-    m_lastRewrite.start();
-    return true;
-}
-
-void ChargeService::startAfresh()
-{
-    m_retries = 0;
-    m_rewrites = 0;
-    m_gaveUp = false;
-}
-
 void ChargeService::retryLater(int ms)
 {
-    if (m_retries >= MaxRetries)
-        return; // the next power event, resume or command tries again
-    ++m_retries;
-    m_retry.start(ms);
+    // When the tries are used up, the next power event, resume or command
+    // tries again.
+    m_tries.retryIn(ms);
 }
 
 void ChargeService::suppliesChanged()
@@ -488,7 +472,7 @@ void ChargeService::suppliesChanged()
     // Only a plug event or a battery coming or going gives new tries: the
     // service's own writes are supply events too where files are watched.
     if (online != m_adapterWasOnline || m_batteries.batteryNames() != batteriesBefore)
-        startAfresh();
+        m_tries.startAfresh();
     m_adapterWasOnline = online;
     qCDebug(lcCharge, "power supplies changed: adapter %s", online ? "online" : "offline");
     if (m_state.suspended && unplugged)
@@ -502,7 +486,7 @@ void ChargeService::prepareForSleep(bool sleeping)
         return;
     qCDebug(lcCharge, "woke up");
     m_batteries.rescan();
-    startAfresh();
+    m_tries.startAfresh();
     enforce("nach dem Aufwachen");
 }
 

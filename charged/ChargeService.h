@@ -4,6 +4,7 @@
 #include "BatteryControl.h"
 #include "ChargeState.h"
 #include "CheckQuota.h"
+#include "RetryBudget.h"
 #include "StateStore.h"
 
 #include <QDBusConnection>
@@ -54,17 +55,11 @@ public:
     // A command waits for polkit.
     bool isChecking() const { return !m_quota.isEmpty(); }
 
-    // Tries after a write the batteries did not take, 200 ms apart; reads
-    // of a threshold caught empty in another writer's write, 20 ms apart.
-    static constexpr int MaxRetries = 5;
+    // A write the batteries did not take is tried again 200 ms later; a
+    // threshold caught empty in another writer's write is read again 20 ms
+    // later (how often: RetryBudget).
     static constexpr int RetryMs = 200;
     static constexpr int ReadAgainMs = 20;
-    // A driver that keeps another value, or a program that keeps writing a
-    // reset over the limit, is written over this often in a row (rewrites
-    // less than RewriteWindowMs apart); then the service waits for the next
-    // command, resume or plug event instead of fighting.
-    static constexpr int MaxRewrites = 5;
-    static constexpr int RewriteWindowMs = 60 * 1000;
     // A charge more than OvershootPoints above the limit in force, on the
     // adapter and charging, for OvershootMs (VOLTQUILL_OVERSHOOT_MS moves it
     // for tests) is a firmware that ignores the limit.
@@ -114,17 +109,17 @@ private:
     void authorizeThen(Action action);
     std::optional<Failure> commit(ChargeState wanted);
     std::optional<Failure> adopt(const ChargeState &state);
-    // The rule for what others did to the threshold: a plausible value is
-    // adopted as the kept limit (outside a suspension); a driver reset (100,
-    // 0, a value not offered) is written over with the kept target.
+    // The rule for what others did to the batteries, at start and on every
+    // event: see the steps in its body.
     void enforce(const char *why);
+    // Stops or allows charging where the limit is held through
+    // charge_behaviour; false when the driver refused.
+    bool steerCharge(int target, const char *why);
+    // Writes the target over a threshold that differs from it.
+    void writeOver(int target, const char *why);
     // Every battery holds what the state says.
     bool batteriesAgree() const;
     void retryLater(int ms = RetryMs);
-    // Whether enforce() may write the threshold again, and counts it.
-    bool mayRewrite(int target);
-    // A command, a resume or a plug event: the batteries get new tries.
-    void startAfresh();
     // `threshold`: the batteries were written again; the agents re-read them.
     void announce(const ChargeState &before, bool threshold = false);
     // A threshold found on the batteries that may become the kept limit.
@@ -143,11 +138,7 @@ private:
     ChargeState m_state;
     bool m_adapterWasOnline = false;
     CheckQuota m_quota;
-    QTimer m_retry;
-    int m_retries = 0;
-    int m_rewrites = 0;
-    QElapsedTimer m_lastRewrite;
-    bool m_gaveUp = false;
+    RetryBudget m_tries{[this] { enforce("erneuter Versuch"); }};
     QTimer m_unplugged; // confirms an unplug before a suspension ends
     QTimer m_watch;     // reads the charge while on the adapter
     int m_overshootMs = OvershootMs;
