@@ -15,12 +15,13 @@ class Notifier
 public:
     explicit Notifier(NotificationCenter &center);
 
-    // Installs the presentation answer and, while any rule is on, asks for permission.
+    // Asks for permission while any rule is on.
     void setup();
     // Calls completion (when given) on the main thread with whether permission was granted.
     void requestPermission(std::function<void(bool)> completion = {});
     void send(const QString &title, const QString &body, const QString &id);
-    // How a notification is shown while the agent is in front: banner with sound.
+    // Applies every rule to one tick: the previous and the present reading,
+    // the limit in force and whether it acts (not suspended).
     void evaluate(const BatteryInfo &old, const BatteryInfo &now, qint64 limit, bool engaged);
     // Tells once per limit that the firmware charges past it (`ignored`, 0:
     // nothing seen).
