@@ -269,7 +269,11 @@ std::optional<ChargeService::Failure> ChargeService::commit(ChargeState wanted)
             wanted.suspended ? ", suspended" : "");
     const auto outcome = m_batteries.apply(target);
     const auto notTaken = [&](const QString &why) {
-        // Whatever the batteries hold now, the kept state is put back.
+        // A write refused half-way (the end taken, the start refused) must
+        // not stay behind, to be adopted later as if another program had set
+        // it: the kept state is put back now, and tried again later.
+        if (m_batteries.thresholdsDiffer(m_state.target()))
+            m_batteries.apply(m_state.target());
         retryLater();
         return Failure{ChargeErrors::WriteFailed, why};
     };
