@@ -10,6 +10,7 @@
 #include "policy/Scheduler.h"
 #include "settings/Prefs.h"
 #include "shared/ChargeBus.h"
+#include "shared/LaptopFamily.h"
 #include "shared/ThresholdControls.h"
 #include "support/BoundSettings.h"
 #include "support/FakeBatteryRegistry.h"
@@ -72,6 +73,8 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
+    void everyFamilyHasAFixture_data();
+    void everyFamilyHasAFixture();
     void offeredAndWritten_data();
     void offeredAndWritten();
     void refusalShowsInGerman_data();
@@ -182,6 +185,29 @@ QString TestChargedFamilies::check(int *exitCode, bool withBus) const
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+void TestChargedFamilies::everyFamilyHasAFixture_data()
+{
+    QTest::addColumn<QString>("family");
+
+    for (const LaptopFamily &family : FamilyFixtures::families())
+        QTest::newRow(qPrintable(family.id)) << family.id;
+}
+
+// A family added to the table without a fixture fails here, and a fixture
+// --check takes for another family.
+void TestChargedFamilies::everyFamilyHasAFixture()
+{
+    QFETCH(QString, family);
+
+    QVERIFY2(FamilyFixtures::lay(m_rig.sysfs(), family),
+             qPrintable("no fixture in FamilyFixtures for " + family));
+    int exitCode = -1;
+    const QString report = check(&exitCode);
+    QCOMPARE(exitCode, 0);
+    QVERIFY2(report.split(u'\n').contains("Familie: " + FamilyFixtures::family(family).name),
+             qPrintable(report));
+}
+
 void TestChargedFamilies::offeredAndWritten_data()
 {
     QTest::addColumn<QString>("family");
@@ -267,10 +293,10 @@ void TestChargedFamilies::offeredAndWritten_data()
         << "Sony VAIO (sony-laptop)" << QList<int>{50, 80, 100} << 50
         << QStringList{"/devices/platform/sony-laptop/battery_care_limiter=50"}
         << QStringList{"/devices/platform/sony-laptop/battery_care_limiter=0"};
-    QTest::newRow("generic driver") << "generic"
-                                    << "Treiber mit charge_control_end_threshold" << Default << 80
-                                    << QStringList{"BAT0/charge_control_end_threshold=80"}
-                                    << QStringList{"BAT0/charge_control_end_threshold=100"};
+    QTest::newRow("generic driver")
+        << LaptopFamily::generic().id << "Treiber mit charge_control_end_threshold" << Default << 80
+        << QStringList{"BAT0/charge_control_end_threshold=80"}
+        << QStringList{"BAT0/charge_control_end_threshold=100"};
     QTest::newRow("ideapad: conservation mode as charge_types Long_Life")
         << "ideapad"
         << "Lenovo IdeaPad/Yoga/Legion (ideapad_laptop, charge_types)" << QList<int>{60, 100} << 60
@@ -281,11 +307,11 @@ void TestChargedFamilies::offeredAndWritten_data()
         << 60 << QStringList{"/bus/platform/devices/VPC2004:00/conservation_mode=1"}
         << QStringList{"/bus/platform/devices/VPC2004:00/conservation_mode=0"};
     QTest::newRow("charge_behaviour only: the service stops the charge")
-        << "behaviour"
+        << LaptopFamily::behaviour().id
         << "Treiber mit charge_behaviour (Ladestopp durch den Dienst)" << Default << 80
         << QStringList{"BAT0/charge_behaviour=inhibit-charge"}
         << QStringList{"BAT0/charge_behaviour=auto"};
-    QTest::newRow("legacy names") << "legacy"
+    QTest::newRow("legacy names") << LaptopFamily::legacy().id
                                   << "Treiber mit charge_stop_threshold (ältere Namen)" << Default
                                   << 60
                                   << QStringList{"BAT0/charge_start_threshold=55",
@@ -302,7 +328,7 @@ void TestChargedFamilies::offeredAndWritten()
     QFETCH(QStringList, limited);
     QFETCH(QStringList, unlimited);
 
-    FamilyFixtures::lay(m_rig.sysfs(), family);
+    QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), family));
 
     // --check first: it names the family and the limits, and writes nothing.
     const auto before = m_rig.sysfs().snapshot();
@@ -337,53 +363,63 @@ void TestChargedFamilies::offeredAndWritten()
 void TestChargedFamilies::refusalShowsInGerman_data()
 {
     QTest::addColumn<QString>("family");
+    QTest::addColumn<uchar>("limit"); // the lowest the family offers
     QTest::addColumn<QString>("message");
 
-    const QString end = QStringLiteral("%1 hat charge_control_end_threshold = 80 abgelehnt.");
+    // The refused value: the end itself, or the start lowered below it (the
+    // fixtures' starts sit above every limit) before the end is written.
+    const auto row = [](const char *tag, const QString &id, const QString &message) {
+        const LaptopFamily &family = FamilyFixtures::family(id);
+        const int limit = family.offeredLimits().constFirst();
+        const int start = family.startFor(limit, 100);
+        QTest::newRow(tag) << id << uchar(limit)
+                           << QString(message)
+                                  .replace("{limit}", QString::number(limit))
+                                  .replace("{start}", QString::number(start))
+                                  .replace("{on}", QString::number(family.switchOn));
+    };
+    const QString end = QStringLiteral("%1 hat charge_control_end_threshold = {limit} abgelehnt.");
+    const QString start = QStringLiteral("BAT0 hat %1 = {start} abgelehnt.");
     const QString mode = QStringLiteral(
         "%1 hat %2 = Custom abgelehnt: ohne diesen Lademodus wirkt die Ladeschwelle nicht.");
-    QTest::newRow("thinkpad") << "thinkpad"
-                              << "BAT0 hat charge_control_start_threshold = 75 abgelehnt.";
-    QTest::newRow("dell") << "dell" << mode.arg("BAT0", "charge_types");
-    QTest::newRow("wilco (Long Life set in the factory)")
-        << "wilco" << mode.arg("wilco-charger", "charge_type");
-    QTest::newRow("asus") << "asus" << end.arg("BAT0");
-    QTest::newRow("huawei") << "huawei" << end.arg("BAT0");
-    QTest::newRow("lg") << "lg" << end.arg("BAT0");
-    QTest::newRow("toshiba") << "toshiba" << end.arg("BAT1");
-    QTest::newRow("galaxybook") << "galaxybook" << end.arg("BAT1");
-    QTest::newRow("msi") << "msi" << end.arg("BAT1");
-    QTest::newRow("system76") << "system76"
-                              << "BAT0 hat charge_control_start_threshold = 75 abgelehnt.";
-    QTest::newRow("framework") << "framework" << end.arg("BAT1");
-    QTest::newRow("apple") << "apple" << end.arg("macsmc-battery");
-    QTest::newRow("sony") << "sony"
-                          << "sony-laptop hat battery_care_limiter = 80 abgelehnt.";
-    QTest::newRow("generic") << "generic" << end.arg("BAT0");
-    QTest::newRow("legacy") << "legacy"
-                            << "BAT0 hat charge_start_threshold = 75 abgelehnt.";
+    row("thinkpad", "thinkpad", start.arg("charge_control_start_threshold"));
+    row("dell", "dell", mode.arg("BAT0", "charge_types"));
+    row("wilco (Long Life set in the factory)", "wilco", mode.arg("wilco-charger", "charge_type"));
+    row("asus", "asus", end.arg("BAT0"));
+    row("huawei", "huawei", end.arg("BAT0"));
+    row("lg", "lg", end.arg("BAT0"));
+    row("toshiba", "toshiba", end.arg("BAT1"));
+    row("galaxybook", "galaxybook", end.arg("BAT1"));
+    row("msi", "msi", end.arg("BAT1"));
+    row("system76", "system76", start.arg("charge_control_start_threshold"));
+    row("framework", "framework", end.arg("BAT1"));
+    row("apple", "apple", end.arg("macsmc-battery"));
+    row("sony", "sony",
+        QStringLiteral("sony-laptop hat battery_care_limiter = {limit} abgelehnt."));
+    row("generic", LaptopFamily::generic().id, end.arg("BAT0"));
+    row("legacy", LaptopFamily::legacy().id, start.arg("charge_start_threshold"));
     // (charge_types and charge_behaviour must be read to be offered: a link
     // in their place, the only refusal a fake tree run as root can play,
     // takes the family away rather than refusing a write.)
-    QTest::newRow("ideapad-switch") << "ideapad-switch"
-                                    << "VPC2004:00 hat conservation_mode = 1 abgelehnt.";
+    row("ideapad-switch", "ideapad-switch",
+        QStringLiteral("VPC2004:00 hat conservation_mode = {on} abgelehnt."));
 }
 
 void TestChargedFamilies::refusalShowsInGerman()
 {
     QFETCH(QString, family);
+    QFETCH(uchar, limit);
     QFETCH(QString, message);
 
-    FamilyFixtures::lay(m_rig.sysfs(), family);
+    QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), family));
     // Every write to it fails, as a driver's refusal does.
     const QString refusing = m_rig.sysfs().root() + u'/' + FamilyFixtures::refusing(family);
     QVERIFY(QFile::remove(refusing));
     QVERIFY(QFile::link(QStringLiteral("/dev/full"), refusing));
     QVERIFY(m_rig.service().start());
-    // 80, or the one limit a firmware switch holds.
     const QByteArray offered =
         m_rig.service().call("AvailableLimits").arguments().value(0).toByteArray();
-    const uchar limit = offered.contains(char(80)) ? 80 : uchar(offered.at(0));
+    QVERIFY(offered.contains(char(limit)));
 
     const QDBusMessage reply = m_rig.service().call("SetLimit", {QVariant::fromValue(limit)});
     QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
@@ -474,7 +510,7 @@ void TestChargedFamilies::checkNamesWhatStandsInTheWay()
         m_rig.sysfs().addModule(tree == u"old dell" ? "dell_laptop" : "ideapad_laptop");
         m_rig.sysfs().addSupply("BAT0", {{"type", "Battery"}, {"capacity", "60"}});
     } else {
-        FamilyFixtures::lay(m_rig.sysfs(), tree);
+        QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), tree));
     }
     if (!tlpConf.isEmpty())
         FakeSysfs::writeFile(m_etc->filePath("tlp.conf"), tlpConf);
@@ -506,7 +542,7 @@ void TestChargedFamilies::upowerThresholdSwitch()
 {
     QFETCH(bool, enabled);
 
-    FamilyFixtures::lay(m_rig.sysfs(), "thinkpad");
+    QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), "thinkpad"));
     // UPower's battery objects, played by python3-dbusmock on the private bus.
     QProcess upower;
     upower.setProcessEnvironment(m_rig.bus().environment());
@@ -539,7 +575,7 @@ void TestChargedFamilies::upowerThresholdSwitch()
 void TestChargedFamilies::modeFoundSurvivesRestart()
 {
     // A laptop that was in Adaptive before the limit came.
-    FamilyFixtures::lay(m_rig.sysfs(), "dell");
+    QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), "dell"));
     m_rig.sysfs().write("BAT0", "charge_types", "Trickle Fast Standard [Adaptive] Custom");
     QVERIFY(m_rig.service().start());
     QCOMPARE(m_rig.service().call("SetLimit", {QVariant::fromValue(uchar(80))}).type(),
@@ -565,7 +601,7 @@ void TestChargedFamilies::stateFileWithoutModesStillLoads()
 {
     // Written by an older version: no modes. At boot the firmware is in
     // Standard with the threshold at 80, which does nothing there.
-    FamilyFixtures::lay(m_rig.sysfs(), "dell");
+    QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), "dell"));
     m_rig.sysfs().write("BAT0", "charge_control_end_threshold", "80");
     FakeSysfs::writeFile(m_rig.stateFile("state.json"), R"({"limit":80,"suspended":false})");
     QVERIFY(m_rig.service().start());
@@ -593,7 +629,7 @@ void TestChargedFamilies::tamperedModeIsNotWritten()
     QFETCH(QByteArray, modes);
 
     // A limit in force, and a hand-edited state file naming the mode found.
-    FamilyFixtures::lay(m_rig.sysfs(), "dell");
+    QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), "dell"));
     m_rig.sysfs().write("BAT0", "charge_types", "Trickle Fast Standard Adaptive [Custom]");
     m_rig.sysfs().write("BAT0", "charge_control_end_threshold", "80");
     FakeSysfs::writeFile(m_rig.stateFile("state.json"),
@@ -630,7 +666,7 @@ void TestChargedFamilies::checkSkipsStrangeTlpFiles()
     QFETCH(QString, file);
     QFETCH(QString, plant);
 
-    FamilyFixtures::lay(m_rig.sysfs(), QStringLiteral("thinkpad"));
+    QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), QStringLiteral("thinkpad")));
     const QString path = m_etc->filePath(file);
     QDir().mkpath(QFileInfo(path).path());
     QVERIFY(plantFile(path, plant, {}, "STOP_CHARGE_THRESH_BAT0=80\n", 1 << 20));
@@ -658,7 +694,7 @@ QVariant TestChargedFamilies::property(const QString &name) const
 
 void TestChargedFamilies::behaviourHoldsThroughADay()
 {
-    FamilyFixtures::lay(m_rig.sysfs(), "behaviour");
+    QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), LaptopFamily::behaviour().id));
     int charge = 50;
     m_rig.sysfs().write("BAT0", "capacity", QByteArray::number(charge));
     QVERIFY(m_rig.service().start());
@@ -723,7 +759,7 @@ void TestChargedFamilies::behaviourHoldsThroughADay()
 
 void TestChargedFamilies::holdAt75(int charge)
 {
-    FamilyFixtures::lay(m_rig.sysfs(), "behaviour");
+    QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), LaptopFamily::behaviour().id));
     m_rig.sysfs().write("BAT0", "capacity", QByteArray::number(charge));
 }
 
@@ -802,7 +838,7 @@ void TestChargedFamilies::firmwareIgnoringIsReported()
     QFETCH(bool, reported);
 
     constexpr int watchMs = 300;
-    FamilyFixtures::lay(m_rig.sysfs(), "generic");
+    QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), LaptopFamily::generic().id));
     if (withBehaviour)
         m_rig.sysfs().write("BAT0", "charge_behaviour", "[auto] inhibit-charge force-discharge");
     qputenv("VOLTQUILL_OVERSHOOT_MS", QByteArray::number(watchMs));
@@ -862,7 +898,7 @@ void TestChargedFamilies::scheduleWithoutEighty()
 {
     // The firmware switch holds 60 or nothing: the schedule's default of 80
     // must still set a limit.
-    FamilyFixtures::lay(m_rig.sysfs(), "ideapad-switch");
+    QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), "ideapad-switch"));
     QVERIFY(m_rig.service().start());
     QTemporaryDir home;
     BoundSettings settings(home.filePath("settings.json"));
@@ -906,10 +942,11 @@ void TestChargedFamilies::restoreGivesTheBatteryBack_data()
         << "ideapad-switch" << QStringList{} << 60
         << QStringList{"/bus/platform/devices/VPC2004:00/conservation_mode=0"};
     QTest::newRow("charge_behaviour: the charge allowed")
-        << "behaviour" << QStringList{} << 80 << QStringList{"BAT0/charge_behaviour=auto"};
+        << LaptopFamily::behaviour().id << QStringList{} << 80
+        << QStringList{"BAT0/charge_behaviour=auto"};
     // An older version kept nothing: no limit is the driver's default.
     QTest::newRow("nothing kept: no limit")
-        << "generic" << QStringList{"BAT0/charge_control_end_threshold=80"} << 0
+        << LaptopFamily::generic().id << QStringList{"BAT0/charge_control_end_threshold=80"} << 0
         << QStringList{"BAT0/charge_control_end_threshold=100"};
 }
 
@@ -920,7 +957,7 @@ void TestChargedFamilies::restoreGivesTheBatteryBack()
     QFETCH(int, limit);
     QFETCH(QStringList, restored);
 
-    FamilyFixtures::lay(m_rig.sysfs(), family);
+    QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), family));
     for (const QString &assignment : found)
         m_rig.sysfs().write(assignment.section(u'/', 0, 0),
                             assignment.section(u'/', 1).section(u'=', 0, 0).toLatin1(),
