@@ -11,9 +11,7 @@
 #include "policy/Notifier.h"
 #include "settings/Prefs.h"
 #include "support/FakeNotificationCenter.h"
-#include "support/FakeSysfs.h"
-#include "support/PrivateBus.h"
-#include "support/ServiceProcess.h"
+#include "support/ServiceRig.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -64,12 +62,12 @@ int main(int argc, char *argv[])
     SettingsStore settings(home.filePath(QStringLiteral("config/Voltquill/settings.json")));
     Prefs::bind(&settings);
 
-    PrivateBus bus;
-    if (!bus.start()) {
+    ServiceRig rig(ServiceRig::Mode::Session);
+    if (!rig.start()) {
         qCritical("dbus-daemon did not start");
         return 1;
     }
-    FakeSysfs sysfs;
+    FakeSysfs &sysfs = rig.sysfs();
     sysfs.addSupply(QStringLiteral("BAT0"), {{"type", "Battery"},
                                              {"status", "Not charging"},
                                              {"capacity", "80"},
@@ -82,15 +80,14 @@ int main(int argc, char *argv[])
                                              {"temp", "298"},
                                              {"charge_control_end_threshold", "100"}});
     sysfs.addAdapter(true);
-    QTemporaryDir state;
-    ServiceProcess service(bus, sysfs.root(), state.path(), true);
+    ServiceProcess &service = rig.service();
     if (!service.start()) {
         qCritical("voltquill-charged did not start");
         return 1;
     }
 
-    DBusChargeClient client(bus.connection());
-    ChargeLimit chargeLimit(std::make_unique<DBusChargeClient>(bus.connection()));
+    DBusChargeClient client(rig.connection());
+    ChargeLimit chargeLimit(std::make_unique<DBusChargeClient>(rig.connection()));
     SysfsBatteryRegistry registry(sysfs.root());
     SystemClock clock;
     AppState appState(chargeLimit, registry, clock);
@@ -98,7 +95,7 @@ int main(int argc, char *argv[])
     QTextStream(stdout) << "voltquill-charged on a private bus, " << Rounds << " rounds each\n";
     print("Limit read, properties known (no call)", measure([&] { client.limitInForce(); }));
     // As the agent reads it: the battery's end threshold from sysfs.
-    DBusChargeClient reader(bus.connection(), sysfs.root());
+    DBusChargeClient reader(rig.connection(), sysfs.root());
     print("Limit read, threshold from sysfs (no call)", measure([&] { reader.limitInForce(); }));
     print("Limit read after a command (GetAll call)", measure([&] {
               client.resumeLimit();

@@ -5,15 +5,11 @@
 // connections. Needs root, to call as another user. Arguments pick phases
 // (denied, forget, flood); none runs all three.
 #include "support/BusFlood.h"
-#include "support/FakeSysfs.h"
-#include "support/PolkitStandIn.h"
-#include "support/PrivateBus.h"
-#include "support/ServiceProcess.h"
+#include "support/ServiceRig.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
 #include <algorithm>
@@ -38,19 +34,19 @@ int main(int argc, char *argv[])
         out << "bench_flood: needs root (another user floods the service); skipped\n";
         return 0;
     }
-    PrivateBus bus;
-    bus.setPolicyFile(QStringLiteral(POLICY_FILE));
-    FakeSysfs sysfs;
-    sysfs.addBattery();
-    sysfs.addAdapter(true);
-    QTemporaryDir state;
-    PolkitStandIn polkit(bus);
-    ServiceProcess service(bus, sysfs.root(), state.path(), false);
-    service.logTo(state.filePath(QStringLiteral("charged.log")), QString());
-    if (!bus.start() ||
-        !polkit.startScript(QStringLiteral(HOLDING_POLKIT), {QStringLiteral("--only-root")}) ||
+    ServiceRig rig(ServiceRig::Mode::System, QStringLiteral(POLICY_FILE));
+    rig.sysfs().addBattery();
+    rig.sysfs().addAdapter(true);
+    if (!rig.start()) {
+        qCritical("bench_flood: the bus did not start");
+        return 1;
+    }
+    ServiceProcess &service = rig.service();
+    service.logTo(rig.stateFile(QStringLiteral("charged.log")), QString());
+    if (!rig.polkit().startScript(QStringLiteral(HOLDING_POLKIT),
+                                  {QStringLiteral("--only-root")}) ||
         !service.start()) {
-        qCritical("bench_flood: the bus, polkit or the service did not start");
+        qCritical("bench_flood: polkit or the service did not start");
         return 1;
     }
     const auto line = [&](const QString &what, const QString &figure) {
@@ -66,7 +62,7 @@ int main(int argc, char *argv[])
         return phases.isEmpty() || phases.contains(QLatin1String(phase));
     };
     if (runs("denied")) {
-        BusFlood denied(bus);
+        BusFlood denied(rig.bus());
         QElapsedTimer took;
         took.start();
         denied.start({"--calls", "100000", "--window", "4"});
@@ -78,7 +74,7 @@ int main(int argc, char *argv[])
                  .arg(describe(answers)));
     }
     if (runs("forget")) {
-        BusFlood fireAndForget(bus);
+        BusFlood fireAndForget(rig.bus());
         QElapsedTimer took;
         took.start();
         fireAndForget.start({"--connections", "4", "--calls", "250000", "--no-reply"},
@@ -102,7 +98,7 @@ int main(int argc, char *argv[])
                  .arg(drained, 0, 'f', 1));
     }
     if (runs("flood")) {
-        BusFlood flood(bus);
+        BusFlood flood(rig.bus());
         flood.start({"--connections", "32", "--calls", "3000", "--window", "4"});
         QList<qint64> times;
         for (int i = 0; i < 40; ++i) {
@@ -122,7 +118,7 @@ int main(int argc, char *argv[])
                  .arg(service.residentMiB(), 0, 'f', 1)
                  .arg(describe(flood.answers(15 * 60 * 1000))));
     }
-    QFile log(state.filePath(QStringLiteral("charged.log")));
+    QFile log(rig.stateFile(QStringLiteral("charged.log")));
     if (log.open(QIODevice::ReadOnly) && log.size() > 0)
         out << "service log:\n" << log.read(4096);
     return 0;

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FamilyFixtures.h"
 
+#include "shared/LaptopFamily.h"
 #include "support/FakeSysfs.h"
 
 #include <QDir>
 #include <QFile>
+#include <QTest>
 
 namespace
 {
@@ -19,14 +21,24 @@ Attributes battery(Attributes extra = {})
 }
 } // namespace
 
-QStringList FamilyFixtures::families()
+QList<LaptopFamily> FamilyFixtures::families()
 {
-    return {"thinkpad", "dell",       "wilco",  "asus",     "huawei",         "lg",
-            "toshiba",  "galaxybook", "msi",    "system76", "framework",      "apple",
-            "sony",     "generic",    "legacy", "ideapad",  "ideapad-switch", "behaviour"};
+    return LaptopFamily::known() + QList<LaptopFamily>{LaptopFamily::generic(),
+                                                       LaptopFamily::legacy(),
+                                                       LaptopFamily::behaviour()};
 }
 
-void FamilyFixtures::lay(FakeSysfs &sysfs, const QString &family)
+const LaptopFamily &FamilyFixtures::family(const QString &id)
+{
+    static const QList<LaptopFamily> all = families();
+    for (const LaptopFamily &f : all)
+        if (f.id == id)
+            return f;
+    QTest::qFail(qPrintable("no family " + id), __FILE__, __LINE__);
+    return LaptopFamily::generic();
+}
+
+bool FamilyFixtures::lay(FakeSysfs &sysfs, const QString &family)
 {
     sysfs.addAdapter(true);
     const auto module = [&](const char *name) { sysfs.addModule(QLatin1String(name)); };
@@ -109,18 +121,21 @@ void FamilyFixtures::lay(FakeSysfs &sysfs, const QString &family)
         QDir().mkpath(sysfs.root() + "/bus/platform/devices");
         QFile::link("../../../devices/pci0000:00/PNP0C09:00/VPC2004:00",
                     sysfs.root() + "/bus/platform/devices/VPC2004:00");
-    } else if (family == u"behaviour") {
+    } else if (family == LaptopFamily::behaviour().id) {
         // Only charge_behaviour, the active word in brackets; charged above
         // the limits the tests pick.
         sysfs.addSupply("BAT0",
                         battery({{"capacity", "85"},
                                  {"charge_behaviour", "[auto] inhibit-charge force-discharge"}}));
-    } else if (family == u"generic") {
+    } else if (family == LaptopFamily::generic().id) {
         sysfs.addSupply("BAT0", battery(endOnly));
-    } else if (family == u"legacy") {
+    } else if (family == LaptopFamily::legacy().id) {
         sysfs.addSupply(
             "BAT0", battery({{"charge_start_threshold", "96"}, {"charge_stop_threshold", "100"}}));
+    } else {
+        return false;
     }
+    return true;
 }
 
 QString FamilyFixtures::refusing(const QString &family)
@@ -135,7 +150,7 @@ QString FamilyFixtures::refusing(const QString &family)
         return "class/power_supply/wilco-charger/charge_type";
     if (family == u"sony")
         return "devices/platform/sony-laptop/battery_care_limiter";
-    if (family == u"legacy")
+    if (family == LaptopFamily::legacy().id)
         return "class/power_supply/BAT0/charge_start_threshold";
     if (family == u"toshiba" || family == u"galaxybook" || family == u"msi" ||
         family == u"framework")

@@ -10,9 +10,7 @@
 #include "settings/Prefs.h"
 #include "shared/ChargeBus.h"
 #include "support/BoundSettings.h"
-#include "support/FakeSysfs.h"
-#include "support/PrivateBus.h"
-#include "support/ServiceProcess.h"
+#include "support/ServiceRig.h"
 
 #include <QDBusConnectionInterface>
 #include <QFile>
@@ -45,10 +43,7 @@ private:
 
     QTemporaryDir m_home;
     BoundSettings m_settings{m_home.filePath(QStringLiteral("config/Voltquill/settings.json"))};
-    std::unique_ptr<PrivateBus> m_bus;
-    std::unique_ptr<FakeSysfs> m_sysfs;
-    std::unique_ptr<QTemporaryDir> m_state;
-    std::unique_ptr<ServiceProcess> m_service;
+    std::unique_ptr<ServiceRig> m_rig;
     std::unique_ptr<ChargeLimit> m_chargeLimit;
     std::unique_ptr<SysfsBatteryRegistry> m_registry;
     SystemClock m_clock;
@@ -63,21 +58,17 @@ void TestChargedAgent::initTestCase()
 void TestChargedAgent::init()
 {
     Prefs::setChosenLimit(std::nullopt);
-    m_bus = std::make_unique<PrivateBus>();
-    QVERIFY(m_bus->start());
-    m_sysfs = std::make_unique<FakeSysfs>();
-    m_sysfs->addBattery();
-    m_sysfs->addAdapter(true);
-    m_state = std::make_unique<QTemporaryDir>();
-    m_service = std::make_unique<ServiceProcess>(*m_bus, m_sysfs->root(), m_state->path(), true);
-    m_registry = std::make_unique<SysfsBatteryRegistry>(m_sysfs->root());
+    m_rig = std::make_unique<ServiceRig>(ServiceRig::Mode::Session);
+    QVERIFY(m_rig->start());
+    m_rig->sysfs().addBattery();
+    m_rig->sysfs().addAdapter(true);
+    m_registry = std::make_unique<SysfsBatteryRegistry>(m_rig->sysfs().root());
 }
 
 void TestChargedAgent::cleanup()
 {
     m_chargeLimit.reset();
-    m_service.reset();
-    m_bus.reset();
+    m_rig.reset();
 }
 
 std::unique_ptr<AppState> TestChargedAgent::makeState(const PrivateBus &bus)
@@ -117,8 +108,8 @@ void TestChargedAgent::derivation()
     QFETCH(bool, engaged);
     QFETCH(QString, error);
 
-    QVERIFY(m_service->start());
-    const auto state = makeState(*m_bus);
+    QVERIFY(m_rig->service().start());
+    const auto state = makeState(m_rig->bus());
     QVERIFY(m_chargeLimit->isSupported()); // a client, and the service answers
     QCOMPARE(state->options(), (QList<qint64>{60, 65, 70, 75, 80, 85, 90, 95, 100}));
 
@@ -135,33 +126,33 @@ void TestChargedAgent::derivation()
     QCOMPARE(state->error().value_or(QString()), error);
 
     // A fresh agent derives the same from the service alone.
-    const auto again = makeState(*m_bus);
+    const auto again = makeState(m_rig->bus());
     QCOMPARE(again->limit(), limit);
     QCOMPARE(again->engaged(), engaged);
 }
 
 void TestChargedAgent::suspensionEndsByUnplugging()
 {
-    QVERIFY(m_service->start());
-    const auto state = makeState(*m_bus);
+    QVERIFY(m_rig->service().start());
+    const auto state = makeState(m_rig->bus());
     state->setLimit(80);
     state->chargeFullOnce();
     QCOMPARE(state->engaged(), false);
-    QCOMPARE(m_sysfs->read(QStringLiteral("BAT0"), "charge_control_end_threshold"),
+    QCOMPARE(m_rig->sysfs().read(QStringLiteral("BAT0"), "charge_control_end_threshold"),
              QByteArray("100"));
 
-    m_sysfs->write(QStringLiteral("AC"), "online", "0");
+    m_rig->sysfs().write(QStringLiteral("AC"), "online", "0");
     QTRY_VERIFY((state->refresh(), state->engaged()));
     QCOMPARE(state->limit(), 80);
-    QCOMPARE(m_sysfs->read(QStringLiteral("BAT0"), "charge_control_end_threshold"),
+    QCOMPARE(m_rig->sysfs().read(QStringLiteral("BAT0"), "charge_control_end_threshold"),
              QByteArray("80"));
 }
 
 void TestChargedAgent::absentService()
 {
     // No owner, nothing to activate.
-    QVERIFY(!ChargeClientFactory::create(m_bus->connection()));
-    const auto state = makeState(*m_bus);
+    QVERIFY(!ChargeClientFactory::create(m_rig->connection()));
+    const auto state = makeState(m_rig->bus());
     QCOMPARE(state->options(), ChargeLimit::fallbackLimits());
     state->setLimit(80);
     QCOMPARE(state->limit(), 100);
@@ -187,8 +178,8 @@ void TestChargedAgent::absentServiceLeavesTheLimitInForce()
     // not "no limit", and nothing can be changed.
     QFETCH(QByteArray, threshold);
     QFETCH(int, limit);
-    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", threshold);
-    ChargeLimit chargeLimit(std::make_unique<ReadOnlyChargeClient>(m_sysfs->root()));
+    m_rig->sysfs().write(QStringLiteral("BAT0"), "charge_control_end_threshold", threshold);
+    ChargeLimit chargeLimit(std::make_unique<ReadOnlyChargeClient>(m_rig->sysfs().root()));
     AppState state(chargeLimit, *m_registry, m_clock);
     state.refresh();
     QCOMPARE(state.limit(), limit);
@@ -200,7 +191,8 @@ void TestChargedAgent::absentServiceLeavesTheLimitInForce()
     QCOMPARE(state.error().value_or(QString()),
              QStringLiteral("Limit konnte nicht gesetzt werden: ") +
                  ChargeLimit::ownError().description);
-    QCOMPARE(m_sysfs->read(QStringLiteral("BAT0"), "charge_control_end_threshold"), threshold);
+    QCOMPARE(m_rig->sysfs().read(QStringLiteral("BAT0"), "charge_control_end_threshold"),
+             threshold);
     QCOMPARE(state.limit(), limit);
 }
 
@@ -208,8 +200,8 @@ void TestChargedAgent::activatableService()
 {
     QTemporaryDir services;
     PrivateBus bus(services.path());
-    QVERIFY(
-        ServiceProcess::makeActivatable(bus, services.path(), m_sysfs->root(), m_state->path()));
+    QVERIFY(ServiceProcess::makeActivatable(bus, services.path(), m_rig->sysfs().root(),
+                                            m_rig->stateDir()));
     QVERIFY(bus.start());
 
     const auto state = makeState(bus);
@@ -242,9 +234,9 @@ void TestChargedAgent::unresponsiveService()
     QFETCH(bool, killMidCall);
     QFETCH(QString, error);
 
-    QVERIFY(m_service->start());
-    const auto state = makeState(*m_bus);
-    const auto pid = static_cast<pid_t>(m_service->pid());
+    QVERIFY(m_rig->service().start());
+    const auto state = makeState(m_rig->bus());
+    const auto pid = static_cast<pid_t>(m_rig->service().pid());
     ::kill(pid, SIGSTOP);
     std::thread killer;
     if (killMidCall)

@@ -10,14 +10,13 @@
 #include "policy/Scheduler.h"
 #include "settings/Prefs.h"
 #include "shared/ChargeBus.h"
+#include "shared/LaptopFamily.h"
 #include "shared/ThresholdControls.h"
 #include "support/BoundSettings.h"
 #include "support/FakeBatteryRegistry.h"
-#include "support/FakeSysfs.h"
 #include "support/FixedClock.h"
 #include "support/PlantedFile.h"
-#include "support/PrivateBus.h"
-#include "support/ServiceProcess.h"
+#include "support/ServiceRig.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
@@ -74,6 +73,8 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
+    void everyFamilyHasAFixture_data();
+    void everyFamilyHasAFixture();
     void offeredAndWritten_data();
     void offeredAndWritten();
     void refusalShowsInGerman_data();
@@ -108,52 +109,46 @@ private:
     QString check(int *exitCode, bool withBus = false) const;
     uchar answer(const QString &method) const
     {
-        return m_service->call(method).arguments().value(0).value<uchar>();
+        return m_rig.service().call(method).arguments().value(0).value<uchar>();
     }
     QVariant property(const QString &name) const;
     // BAT0's charge_behaviour, the active word.
     QString behaviour() const
     {
-        return ThresholdControls::readMode(m_sysfs->supplyPath("BAT0") + "/charge_behaviour")
+        return ThresholdControls::readMode(m_rig.sysfs().supplyPath("BAT0") + "/charge_behaviour")
             .value_or("(fehlt)");
     }
     // A battery on the adapter, inhibited at 75 %.
     void holdAt75(int charge);
 
-    std::unique_ptr<PrivateBus> m_bus;
-    std::unique_ptr<FakeSysfs> m_sysfs;
-    std::unique_ptr<QTemporaryDir> m_state;
+    // Session mode: the caller is the same user, no polkit.
+    ServiceRig m_rig{ServiceRig::Mode::Session};
     std::unique_ptr<QTemporaryDir> m_etc;
-    std::unique_ptr<ServiceProcess> m_service;
 };
 
 void TestChargedFamilies::initTestCase()
 {
     qDBusRegisterMetaType<MockMethod>();
     qDBusRegisterMetaType<QList<MockMethod>>();
-    m_bus = std::make_unique<PrivateBus>();
-    QVERIFY2(m_bus->start(), "dbus-daemon did not start");
+    QVERIFY2(m_rig.start(), "dbus-daemon did not start");
 }
 
 void TestChargedFamilies::init()
 {
-    m_sysfs = std::make_unique<FakeSysfs>();
-    m_state = std::make_unique<QTemporaryDir>();
+    m_rig.renew();
     m_etc = std::make_unique<QTemporaryDir>();
-    // Session mode: the caller is the same user, no polkit.
-    m_service = std::make_unique<ServiceProcess>(*m_bus, m_sysfs->root(), m_state->path(), true);
 }
 
 void TestChargedFamilies::cleanup()
 {
-    m_service.reset();
+    m_rig.service().stop();
 }
 
 QByteArray TestChargedFamilies::value(const QString &attribute) const
 {
     const QString path = attribute.startsWith(u'/')
-                             ? m_sysfs->root() + attribute
-                             : m_sysfs->root() + "/class/power_supply/" + attribute;
+                             ? m_rig.sysfs().root() + attribute
+                             : m_rig.sysfs().root() + "/class/power_supply/" + attribute;
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.read(4096).trimmed() : QByteArray("(fehlt)");
 }
@@ -174,10 +169,10 @@ QString TestChargedFamilies::check(int *exitCode, bool withBus) const
 {
     QProcess process;
     QProcessEnvironment environment =
-        withBus ? m_bus->environment() : QProcessEnvironment::systemEnvironment();
-    environment.insert("VOLTQUILL_SYSFS_ROOT", m_sysfs->root());
+        withBus ? m_rig.bus().environment() : QProcessEnvironment::systemEnvironment();
+    environment.insert("VOLTQUILL_SYSFS_ROOT", m_rig.sysfs().root());
     environment.insert("VOLTQUILL_ETC_ROOT", m_etc->path());
-    environment.insert("VOLTQUILL_STATE_DIR", m_state->path());
+    environment.insert("VOLTQUILL_STATE_DIR", m_rig.stateDir());
     if (!withBus) {
         environment.insert("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/voltquill-no-bus");
         environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/voltquill-no-bus");
@@ -188,6 +183,29 @@ QString TestChargedFamilies::check(int *exitCode, bool withBus) const
         return QStringLiteral("(hung)");
     *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+void TestChargedFamilies::everyFamilyHasAFixture_data()
+{
+    QTest::addColumn<QString>("family");
+
+    for (const LaptopFamily &family : FamilyFixtures::families())
+        QTest::newRow(qPrintable(family.id)) << family.id;
+}
+
+// A family added to the table without a fixture fails here, and a fixture
+// --check takes for another family.
+void TestChargedFamilies::everyFamilyHasAFixture()
+{
+    QFETCH(QString, family);
+
+    QVERIFY2(FamilyFixtures::lay(m_rig.sysfs(), family),
+             qPrintable("no fixture in FamilyFixtures for " + family));
+    int exitCode = -1;
+    const QString report = check(&exitCode);
+    QCOMPARE(exitCode, 0);
+    QVERIFY2(report.split(u'\n').contains("Familie: " + FamilyFixtures::family(family).name),
+             qPrintable(report));
 }
 
 void TestChargedFamilies::offeredAndWritten_data()
@@ -275,10 +293,10 @@ void TestChargedFamilies::offeredAndWritten_data()
         << "Sony VAIO (sony-laptop)" << QList<int>{50, 80, 100} << 50
         << QStringList{"/devices/platform/sony-laptop/battery_care_limiter=50"}
         << QStringList{"/devices/platform/sony-laptop/battery_care_limiter=0"};
-    QTest::newRow("generic driver") << "generic"
-                                    << "Treiber mit charge_control_end_threshold" << Default << 80
-                                    << QStringList{"BAT0/charge_control_end_threshold=80"}
-                                    << QStringList{"BAT0/charge_control_end_threshold=100"};
+    QTest::newRow("generic driver")
+        << LaptopFamily::generic().id << "Treiber mit charge_control_end_threshold" << Default << 80
+        << QStringList{"BAT0/charge_control_end_threshold=80"}
+        << QStringList{"BAT0/charge_control_end_threshold=100"};
     QTest::newRow("ideapad: conservation mode as charge_types Long_Life")
         << "ideapad"
         << "Lenovo IdeaPad/Yoga/Legion (ideapad_laptop, charge_types)" << QList<int>{60, 100} << 60
@@ -289,11 +307,11 @@ void TestChargedFamilies::offeredAndWritten_data()
         << 60 << QStringList{"/bus/platform/devices/VPC2004:00/conservation_mode=1"}
         << QStringList{"/bus/platform/devices/VPC2004:00/conservation_mode=0"};
     QTest::newRow("charge_behaviour only: the service stops the charge")
-        << "behaviour"
+        << LaptopFamily::behaviour().id
         << "Treiber mit charge_behaviour (Ladestopp durch den Dienst)" << Default << 80
         << QStringList{"BAT0/charge_behaviour=inhibit-charge"}
         << QStringList{"BAT0/charge_behaviour=auto"};
-    QTest::newRow("legacy names") << "legacy"
+    QTest::newRow("legacy names") << LaptopFamily::legacy().id
                                   << "Treiber mit charge_stop_threshold (ältere Namen)" << Default
                                   << 60
                                   << QStringList{"BAT0/charge_start_threshold=55",
@@ -310,10 +328,10 @@ void TestChargedFamilies::offeredAndWritten()
     QFETCH(QStringList, limited);
     QFETCH(QStringList, unlimited);
 
-    FamilyFixtures::lay(*m_sysfs, family);
+    QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), family));
 
     // --check first: it names the family and the limits, and writes nothing.
-    const auto before = m_sysfs->snapshot();
+    const auto before = m_rig.sysfs().snapshot();
     int exitCode = -1;
     const QString report = check(&exitCode);
     QCOMPARE(exitCode, 0);
@@ -325,17 +343,18 @@ void TestChargedFamilies::offeredAndWritten()
     QVERIFY2(lines.contains("Angebotene Limits: " + limits.join(", ") + " %"), qPrintable(report));
     QVERIFY2(lines.contains("Ergebnis: Dieser Laptop kann ein Ladelimit halten."),
              qPrintable(report));
-    QCOMPARE(m_sysfs->snapshot(), before);
+    QCOMPARE(m_rig.sysfs().snapshot(), before);
 
-    QVERIFY(m_service->start());
-    QCOMPARE(m_service->call("AvailableLimits").arguments().value(0).toByteArray(), bytes(offered));
+    QVERIFY(m_rig.service().start());
+    QCOMPARE(m_rig.service().call("AvailableLimits").arguments().value(0).toByteArray(),
+             bytes(offered));
 
-    QDBusMessage reply = m_service->call("SetLimit", {QVariant::fromValue(uchar(limit))});
+    QDBusMessage reply = m_rig.service().call("SetLimit", {QVariant::fromValue(uchar(limit))});
     QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
     expect(limited);
     QCOMPARE(answer("Limit"), uchar(limit));
 
-    reply = m_service->call("SetLimit", {QVariant::fromValue(uchar(100))});
+    reply = m_rig.service().call("SetLimit", {QVariant::fromValue(uchar(100))});
     QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
     expect(unlimited);
     QCOMPARE(answer("Limit"), uchar(100));
@@ -344,61 +363,71 @@ void TestChargedFamilies::offeredAndWritten()
 void TestChargedFamilies::refusalShowsInGerman_data()
 {
     QTest::addColumn<QString>("family");
+    QTest::addColumn<uchar>("limit"); // the lowest the family offers
     QTest::addColumn<QString>("message");
 
-    const QString end = QStringLiteral("%1 hat charge_control_end_threshold = 80 abgelehnt.");
+    // The refused value: the end itself, or the start lowered below it (the
+    // fixtures' starts sit above every limit) before the end is written.
+    const auto row = [](const char *tag, const QString &id, const QString &message) {
+        const LaptopFamily &family = FamilyFixtures::family(id);
+        const int limit = family.offeredLimits().constFirst();
+        const int start = family.startFor(limit, 100);
+        QTest::newRow(tag) << id << uchar(limit)
+                           << QString(message)
+                                  .replace("{limit}", QString::number(limit))
+                                  .replace("{start}", QString::number(start))
+                                  .replace("{on}", QString::number(family.switchOn));
+    };
+    const QString end = QStringLiteral("%1 hat charge_control_end_threshold = {limit} abgelehnt.");
+    const QString start = QStringLiteral("BAT0 hat %1 = {start} abgelehnt.");
     const QString mode = QStringLiteral(
         "%1 hat %2 = Custom abgelehnt: ohne diesen Lademodus wirkt die Ladeschwelle nicht.");
-    QTest::newRow("thinkpad") << "thinkpad"
-                              << "BAT0 hat charge_control_start_threshold = 75 abgelehnt.";
-    QTest::newRow("dell") << "dell" << mode.arg("BAT0", "charge_types");
-    QTest::newRow("wilco (Long Life set in the factory)")
-        << "wilco" << mode.arg("wilco-charger", "charge_type");
-    QTest::newRow("asus") << "asus" << end.arg("BAT0");
-    QTest::newRow("huawei") << "huawei" << end.arg("BAT0");
-    QTest::newRow("lg") << "lg" << end.arg("BAT0");
-    QTest::newRow("toshiba") << "toshiba" << end.arg("BAT1");
-    QTest::newRow("galaxybook") << "galaxybook" << end.arg("BAT1");
-    QTest::newRow("msi") << "msi" << end.arg("BAT1");
-    QTest::newRow("system76") << "system76"
-                              << "BAT0 hat charge_control_start_threshold = 75 abgelehnt.";
-    QTest::newRow("framework") << "framework" << end.arg("BAT1");
-    QTest::newRow("apple") << "apple" << end.arg("macsmc-battery");
-    QTest::newRow("sony") << "sony"
-                          << "sony-laptop hat battery_care_limiter = 80 abgelehnt.";
-    QTest::newRow("generic") << "generic" << end.arg("BAT0");
-    QTest::newRow("legacy") << "legacy"
-                            << "BAT0 hat charge_start_threshold = 75 abgelehnt.";
+    row("thinkpad", "thinkpad", start.arg("charge_control_start_threshold"));
+    row("dell", "dell", mode.arg("BAT0", "charge_types"));
+    row("wilco (Long Life set in the factory)", "wilco", mode.arg("wilco-charger", "charge_type"));
+    row("asus", "asus", end.arg("BAT0"));
+    row("huawei", "huawei", end.arg("BAT0"));
+    row("lg", "lg", end.arg("BAT0"));
+    row("toshiba", "toshiba", end.arg("BAT1"));
+    row("galaxybook", "galaxybook", end.arg("BAT1"));
+    row("msi", "msi", end.arg("BAT1"));
+    row("system76", "system76", start.arg("charge_control_start_threshold"));
+    row("framework", "framework", end.arg("BAT1"));
+    row("apple", "apple", end.arg("macsmc-battery"));
+    row("sony", "sony",
+        QStringLiteral("sony-laptop hat battery_care_limiter = {limit} abgelehnt."));
+    row("generic", LaptopFamily::generic().id, end.arg("BAT0"));
+    row("legacy", LaptopFamily::legacy().id, start.arg("charge_start_threshold"));
     // (charge_types and charge_behaviour must be read to be offered: a link
     // in their place, the only refusal a fake tree run as root can play,
     // takes the family away rather than refusing a write.)
-    QTest::newRow("ideapad-switch") << "ideapad-switch"
-                                    << "VPC2004:00 hat conservation_mode = 1 abgelehnt.";
+    row("ideapad-switch", "ideapad-switch",
+        QStringLiteral("VPC2004:00 hat conservation_mode = {on} abgelehnt."));
 }
 
 void TestChargedFamilies::refusalShowsInGerman()
 {
     QFETCH(QString, family);
+    QFETCH(uchar, limit);
     QFETCH(QString, message);
 
-    FamilyFixtures::lay(*m_sysfs, family);
+    QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), family));
     // Every write to it fails, as a driver's refusal does.
-    const QString refusing = m_sysfs->root() + u'/' + FamilyFixtures::refusing(family);
+    const QString refusing = m_rig.sysfs().root() + u'/' + FamilyFixtures::refusing(family);
     QVERIFY(QFile::remove(refusing));
     QVERIFY(QFile::link(QStringLiteral("/dev/full"), refusing));
-    QVERIFY(m_service->start());
-    // 80, or the one limit a firmware switch holds.
+    QVERIFY(m_rig.service().start());
     const QByteArray offered =
-        m_service->call("AvailableLimits").arguments().value(0).toByteArray();
-    const uchar limit = offered.contains(char(80)) ? 80 : uchar(offered.at(0));
+        m_rig.service().call("AvailableLimits").arguments().value(0).toByteArray();
+    QVERIFY(offered.contains(char(limit)));
 
-    const QDBusMessage reply = m_service->call("SetLimit", {QVariant::fromValue(limit)});
+    const QDBusMessage reply = m_rig.service().call("SetLimit", {QVariant::fromValue(limit)});
     QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
     QCOMPARE(reply.errorName(), QStringLiteral("org.voltquill.Charge1.Error.WriteFailed"));
     QCOMPARE(reply.errorMessage(), message);
     // No limit is claimed that the battery does not keep.
     QCOMPARE(answer("Limit"), uchar(100));
-    QCOMPARE(m_service->call("IsEnabled").arguments().value(0).toBool(), false);
+    QCOMPARE(m_rig.service().call("IsEnabled").arguments().value(0).toBool(), false);
 }
 
 void TestChargedFamilies::checkNamesWhatStandsInTheWay_data()
@@ -474,14 +503,14 @@ void TestChargedFamilies::checkNamesWhatStandsInTheWay()
     QFETCH(QString, absent);
 
     if (tree == u"none") {
-        m_sysfs->addAdapter(true);
+        m_rig.sysfs().addAdapter(true);
     } else if (tree == u"bare") {
-        m_sysfs->addSupply("BAT0", {{"type", "Battery"}, {"capacity", "60"}});
+        m_rig.sysfs().addSupply("BAT0", {{"type", "Battery"}, {"capacity", "60"}});
     } else if (tree == u"old dell" || tree == u"old ideapad") {
-        m_sysfs->addModule(tree == u"old dell" ? "dell_laptop" : "ideapad_laptop");
-        m_sysfs->addSupply("BAT0", {{"type", "Battery"}, {"capacity", "60"}});
+        m_rig.sysfs().addModule(tree == u"old dell" ? "dell_laptop" : "ideapad_laptop");
+        m_rig.sysfs().addSupply("BAT0", {{"type", "Battery"}, {"capacity", "60"}});
     } else {
-        FamilyFixtures::lay(*m_sysfs, tree);
+        QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), tree));
     }
     if (!tlpConf.isEmpty())
         FakeSysfs::writeFile(m_etc->filePath("tlp.conf"), tlpConf);
@@ -513,14 +542,14 @@ void TestChargedFamilies::upowerThresholdSwitch()
 {
     QFETCH(bool, enabled);
 
-    FamilyFixtures::lay(*m_sysfs, "thinkpad");
+    QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), "thinkpad"));
     // UPower's battery objects, played by python3-dbusmock on the private bus.
     QProcess upower;
-    upower.setProcessEnvironment(m_bus->environment());
+    upower.setProcessEnvironment(m_rig.bus().environment());
     upower.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     upower.start("/usr/bin/python3", {"-m", "dbusmock", "--system", "org.freedesktop.UPower",
                                       "/org/freedesktop/UPower", "org.freedesktop.UPower"});
-    QVERIFY(m_bus->waitForName("org.freedesktop.UPower"));
+    QVERIFY(m_rig.bus().waitForName("org.freedesktop.UPower"));
     for (const QString battery : {"BAT0", "BAT1"}) {
         QDBusMessage add =
             QDBusMessage::createMethodCall("org.freedesktop.UPower", "/org/freedesktop/UPower",
@@ -531,7 +560,7 @@ void TestChargedFamilies::upowerThresholdSwitch()
             << QVariantMap{{"NativePath", battery},
                            {"ChargeThresholdEnabled", enabled && battery == u"BAT1"}}
             << QVariant::fromValue(QList<MockMethod>());
-        const QDBusMessage reply = m_bus->connection().call(add);
+        const QDBusMessage reply = m_rig.connection().call(add);
         QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
     }
 
@@ -546,22 +575,22 @@ void TestChargedFamilies::upowerThresholdSwitch()
 void TestChargedFamilies::modeFoundSurvivesRestart()
 {
     // A laptop that was in Adaptive before the limit came.
-    FamilyFixtures::lay(*m_sysfs, "dell");
-    m_sysfs->write("BAT0", "charge_types", "Trickle Fast Standard [Adaptive] Custom");
-    QVERIFY(m_service->start());
-    QCOMPARE(m_service->call("SetLimit", {QVariant::fromValue(uchar(80))}).type(),
+    QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), "dell"));
+    m_rig.sysfs().write("BAT0", "charge_types", "Trickle Fast Standard [Adaptive] Custom");
+    QVERIFY(m_rig.service().start());
+    QCOMPARE(m_rig.service().call("SetLimit", {QVariant::fromValue(uchar(80))}).type(),
              QDBusMessage::ReplyMessage);
     expect({"BAT0/charge_types=Custom"});
 
-    m_service->stop(); // a reboot
-    QVERIFY(m_service->start());
+    m_rig.service().stop(); // a reboot
+    QVERIFY(m_rig.service().start());
     QCOMPARE(answer("Limit"), uchar(80));
-    QCOMPARE(m_service->call("SetLimit", {QVariant::fromValue(uchar(100))}).type(),
+    QCOMPARE(m_rig.service().call("SetLimit", {QVariant::fromValue(uchar(100))}).type(),
              QDBusMessage::ReplyMessage);
     expect({"BAT0/charge_types=Adaptive", "BAT0/charge_control_end_threshold=100"});
 
     // Nothing left to switch back to: the state file forgets the mode.
-    QFile state(m_state->filePath("state.json"));
+    QFile state(m_rig.stateFile("state.json"));
     QVERIFY(state.open(QIODevice::ReadOnly));
     const QJsonObject stored = QJsonDocument::fromJson(state.readAll()).object();
     QCOMPARE(stored.value("limit").toInt(), 100);
@@ -572,14 +601,14 @@ void TestChargedFamilies::stateFileWithoutModesStillLoads()
 {
     // Written by an older version: no modes. At boot the firmware is in
     // Standard with the threshold at 80, which does nothing there.
-    FamilyFixtures::lay(*m_sysfs, "dell");
-    m_sysfs->write("BAT0", "charge_control_end_threshold", "80");
-    FakeSysfs::writeFile(m_state->filePath("state.json"), R"({"limit":80,"suspended":false})");
-    QVERIFY(m_service->start());
+    QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), "dell"));
+    m_rig.sysfs().write("BAT0", "charge_control_end_threshold", "80");
+    FakeSysfs::writeFile(m_rig.stateFile("state.json"), R"({"limit":80,"suspended":false})");
+    QVERIFY(m_rig.service().start());
 
     QTRY_COMPARE(value("BAT0/charge_types"), QByteArray("Custom"));
     QCOMPARE(answer("Limit"), uchar(80));
-    QCOMPARE(m_service->call("SetLimit", {QVariant::fromValue(uchar(100))}).type(),
+    QCOMPARE(m_rig.service().call("SetLimit", {QVariant::fromValue(uchar(100))}).type(),
              QDBusMessage::ReplyMessage);
     expect({"BAT0/charge_types=Standard"});
 }
@@ -600,15 +629,15 @@ void TestChargedFamilies::tamperedModeIsNotWritten()
     QFETCH(QByteArray, modes);
 
     // A limit in force, and a hand-edited state file naming the mode found.
-    FamilyFixtures::lay(*m_sysfs, "dell");
-    m_sysfs->write("BAT0", "charge_types", "Trickle Fast Standard Adaptive [Custom]");
-    m_sysfs->write("BAT0", "charge_control_end_threshold", "80");
-    FakeSysfs::writeFile(m_state->filePath("state.json"),
+    QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), "dell"));
+    m_rig.sysfs().write("BAT0", "charge_types", "Trickle Fast Standard Adaptive [Custom]");
+    m_rig.sysfs().write("BAT0", "charge_control_end_threshold", "80");
+    FakeSysfs::writeFile(m_rig.stateFile("state.json"),
                          R"({"limit":80,"suspended":false,"modes":)" + modes + "}");
-    QVERIFY(m_service->start());
+    QVERIFY(m_rig.service().start());
     QCOMPARE(answer("Limit"), uchar(80));
 
-    const QDBusMessage reply = m_service->call("SetLimit", {QVariant::fromValue(uchar(100))});
+    const QDBusMessage reply = m_rig.service().call("SetLimit", {QVariant::fromValue(uchar(100))});
     QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
     // The limit is gone; the mode stays as it is rather than take a stranger.
     expect({"BAT0/charge_control_end_threshold=100",
@@ -637,7 +666,7 @@ void TestChargedFamilies::checkSkipsStrangeTlpFiles()
     QFETCH(QString, file);
     QFETCH(QString, plant);
 
-    FamilyFixtures::lay(*m_sysfs, QStringLiteral("thinkpad"));
+    QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), QStringLiteral("thinkpad")));
     const QString path = m_etc->filePath(file);
     QDir().mkpath(QFileInfo(path).path());
     QVERIFY(plantFile(path, plant, {}, "STOP_CHARGE_THRESH_BAT0=80\n", 1 << 20));
@@ -655,7 +684,7 @@ QVariant TestChargedFamilies::property(const QString &name) const
     QDBusMessage get = QDBusMessage::createMethodCall(ChargeBus::serviceName, ChargeBus::objectPath,
                                                       "org.freedesktop.DBus.Properties", "Get");
     get << ChargeBus::interfaceName << name;
-    return m_bus->connection()
+    return m_rig.connection()
         .call(get, QDBus::Block, 5000)
         .arguments()
         .value(0)
@@ -665,11 +694,11 @@ QVariant TestChargedFamilies::property(const QString &name) const
 
 void TestChargedFamilies::behaviourHoldsThroughADay()
 {
-    FamilyFixtures::lay(*m_sysfs, "behaviour");
+    QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), LaptopFamily::behaviour().id));
     int charge = 50;
-    m_sysfs->write("BAT0", "capacity", QByteArray::number(charge));
-    QVERIFY(m_service->start());
-    QCOMPARE(m_service->call("SetLimit", {QVariant::fromValue(uchar(75))}).type(),
+    m_rig.sysfs().write("BAT0", "capacity", QByteArray::number(charge));
+    QVERIFY(m_rig.service().start());
+    QCOMPARE(m_rig.service().call("SetLimit", {QVariant::fromValue(uchar(75))}).type(),
              QDBusMessage::ReplyMessage);
     QCOMPARE(property("HeldBy").toString(), QStringLiteral("behaviour"));
 
@@ -686,15 +715,15 @@ void TestChargedFamilies::behaviourHoldsThroughADay()
     int inhibited = 0;
     int released = 0;
     for (const Phase &phase : day) {
-        m_sysfs->write("AC", "online", phase.plugged ? "1" : "0");
+        m_rig.sysfs().write("AC", "online", phase.plugged ? "1" : "0");
         for (int step = 0; step < phase.steps; ++step) {
             const bool charging = phase.plugged && behaviour() == u"auto";
             charge += charging ? 1 : -1;
-            m_sysfs->write("BAT0", "status",
-                           charging        ? "Charging"
-                           : phase.plugged ? "Not charging"
-                                           : "Discharging");
-            m_sysfs->write("BAT0", "capacity", QByteArray::number(charge));
+            m_rig.sysfs().write("BAT0", "status",
+                                charging        ? "Charging"
+                                : phase.plugged ? "Not charging"
+                                                : "Discharging");
+            m_rig.sysfs().write("BAT0", "capacity", QByteArray::number(charge));
             highest = std::max(highest, charge);
             // Inhibited from 75, allowed again from 72, left alone between.
             const QString before = expected;
@@ -714,14 +743,14 @@ void TestChargedFamilies::behaviourHoldsThroughADay()
 
     // Inhibited at the limit on the adapter, the tray tells it as it is:
     // the limit is the service's (no threshold to read), and it holds.
-    m_sysfs->write("AC", "online", "1");
-    m_sysfs->write("BAT0", "status", "Not charging");
-    m_sysfs->write("BAT0", "capacity", "75");
+    m_rig.sysfs().write("AC", "online", "1");
+    m_rig.sysfs().write("BAT0", "status", "Not charging");
+    m_rig.sysfs().write("BAT0", "capacity", "75");
     QTRY_COMPARE(behaviour(), QStringLiteral("inhibit-charge"));
     QTemporaryDir home;
     BoundSettings settings(home.filePath("settings.json"));
-    ChargeLimit chargeLimit(ChargeClientFactory::create(m_bus->connection(), m_sysfs->root()));
-    SysfsBatteryRegistry registry(m_sysfs->root());
+    ChargeLimit chargeLimit(ChargeClientFactory::create(m_rig.connection(), m_rig.sysfs().root()));
+    SysfsBatteryRegistry registry(m_rig.sysfs().root());
     FixedClock clock;
     AppState state(chargeLimit, registry, clock);
     QCOMPARE(state.statusLine(), QStringLiteral("Akku 75 % – Limit erreicht, hält"));
@@ -730,8 +759,8 @@ void TestChargedFamilies::behaviourHoldsThroughADay()
 
 void TestChargedFamilies::holdAt75(int charge)
 {
-    FamilyFixtures::lay(*m_sysfs, "behaviour");
-    m_sysfs->write("BAT0", "capacity", QByteArray::number(charge));
+    QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), LaptopFamily::behaviour().id));
+    m_rig.sysfs().write("BAT0", "capacity", QByteArray::number(charge));
 }
 
 void TestChargedFamilies::chargeAllowedAgain_data()
@@ -751,25 +780,25 @@ void TestChargedFamilies::chargeAllowedAgain()
     QFETCH(QString, event);
 
     holdAt75(80);
-    QVERIFY(m_service->start());
-    QCOMPARE(m_service->call("SetLimit", {QVariant::fromValue(uchar(75))}).type(),
+    QVERIFY(m_rig.service().start());
+    QCOMPARE(m_rig.service().call("SetLimit", {QVariant::fromValue(uchar(75))}).type(),
              QDBusMessage::ReplyMessage);
     QCOMPARE(behaviour(), QStringLiteral("inhibit-charge"));
 
     if (event == u"off") {
-        QCOMPARE(m_service->call("SetLimit", {QVariant::fromValue(uchar(100))}).type(),
+        QCOMPARE(m_rig.service().call("SetLimit", {QVariant::fromValue(uchar(100))}).type(),
                  QDBusMessage::ReplyMessage);
     } else if (event == u"full") {
-        QCOMPARE(m_service->call("SuspendUntilUnplugged").type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(m_rig.service().call("SuspendUntilUnplugged").type(), QDBusMessage::ReplyMessage);
         QCOMPARE(answer("Limit"), uchar(100));
     } else if (event == u"stop") {
-        m_service->stop();
-        QCOMPARE(m_service->endDescription(), QStringLiteral("exited with 0"));
+        m_rig.service().stop();
+        QCOMPARE(m_rig.service().endDescription(), QStringLiteral("exited with 0"));
     } else {
-        m_service->kill();
+        m_rig.service().kill();
         QCOMPARE(behaviour(), QStringLiteral("inhibit-charge"));
-        m_sysfs->write("BAT0", "capacity", "60");
-        QVERIFY(m_service->start());
+        m_rig.sysfs().write("BAT0", "capacity", "60");
+        QVERIFY(m_rig.service().start());
         QCOMPARE(answer("Limit"), uchar(75));
     }
     QCOMPARE(behaviour(), QStringLiteral("auto"));
@@ -778,16 +807,16 @@ void TestChargedFamilies::chargeAllowedAgain()
 void TestChargedFamilies::holdingStaysOnTheAdapter()
 {
     holdAt75(80);
-    QVERIFY(m_service->start({"--exit-when-idle", "1"}));
-    QCOMPARE(m_service->call("SetLimit", {QVariant::fromValue(uchar(75))}).type(),
+    QVERIFY(m_rig.service().start({"--exit-when-idle", "1"}));
+    QCOMPARE(m_rig.service().call("SetLimit", {QVariant::fromValue(uchar(75))}).type(),
              QDBusMessage::ReplyMessage);
     // Past its idle time on the adapter: still there, still holding.
     QTest::qWait(1500);
-    QVERIFY(m_service->isRunning());
+    QVERIFY(m_rig.service().isRunning());
     QCOMPARE(behaviour(), QStringLiteral("inhibit-charge"));
     // On battery it may leave, and leaves the charge allowed behind it.
-    m_sysfs->write("AC", "online", "0");
-    QTRY_VERIFY_WITH_TIMEOUT(!m_service->isRunning(), 5000);
+    m_rig.sysfs().write("AC", "online", "0");
+    QTRY_VERIFY_WITH_TIMEOUT(!m_rig.service().isRunning(), 5000);
     QCOMPARE(behaviour(), QStringLiteral("auto"));
 }
 
@@ -809,22 +838,22 @@ void TestChargedFamilies::firmwareIgnoringIsReported()
     QFETCH(bool, reported);
 
     constexpr int watchMs = 300;
-    FamilyFixtures::lay(*m_sysfs, "generic");
+    QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), LaptopFamily::generic().id));
     if (withBehaviour)
-        m_sysfs->write("BAT0", "charge_behaviour", "[auto] inhibit-charge force-discharge");
+        m_rig.sysfs().write("BAT0", "charge_behaviour", "[auto] inhibit-charge force-discharge");
     qputenv("VOLTQUILL_OVERSHOOT_MS", QByteArray::number(watchMs));
-    const bool started = m_service->start();
+    const bool started = m_rig.service().start();
     qunsetenv("VOLTQUILL_OVERSHOOT_MS");
     QVERIFY(started);
-    QCOMPARE(m_service->call("SetLimit", {QVariant::fromValue(uchar(80))}).type(),
+    QCOMPARE(m_rig.service().call("SetLimit", {QVariant::fromValue(uchar(80))}).type(),
              QDBusMessage::ReplyMessage);
     QCOMPARE(property("HeldBy").toString(), QStringLiteral("threshold"));
 
     // The driver took 80; the battery charges on past it.
     QElapsedTimer since;
     since.start();
-    m_sysfs->write("BAT0", "status", "Charging");
-    m_sysfs->write("BAT0", "capacity", QByteArray::number(charge));
+    m_rig.sysfs().write("BAT0", "status", "Charging");
+    m_rig.sysfs().write("BAT0", "capacity", QByteArray::number(charge));
     if (!reported) {
         QTest::qWait(3 * watchMs);
         QCOMPARE(property("FirmwareIgnoresLimit").value<uchar>(), uchar(0));
@@ -842,7 +871,8 @@ void TestChargedFamilies::firmwareIgnoringIsReported()
     {
         QTemporaryDir home;
         BoundSettings settings(home.filePath("settings.json"));
-        ChargeLimit chargeLimit(ChargeClientFactory::create(m_bus->connection(), m_sysfs->root()));
+        ChargeLimit chargeLimit(
+            ChargeClientFactory::create(m_rig.connection(), m_rig.sysfs().root()));
         FakeBatteryRegistry registry;
         FixedClock clock;
         AppState state(chargeLimit, registry, clock);
@@ -852,8 +882,8 @@ void TestChargedFamilies::firmwareIgnoringIsReported()
     }
 
     // Kept across a restart, and told by --check.
-    m_service->stop();
-    QVERIFY(m_service->start());
+    m_rig.service().stop();
+    QVERIFY(m_rig.service().start());
     QCOMPARE(property("FirmwareIgnoresLimit").value<uchar>(), uchar(80));
     QCOMPARE(property("HeldBy").toString(), way);
     int code = -1;
@@ -868,12 +898,12 @@ void TestChargedFamilies::scheduleWithoutEighty()
 {
     // The firmware switch holds 60 or nothing: the schedule's default of 80
     // must still set a limit.
-    FamilyFixtures::lay(*m_sysfs, "ideapad-switch");
-    QVERIFY(m_service->start());
+    QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), "ideapad-switch"));
+    QVERIFY(m_rig.service().start());
     QTemporaryDir home;
     BoundSettings settings(home.filePath("settings.json"));
     Prefs::setScheduleOn(true);
-    ChargeLimit chargeLimit(ChargeClientFactory::create(m_bus->connection(), m_sysfs->root()));
+    ChargeLimit chargeLimit(ChargeClientFactory::create(m_rig.connection(), m_rig.sysfs().root()));
     FakeBatteryRegistry registry;
     FixedClock clock;
     AppState state(chargeLimit, registry, clock);
@@ -912,10 +942,11 @@ void TestChargedFamilies::restoreGivesTheBatteryBack_data()
         << "ideapad-switch" << QStringList{} << 60
         << QStringList{"/bus/platform/devices/VPC2004:00/conservation_mode=0"};
     QTest::newRow("charge_behaviour: the charge allowed")
-        << "behaviour" << QStringList{} << 80 << QStringList{"BAT0/charge_behaviour=auto"};
+        << LaptopFamily::behaviour().id << QStringList{} << 80
+        << QStringList{"BAT0/charge_behaviour=auto"};
     // An older version kept nothing: no limit is the driver's default.
     QTest::newRow("nothing kept: no limit")
-        << "generic" << QStringList{"BAT0/charge_control_end_threshold=80"} << 0
+        << LaptopFamily::generic().id << QStringList{"BAT0/charge_control_end_threshold=80"} << 0
         << QStringList{"BAT0/charge_control_end_threshold=100"};
 }
 
@@ -926,25 +957,26 @@ void TestChargedFamilies::restoreGivesTheBatteryBack()
     QFETCH(int, limit);
     QFETCH(QStringList, restored);
 
-    FamilyFixtures::lay(*m_sysfs, family);
+    QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), family));
     for (const QString &assignment : found)
-        m_sysfs->write(assignment.section(u'/', 0, 0),
-                       assignment.section(u'/', 1).section(u'=', 0, 0).toLatin1(),
-                       assignment.section(u'=', 1).toLatin1());
+        m_rig.sysfs().write(assignment.section(u'/', 0, 0),
+                            assignment.section(u'/', 1).section(u'=', 0, 0).toLatin1(),
+                            assignment.section(u'=', 1).toLatin1());
     if (limit > 0) {
-        QVERIFY(m_service->start());
-        const QDBusMessage reply = m_service->call("SetLimit", {QVariant::fromValue(uchar(limit))});
+        QVERIFY(m_rig.service().start());
+        const QDBusMessage reply =
+            m_rig.service().call("SetLimit", {QVariant::fromValue(uchar(limit))});
         QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
         // Gone as at a crash: nothing it does on stopping counts.
-        m_service->kill();
+        m_rig.service().kill();
     } else {
-        FakeSysfs::writeFile(m_state->filePath("state.json"), R"({"limit":80,"suspended":false})");
+        FakeSysfs::writeFile(m_rig.stateFile("state.json"), R"({"limit":80,"suspended":false})");
     }
 
     QProcess restore;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("VOLTQUILL_SYSFS_ROOT", m_sysfs->root());
-    environment.insert("VOLTQUILL_STATE_DIR", m_state->path());
+    environment.insert("VOLTQUILL_SYSFS_ROOT", m_rig.sysfs().root());
+    environment.insert("VOLTQUILL_STATE_DIR", m_rig.stateDir());
     restore.setProcessEnvironment(environment);
     restore.start(ServiceProcess::binary(), {QStringLiteral("--restore")});
     QVERIFY(restore.waitForFinished(10000));

@@ -7,17 +7,13 @@
 #include "platform/DBusChargeClient.h"
 #include "shared/ChargeBus.h"
 #include "support/BusFlood.h"
-#include "support/FakeSysfs.h"
-#include "support/PolkitStandIn.h"
-#include "support/PrivateBus.h"
-#include "support/ServiceProcess.h"
+#include "support/ServiceRig.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 #include <unistd.h>
@@ -42,23 +38,19 @@ private:
         QStringList arguments{QStringLiteral("--delay-ms"), QString::number(delayMs)};
         if (onlyRoot)
             arguments << QStringLiteral("--only-root");
-        return m_polkit->startScript(QStringLiteral(HOLDING_POLKIT), arguments);
+        return m_rig->polkit().startScript(QStringLiteral(HOLDING_POLKIT), arguments);
     }
     int heldChecks() const;
     bool isRegistered() const
     {
-        return m_bus->connection().interface()->isServiceRegistered(ChargeBus::serviceName).value();
+        return m_rig->connection().interface()->isServiceRegistered(ChargeBus::serviceName).value();
     }
     QByteArray threshold() const
     {
-        return m_sysfs->read(QStringLiteral("BAT0"), "charge_control_end_threshold");
+        return m_rig->sysfs().read(QStringLiteral("BAT0"), "charge_control_end_threshold");
     }
 
-    std::unique_ptr<PrivateBus> m_bus;
-    std::unique_ptr<PolkitStandIn> m_polkit;
-    std::unique_ptr<FakeSysfs> m_sysfs;
-    std::unique_ptr<QTemporaryDir> m_state;
-    std::unique_ptr<ServiceProcess> m_service;
+    std::unique_ptr<ServiceRig> m_rig;
 };
 
 void TestChargedPolkit::init()
@@ -66,22 +58,15 @@ void TestChargedPolkit::init()
     if (::getuid() != 0)
         QSKIP("needs root: another user calls the service");
     // The system bus's rules, so that another user may call, as on a laptop.
-    m_bus = std::make_unique<PrivateBus>();
-    m_bus->setPolicyFile(QStringLiteral(POLICY_FILE));
-    QVERIFY2(m_bus->start(), "dbus-daemon did not start");
-    m_polkit = std::make_unique<PolkitStandIn>(*m_bus);
-    m_sysfs = std::make_unique<FakeSysfs>();
-    m_sysfs->addBattery();
-    m_sysfs->addAdapter(true);
-    m_state = std::make_unique<QTemporaryDir>();
-    m_service = std::make_unique<ServiceProcess>(*m_bus, m_sysfs->root(), m_state->path(), false);
+    m_rig = std::make_unique<ServiceRig>(ServiceRig::Mode::System, QStringLiteral(POLICY_FILE));
+    QVERIFY2(m_rig->start(), "dbus-daemon did not start");
+    m_rig->sysfs().addBattery();
+    m_rig->sysfs().addAdapter(true);
 }
 
 void TestChargedPolkit::cleanup()
 {
-    m_service.reset();
-    m_polkit.reset();
-    m_bus.reset();
+    m_rig.reset();
 }
 
 void TestChargedPolkit::answerWithinTheAgentsWait_data()
@@ -107,8 +92,8 @@ void TestChargedPolkit::answerWithinTheAgentsWait()
     QFETCH(QByteArray, threshold);
 
     QVERIFY2(startPolkit(polkitDelayMs), "the polkit stand-in did not come up");
-    QVERIFY(m_service->start());
-    DBusChargeClient agent(m_bus->connection());
+    QVERIFY(m_rig->service().start());
+    DBusChargeClient agent(m_rig->connection());
 
     QElapsedTimer waited;
     waited.start();
@@ -124,7 +109,7 @@ void TestChargedPolkit::answerWithinTheAgentsWait()
 
 int TestChargedPolkit::heldChecks() const
 {
-    return m_polkit->call(QStringLiteral("HeldChecks")).arguments().value(0, -1).toInt();
+    return m_rig->polkit().call(QStringLiteral("HeldChecks")).arguments().value(0, -1).toInt();
 }
 
 void TestChargedPolkit::anotherUserCannotLockOthersOut_data()
@@ -155,16 +140,16 @@ void TestChargedPolkit::anotherUserCannotLockOthersOut()
 
     // A loaded polkit, so that the flood's checks stay in flight a while.
     QVERIFY2(startPolkit(50, true), "the polkit stand-in did not come up");
-    QVERIFY(m_service->start());
-    const double memoryBefore = m_service->residentMiB();
-    BusFlood attacker(*m_bus);
+    QVERIFY(m_rig->service().start());
+    const double memoryBefore = m_rig->service().residentMiB();
+    BusFlood attacker(m_rig->bus());
     QVERIFY2(attacker.start(flood, 180000), "the flood did not start");
     if (held > 0)
         QTRY_COMPARE_WITH_TIMEOUT(heldChecks(), held, 5000);
 
     // Meanwhile an allowed user's changes go through, each within the
     // agent's wait…
-    DBusChargeClient agent(m_bus->connection());
+    DBusChargeClient agent(m_rig->connection());
     for (const uchar limit : {80, 75, 80}) {
         QElapsedTimer waited;
         waited.start();
@@ -174,7 +159,7 @@ void TestChargedPolkit::anotherUserCannotLockOthersOut()
         QCOMPARE(threshold(), QByteArray::number(limit));
     }
     // …and driver resets are still written over.
-    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
+    m_rig->sysfs().write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
     QTRY_COMPARE_WITH_TIMEOUT(threshold(), QByteArray("80"), 1000);
 
     // The flooding user changed nothing, heard why, and holds no more
@@ -187,15 +172,15 @@ void TestChargedPolkit::anotherUserCannotLockOthersOut()
                      answers.value(QStringLiteral("org.voltquill.Charge1.Error.NotAuthorized")),
                  32 * 100);
     }
-    QCOMPARE(m_service->call(QStringLiteral("Limit")).arguments().value(0).toInt(), 80);
+    QCOMPARE(m_rig->service().call(QStringLiteral("Limit")).arguments().value(0).toInt(), 80);
     // Whatever the flood, the service keeps to a few MiB. (Not under
     // AddressSanitizer: it holds freed memory back, up to 256 MiB, and
     // slows the service below the pace of the bus.)
 #ifndef __SANITIZE_ADDRESS__
-    QVERIFY2(m_service->residentMiB() < memoryBefore + 10,
+    QVERIFY2(m_rig->service().residentMiB() < memoryBefore + 10,
              qPrintable(QStringLiteral("%1 MiB before, %2 MiB after")
                             .arg(memoryBefore)
-                            .arg(m_service->residentMiB())));
+                            .arg(m_rig->service().residentMiB())));
 #else
     Q_UNUSED(memoryBefore)
 #endif
@@ -204,17 +189,17 @@ void TestChargedPolkit::anotherUserCannotLockOthersOut()
 void TestChargedPolkit::leavesWhenTheLastHeldCheckEnds()
 {
     QVERIFY2(startPolkit(0, true), "the polkit stand-in did not come up");
-    QVERIFY(m_service->start({QStringLiteral("--exit-when-idle"), QStringLiteral("1")}));
-    BusFlood user(*m_bus);
+    QVERIFY(m_rig->service().start({QStringLiteral("--exit-when-idle"), QStringLiteral("1")}));
+    BusFlood user(m_rig->bus());
     QVERIFY(user.start({"--connections", "1", "--calls", "1", "--interactive"}));
     QTRY_COMPARE_WITH_TIMEOUT(heldChecks(), 1, 5000);
     // A check still held keeps the service…
     QTest::qWait(1500);
     QVERIFY(isRegistered());
     // …and once it ends, the idle wait starts anew: the service leaves.
-    m_polkit->call(QStringLiteral("DenyHeld"));
+    m_rig->polkit().call(QStringLiteral("DenyHeld"));
     QCOMPARE(user.answers().value(QStringLiteral("org.voltquill.Charge1.Error.NotAuthorized")), 1);
-    QTRY_VERIFY_WITH_TIMEOUT(!m_service->isRunning(), 4000);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_rig->service().isRunning(), 4000);
 }
 
 void TestChargedPolkit::exitsCleanAfterManyChecks()
@@ -222,16 +207,16 @@ void TestChargedPolkit::exitsCleanAfterManyChecks()
     // Under the sanitizers the service's own leaks fail its exit: every
     // polkit answer read must leave nothing behind.
     QVERIFY2(startPolkit(0, true), "the polkit stand-in did not come up");
-    QVERIFY(m_service->start({QStringLiteral("--exit-when-idle"), QStringLiteral("1")}));
-    DBusChargeClient agent(m_bus->connection());
+    QVERIFY(m_rig->service().start({QStringLiteral("--exit-when-idle"), QStringLiteral("1")}));
+    DBusChargeClient agent(m_rig->connection());
     for (int i = 0; i < 100; ++i)
         QCOMPARE(agent.setLimit(i % 2 ? 75 : 80), std::nullopt);
-    BusFlood denied(*m_bus);
+    BusFlood denied(m_rig->bus());
     QVERIFY(denied.start({"--connections", "4", "--calls", "100"}));
     QVERIFY(!denied.answers().isEmpty());
-    QTRY_VERIFY_WITH_TIMEOUT(!m_service->isRunning(), 5000);
-    QVERIFY2(m_service->endDescription() == QStringLiteral("exited with 0"),
-             qPrintable(m_service->endDescription()));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_rig->service().isRunning(), 5000);
+    QVERIFY2(m_rig->service().endDescription() == QStringLiteral("exited with 0"),
+             qPrintable(m_rig->service().endDescription()));
 }
 
 QTEST_GUILESS_MAIN(TestChargedPolkit)

@@ -2,10 +2,7 @@
 // The charge service over a private bus standing in for the system bus, with
 // polkit played by python3-dbusmock's polkitd template.
 #include "shared/ChargeBus.h"
-#include "support/FakeSysfs.h"
-#include "support/PolkitStandIn.h"
-#include "support/PrivateBus.h"
-#include "support/ServiceProcess.h"
+#include "support/ServiceRig.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -123,62 +120,54 @@ private:
     bool holding(uchar limit);
     QByteArray threshold(const QString &battery = QStringLiteral("BAT0")) const
     {
-        return m_sysfs->read(battery, "charge_control_end_threshold");
+        return m_rig->sysfs().read(battery, "charge_control_end_threshold");
     }
     QVariant answer(const QString &method) const
     {
-        const QDBusMessage reply = m_service->call(method);
+        const QDBusMessage reply = m_rig->service().call(method);
         return reply.arguments().value(0);
     }
 
-    std::unique_ptr<PrivateBus> m_bus;
-    std::unique_ptr<PolkitStandIn> m_polkit;
+    std::unique_ptr<ServiceRig> m_rig;
     QProcess m_logind;
-    std::unique_ptr<FakeSysfs> m_sysfs;
-    std::unique_ptr<QTemporaryDir> m_state;
-    std::unique_ptr<ServiceProcess> m_service;
 };
 
 void TestChargedService::initTestCase()
 {
-    m_bus = std::make_unique<PrivateBus>();
-    QVERIFY2(m_bus->start(), "dbus-daemon did not start");
-    m_polkit = std::make_unique<PolkitStandIn>(*m_bus);
-    QVERIFY2(m_polkit->startMock(), "python3-dbusmock's polkitd did not come up");
-    QVERIFY2(m_bus->startMock(m_logind, QStringLiteral("logind"),
-                              QStringLiteral("org.freedesktop.login1")),
+    m_rig = std::make_unique<ServiceRig>(ServiceRig::Mode::System);
+    QVERIFY2(m_rig->start(), "dbus-daemon did not start");
+    QVERIFY2(m_rig->polkit().startMock(), "python3-dbusmock's polkitd did not come up");
+    QVERIFY2(m_rig->bus().startMock(m_logind, QStringLiteral("logind"),
+                                    QStringLiteral("org.freedesktop.login1")),
              "python3-dbusmock's logind did not come up");
 }
 
 void TestChargedService::cleanupTestCase()
 {
-    m_polkit.reset();
     m_logind.terminate();
     m_logind.waitForFinished(5000);
-    m_bus.reset();
+    m_rig.reset();
 }
 
 void TestChargedService::init()
 {
-    m_sysfs = std::make_unique<FakeSysfs>();
-    m_state = std::make_unique<QTemporaryDir>();
-    m_service = std::make_unique<ServiceProcess>(*m_bus, m_sysfs->root(), m_state->path(), false);
+    m_rig->renew();
     allow(true);
 }
 
 void TestChargedService::cleanup()
 {
-    m_service.reset();
+    m_rig->service().stop();
 }
 
 void TestChargedService::allow(bool allowed)
 {
-    QVERIFY2(m_polkit->allow(allowed), "the polkit mock did not take what it allows");
+    QVERIFY2(m_rig->polkit().allow(allowed), "the polkit mock did not take what it allows");
 }
 
 void TestChargedService::keepState(int limit, bool suspended)
 {
-    QFile file(m_state->filePath(QStringLiteral("state.json")));
+    QFile file(m_rig->stateFile(QStringLiteral("state.json")));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(QJsonDocument(QJsonObject{{QStringLiteral("limit"), limit},
                                          {QStringLiteral("suspended"), suspended}})
@@ -187,15 +176,15 @@ void TestChargedService::keepState(int limit, bool suspended)
 
 void TestChargedService::startService()
 {
-    QVERIFY(m_service->start());
+    QVERIFY(m_rig->service().start());
 }
 
 bool TestChargedService::holding(uchar limit)
 {
-    m_sysfs->addBattery();
-    m_sysfs->addAdapter(true);
-    return m_service->start() &&
-           m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(limit)}).type() ==
+    m_rig->sysfs().addBattery();
+    m_rig->sysfs().addAdapter(true);
+    return m_rig->service().start() &&
+           m_rig->service().call(QStringLiteral("SetLimit"), {QVariant::fromValue(limit)}).type() ==
                QDBusMessage::ReplyMessage;
 }
 
@@ -252,56 +241,55 @@ void TestChargedService::refusedCallsChangeNothing()
     QFETCH(QString, error);
 
     if (tree == u"no-threshold")
-        m_sysfs->addSupply(QStringLiteral("BAT0"), {{"type", "Battery"}, {"capacity", "60"}});
+        m_rig->sysfs().addSupply(QStringLiteral("BAT0"), {{"type", "Battery"}, {"capacity", "60"}});
     else
-        m_sysfs->addBattery();
+        m_rig->sysfs().addBattery();
     if (tree == u"two-step")
-        m_sysfs->addModule(QStringLiteral("lg_laptop"));
+        m_rig->sysfs().addModule(QStringLiteral("lg_laptop"));
     if (tree == u"refusing") {
         // Every write fails, as a driver's refusal does.
         const QString attribute =
-            m_sysfs->supplyPath(QStringLiteral("BAT0")) + "/charge_control_end_threshold";
+            m_rig->sysfs().supplyPath(QStringLiteral("BAT0")) + "/charge_control_end_threshold";
         QVERIFY(QFile::remove(attribute));
         QVERIFY(QFile::link(QStringLiteral("/dev/full"), attribute));
     }
-    m_sysfs->addAdapter(true);
+    m_rig->sysfs().addAdapter(true);
     if (keptLimit < 100) {
         keepState(keptLimit, suspended);
-        m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold",
-                       QByteArray::number(suspended ? 100 : keptLimit));
+        m_rig->sysfs().write(QStringLiteral("BAT0"), "charge_control_end_threshold",
+                             QByteArray::number(suspended ? 100 : keptLimit));
     }
     allow(allowed);
     startService();
-    const auto before = m_sysfs->snapshot(m_state->path());
+    const auto before = m_rig->sysfs().snapshot(m_rig->stateDir());
     const int limitBefore = answer(QStringLiteral("Limit")).toInt();
 
     QVariantList arguments;
     if (limit >= 0)
         arguments << QVariant::fromValue(static_cast<uchar>(limit));
-    const QDBusMessage reply = m_service->call(method, arguments);
+    const QDBusMessage reply = m_rig->service().call(method, arguments);
 
     QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
     QCOMPARE(reply.errorName(), ErrorPrefix + error);
     QVERIFY(!reply.errorMessage().isEmpty());
     QTest::qWait(100); // a stray write would land now
-    QCOMPARE(m_sysfs->snapshot(m_state->path()), before);
+    QCOMPARE(m_rig->sysfs().snapshot(m_rig->stateDir()), before);
     QCOMPARE(answer(QStringLiteral("Limit")).toInt(), limitBefore);
 }
 
 void TestChargedService::unsavedStateIsReported()
 {
-    m_sysfs->addBattery();
-    m_sysfs->addAdapter(true);
+    m_rig->sysfs().addBattery();
+    m_rig->sysfs().addAdapter(true);
     // A state folder that cannot be made: a file is in the way.
-    QFile blocker(m_state->filePath(QStringLiteral("blocked")));
+    QFile blocker(m_rig->stateFile(QStringLiteral("blocked")));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    m_service =
-        std::make_unique<ServiceProcess>(*m_bus, m_sysfs->root(), blocker.fileName(), false);
+    m_rig->renewService(blocker.fileName());
     startService();
 
     const QDBusMessage reply =
-        m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))});
+        m_rig->service().call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))});
     QCOMPARE(reply.errorName(), ErrorPrefix + "StateNotSaved");
     // The limit holds for now, and the service says so.
     QCOMPARE(threshold(), QByteArray("80"));
@@ -349,8 +337,8 @@ void TestChargedService::commands()
     QFETCH(int, answeredLimit);
     QFETCH(bool, enabled);
 
-    m_sysfs->addBattery();
-    m_sysfs->addAdapter(true);
+    m_rig->sysfs().addBattery();
+    m_rig->sysfs().addAdapter(true);
     if (keptLimit < 100)
         keepState(keptLimit, suspended);
     allow(allowed);
@@ -359,7 +347,7 @@ void TestChargedService::commands()
     QVariantList arguments;
     if (limit >= 0)
         arguments << QVariant::fromValue(static_cast<uchar>(limit));
-    const QDBusMessage reply = m_service->call(method, arguments);
+    const QDBusMessage reply = m_rig->service().call(method, arguments);
     QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
 
     QCOMPARE(this->threshold(), threshold);
@@ -371,7 +359,7 @@ void TestChargedService::commands()
             ChargeBus::serviceName, ChargeBus::objectPath,
             QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
         get << ChargeBus::interfaceName << QString::fromLatin1(name);
-        return m_bus->connection().call(get).arguments().value(0).value<QDBusVariant>().variant();
+        return m_rig->connection().call(get).arguments().value(0).value<QDBusVariant>().variant();
     };
     QCOMPARE(property("CurrentLimit").toInt(), answeredLimit);
     QCOMPARE(property("Enabled").toBool(), enabled);
@@ -406,16 +394,16 @@ void TestChargedService::writeOrderWithStartThreshold()
     const QByteArray startName =
         legacy ? "charge_start_threshold" : "charge_control_start_threshold";
     const QByteArray endName = legacy ? "charge_stop_threshold" : "charge_control_end_threshold";
-    m_sysfs->addSupply(QStringLiteral("BAT0"), {{"type", "Battery"},
-                                                {startName, QByteArray::number(start)},
-                                                {endName, QByteArray::number(end)}});
+    m_rig->sysfs().addSupply(QStringLiteral("BAT0"), {{"type", "Battery"},
+                                                      {startName, QByteArray::number(start)},
+                                                      {endName, QByteArray::number(end)}});
     if (end < 100)
         keepState(end, false);
     startService();
 
-    WriteRecorder recorder(m_sysfs->supplyPath(QStringLiteral("BAT0")));
-    const QDBusMessage reply = m_service->call(QStringLiteral("SetLimit"),
-                                               {QVariant::fromValue(static_cast<uchar>(limit))});
+    WriteRecorder recorder(m_rig->sysfs().supplyPath(QStringLiteral("BAT0")));
+    const QDBusMessage reply = m_rig->service().call(
+        QStringLiteral("SetLimit"), {QVariant::fromValue(static_cast<uchar>(limit))});
     QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
 
     QStringList seen;
@@ -424,30 +412,31 @@ void TestChargedService::writeOrderWithStartThreshold()
         if (attribute == startName || attribute == endName)
             seen << QStringLiteral("%1=%2").arg(
                 attribute == startName ? "start" : "end",
-                QString::fromLatin1(m_sysfs->read(QStringLiteral("BAT0"), attribute)));
+                QString::fromLatin1(m_rig->sysfs().read(QStringLiteral("BAT0"), attribute)));
     }
     // The recorder sees names in order; the values are the final ones.
     QCOMPARE(seen, writes);
-    QVERIFY(m_sysfs->read(QStringLiteral("BAT0"), startName).toInt() < limit);
+    QVERIFY(m_rig->sysfs().read(QStringLiteral("BAT0"), startName).toInt() < limit);
 }
 
 void TestChargedService::everySystemBatteryAlike()
 {
-    m_sysfs->addBattery(QStringLiteral("BAT0"));
-    m_sysfs->addSupply(QStringLiteral("BAT1"),
-                       {{"type", "Battery"}, {"charge_stop_threshold", "100"}});
+    m_rig->sysfs().addBattery(QStringLiteral("BAT0"));
+    m_rig->sysfs().addSupply(QStringLiteral("BAT1"),
+                             {{"type", "Battery"}, {"charge_stop_threshold", "100"}});
     // A mouse's battery is no laptop battery, even with a threshold.
-    m_sysfs->addSupply(
+    m_rig->sysfs().addSupply(
         QStringLiteral("hidpp_battery_0"),
         {{"type", "Battery"}, {"scope", "Device"}, {"charge_control_end_threshold", "100"}});
-    m_sysfs->addAdapter(true);
+    m_rig->sysfs().addAdapter(true);
     startService();
 
     const QDBusMessage reply =
-        m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(85))});
+        m_rig->service().call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(85))});
     QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
     QCOMPARE(threshold(QStringLiteral("BAT0")), QByteArray("85"));
-    QCOMPARE(m_sysfs->read(QStringLiteral("BAT1"), "charge_stop_threshold"), QByteArray("85"));
+    QCOMPARE(m_rig->sysfs().read(QStringLiteral("BAT1"), "charge_stop_threshold"),
+             QByteArray("85"));
     QCOMPARE(threshold(QStringLiteral("hidpp_battery_0")), QByteArray("100"));
 }
 
@@ -466,9 +455,9 @@ void TestChargedService::offeredLimits()
     QFETCH(QString, module);
     QFETCH(QByteArray, limits);
 
-    m_sysfs->addBattery();
+    m_rig->sysfs().addBattery();
     if (!module.isEmpty())
-        m_sysfs->addModule(module);
+        m_rig->sysfs().addModule(module);
     startService();
     QCOMPARE(answer(QStringLiteral("AvailableLimits")).toByteArray(), limits);
     QCOMPARE(answer(QStringLiteral("IsSupported")).toBool(), true);
@@ -499,20 +488,20 @@ void TestChargedService::suspensionEndsWhenUnplugged()
     QFETCH(QByteArrayList, adapter);
     QFETCH(bool, suspendedAfter);
 
-    m_sysfs->addBattery();
-    m_sysfs->addAdapter(true);
-    m_sysfs->write(QStringLiteral("AC"), "online", onlineAtSuspension);
+    m_rig->sysfs().addBattery();
+    m_rig->sysfs().addAdapter(true);
+    m_rig->sysfs().write(QStringLiteral("AC"), "online", onlineAtSuspension);
     keepState(80, false);
     startService();
     QCOMPARE(threshold(), QByteArray("80"));
 
     PropertyLog log;
-    QVERIFY(m_bus->connection().connect(ChargeBus::serviceName, ChargeBus::objectPath,
+    QVERIFY(m_rig->connection().connect(ChargeBus::serviceName, ChargeBus::objectPath,
                                         QStringLiteral("org.freedesktop.DBus.Properties"),
                                         QStringLiteral("PropertiesChanged"), &log,
                                         SLOT(changed(QString, QVariantMap, QStringList))));
 
-    QCOMPARE(m_service->call(QStringLiteral("SuspendUntilUnplugged")).type(),
+    QCOMPARE(m_rig->service().call(QStringLiteral("SuspendUntilUnplugged")).type(),
              QDBusMessage::ReplyMessage);
     QCOMPARE(threshold(), QByteArray("100"));
     QTRY_COMPARE(log.changes.size(), 1);
@@ -520,7 +509,7 @@ void TestChargedService::suspensionEndsWhenUnplugged()
     QCOMPARE(log.changes.first().value(QStringLiteral("CurrentLimit")).toInt(), 100);
 
     for (const QByteArray &online : adapter) {
-        m_sysfs->write(QStringLiteral("AC"), "online", online);
+        m_rig->sysfs().write(QStringLiteral("AC"), "online", online);
         QTest::qWait(150);
     }
     if (suspendedAfter) {
@@ -533,7 +522,7 @@ void TestChargedService::suspensionEndsWhenUnplugged()
         QCOMPARE(log.changes.last().value(QStringLiteral("Suspended")).toBool(), false);
     }
     QCOMPARE(answer(QStringLiteral("IsEnabled")).toBool(), true);
-    m_bus->connection().disconnect(ChargeBus::serviceName, ChargeBus::objectPath,
+    m_rig->connection().disconnect(ChargeBus::serviceName, ChargeBus::objectPath,
                                    QStringLiteral("org.freedesktop.DBus.Properties"),
                                    QStringLiteral("PropertiesChanged"), &log,
                                    SLOT(changed(QString, QVariantMap, QStringList)));
@@ -557,12 +546,12 @@ void TestChargedService::restoredAfterRestart()
 
     QVERIFY(holding(80));
     if (command == u"SuspendUntilUnplugged")
-        QCOMPARE(m_service->call(command).type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(m_rig->service().call(command).type(), QDBusMessage::ReplyMessage);
 
-    m_service->stop();
+    m_rig->service().stop();
     // A boot: the firmware starts at 80, or the driver wrote 100 at load.
-    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold",
-                   threshold == "80" ? "100" : "80");
+    m_rig->sysfs().write(QStringLiteral("BAT0"), "charge_control_end_threshold",
+                         threshold == "80" ? "100" : "80");
     startService();
 
     QCOMPARE(this->threshold(), threshold);
@@ -575,7 +564,7 @@ void TestChargedService::reappliedAfterDriverReset()
     QVERIFY(holding(80));
     QTest::qWait(200);
 
-    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
+    m_rig->sysfs().write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
     QTRY_COMPARE(threshold(), QByteArray("80"));
     QCOMPARE(answer(QStringLiteral("Limit")).toInt(), 80);
 }
@@ -586,9 +575,9 @@ void TestChargedService::adoptsWhatTheDriverKeeps()
     QCOMPARE(threshold(), QByteArray("85"));
 
     // Firmware that keeps only multiples of ten rounds the value down.
-    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "80");
+    m_rig->sysfs().write(QStringLiteral("BAT0"), "charge_control_end_threshold", "80");
     QTRY_COMPARE(answer(QStringLiteral("Limit")).toInt(), 80);
-    QFile state(m_state->filePath(QStringLiteral("state.json")));
+    QFile state(m_rig->stateFile(QStringLiteral("state.json")));
     QVERIFY(state.open(QIODevice::ReadOnly));
     QCOMPARE(QJsonDocument::fromJson(state.readAll())["limit"].toInt(), 80);
 }
@@ -612,9 +601,9 @@ void TestChargedService::tamperedStateInjectsNothing()
 {
     QFETCH(QByteArray, content);
 
-    m_sysfs->addBattery();
-    m_sysfs->addAdapter(true);
-    QFile file(m_state->filePath(QStringLiteral("state.json")));
+    m_rig->sysfs().addBattery();
+    m_rig->sysfs().addAdapter(true);
+    QFile file(m_rig->stateFile(QStringLiteral("state.json")));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(content);
     file.close();
@@ -631,15 +620,15 @@ void TestChargedService::reappliedAfterResume()
     QTest::qWait(200);
 
     // Asleep, the service hears nothing; the firmware forgets the threshold.
-    const auto pid = static_cast<pid_t>(m_service->pid());
+    const auto pid = static_cast<pid_t>(m_rig->service().pid());
     ::kill(pid, SIGSTOP);
-    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
+    m_rig->sysfs().write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
     QDBusMessage resume = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
         QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("EmitSignal"));
     resume << QStringLiteral("org.freedesktop.login1.Manager") << QStringLiteral("PrepareForSleep")
            << QStringLiteral("b") << QVariantList{QVariant(false)};
-    const QDBusMessage reply = m_bus->connection().call(resume);
+    const QDBusMessage reply = m_rig->connection().call(resume);
     ::kill(pid, SIGCONT);
     QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
     QTRY_COMPARE(threshold(), QByteArray("80"));
@@ -653,7 +642,7 @@ void TestChargedService::everyResetIsPutBack()
     // A driver that resets again and again, several times within a second:
     // each reset is written over at once, none is let stand.
     for (int reset = 0; reset < 3; ++reset) {
-        m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
+        m_rig->sysfs().write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
         QTRY_COMPARE_WITH_TIMEOUT(threshold(), QByteArray("80"), 500);
         QTest::qWait(150);
     }
@@ -662,14 +651,14 @@ void TestChargedService::everyResetIsPutBack()
     // The service's shortcut for "nothing changes" holds only when the
     // battery agrees: a reset it has not seen yet is written over by the
     // same command, before the answer.
-    const auto pid = static_cast<pid_t>(m_service->pid());
+    const auto pid = static_cast<pid_t>(m_rig->service().pid());
     ::kill(pid, SIGSTOP);
-    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
+    m_rig->sysfs().write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
     QDBusMessage call =
         QDBusMessage::createMethodCall(ChargeBus::serviceName, ChargeBus::objectPath,
                                        ChargeBus::interfaceName, QStringLiteral("SetLimit"));
     call << QVariant::fromValue(uchar(80));
-    QDBusPendingCall pending = m_bus->connection().asyncCall(call, 5000);
+    QDBusPendingCall pending = m_rig->connection().asyncCall(call, 5000);
     QTest::qWait(100); // the call waits in the service's socket, the reset in its watch
     ::kill(pid, SIGCONT);
     pending.waitForFinished();
@@ -679,23 +668,23 @@ void TestChargedService::everyResetIsPutBack()
 
 void TestChargedService::driverThatKeepsAnotherValueIsNotFought()
 {
-    const QString log = m_state->filePath(QStringLiteral("charged.log"));
-    m_service->logTo(log, QString());
+    const QString log = m_rig->stateFile(QStringLiteral("charged.log"));
+    m_rig->service().logTo(log, QString());
     QVERIFY(holding(80));
     QTest::qWait(200);
 
     // A driver that puts 100 back after every write the service makes.
-    const QString path = m_sysfs->supplyPath(QStringLiteral("BAT0")) +
+    const QString path = m_rig->sysfs().supplyPath(QStringLiteral("BAT0")) +
                          QStringLiteral("/charge_control_end_threshold");
     int written = 0;
     QFileSystemWatcher driver({path});
     connect(&driver, &QFileSystemWatcher::fileChanged, this, [&] {
         if (threshold() != "100") {
             ++written;
-            m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
+            m_rig->sysfs().write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
         }
     });
-    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
+    m_rig->sysfs().write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
     QTest::qWait(2000);
     // A few tries, then it waits, and says so once.
     QVERIFY2(written >= 1 && written <= 6, qPrintable(QString::number(written)));
@@ -707,7 +696,7 @@ void TestChargedService::driverThatKeepsAnotherValueIsNotFought()
 
     // Plugging in tries again.
     const int before = written;
-    m_sysfs->write(QStringLiteral("AC"), "online", "0");
+    m_rig->sysfs().write(QStringLiteral("AC"), "online", "0");
     QTRY_VERIFY_WITH_TIMEOUT(written > before, 2000);
     QTest::qWait(1000);
     QVERIFY2(written <= before + 6, qPrintable(QString::number(written)));
@@ -722,10 +711,10 @@ void TestChargedService::burstOfEventsDoesNotDelayPuttingBack()
     // A flapping adapter (or a chatty driver) raises an event every 5 ms.
     QTimer chatter;
     connect(&chatter, &QTimer::timeout, this,
-            [this] { m_sysfs->write(QStringLiteral("AC"), "online", "1"); });
+            [this] { m_rig->sysfs().write(QStringLiteral("AC"), "online", "1"); });
     chatter.start(5);
     QTest::qWait(300);
-    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
+    m_rig->sysfs().write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
     QTRY_COMPARE_WITH_TIMEOUT(threshold(), QByteArray("80"), 500);
     chatter.stop();
     QCOMPARE(answer(QStringLiteral("Limit")).toInt(), 80);
@@ -765,18 +754,18 @@ void TestChargedService::outsideChangeRule()
     if (whileRunning) {
         QVERIFY(holding(80));
         QTest::qWait(200);
-        m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", written);
+        m_rig->sysfs().write(QStringLiteral("BAT0"), "charge_control_end_threshold", written);
     } else {
-        m_sysfs->addBattery();
-        m_sysfs->addAdapter(true);
+        m_rig->sysfs().addBattery();
+        m_rig->sysfs().addAdapter(true);
         keepState(80, false);
-        m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", written);
+        m_rig->sysfs().write(QStringLiteral("BAT0"), "charge_control_end_threshold", written);
         startService();
     }
     QTRY_COMPARE(this->threshold(), threshold);
     QTRY_COMPARE(answer(QStringLiteral("Limit")).toInt(), limit);
     // What a restart keeps is what holds.
-    m_service->stop();
+    m_rig->service().stop();
     startService();
     QCOMPARE(this->threshold(), threshold);
     QCOMPARE(answer(QStringLiteral("Limit")).toInt(), limit);
@@ -800,9 +789,9 @@ void TestChargedService::suspensionThatOutlivedAnUnplug()
     QFETCH(QByteArray, threshold);
     QFETCH(bool, suspended);
 
-    m_sysfs->addBattery();
-    m_sysfs->addAdapter(true);
-    m_sysfs->write(QStringLiteral("AC"), "online", online);
+    m_rig->sysfs().addBattery();
+    m_rig->sysfs().addAdapter(true);
+    m_rig->sysfs().write(QStringLiteral("AC"), "online", online);
     keepState(80, true);
     startService();
 
@@ -810,10 +799,10 @@ void TestChargedService::suspensionThatOutlivedAnUnplug()
     QCOMPARE(answer(QStringLiteral("Limit")).toInt(), threshold.toInt());
     QCOMPARE(answer(QStringLiteral("IsEnabled")).toBool(), true);
     // The next plug-in charges to the limit, not to full.
-    m_sysfs->write(QStringLiteral("AC"), "online", "1");
+    m_rig->sysfs().write(QStringLiteral("AC"), "online", "1");
     QTest::qWait(150);
     QCOMPARE(this->threshold(), threshold);
-    QFile state(m_state->filePath(QStringLiteral("state.json")));
+    QFile state(m_rig->stateFile(QStringLiteral("state.json")));
     QVERIFY(state.open(QIODevice::ReadOnly));
     QCOMPARE(QJsonDocument::fromJson(state.readAll())["suspended"].toBool(), suspended);
 }
@@ -825,9 +814,9 @@ void TestChargedService::busPolicy()
     PrivateBus bus;
     bus.setPolicyFile(QStringLiteral(POLICY_FILE));
     QVERIFY(bus.start());
-    m_sysfs->addBattery();
+    m_rig->sysfs().addBattery();
     // Root may own the name; no polkit on this bus.
-    ServiceProcess service(bus, m_sysfs->root(), m_state->path(), false);
+    ServiceProcess service(bus, m_rig->sysfs().root(), m_rig->stateDir(), false);
     QVERIFY(service.start());
 
     const auto asNobody = [&](const QStringList &call, QByteArray *output) {
@@ -875,11 +864,11 @@ void TestChargedService::exitsWhenIdle()
     QFETCH(bool, suspended);
     QFETCH(bool, exits);
 
-    m_sysfs->addBattery();
-    m_sysfs->addAdapter(true);
+    m_rig->sysfs().addBattery();
+    m_rig->sysfs().addAdapter(true);
     keepState(80, suspended);
-    QVERIFY(m_service->start({QStringLiteral("--exit-when-idle"), QStringLiteral("1")}));
-    const QDBusConnection bus = m_bus->connection();
+    QVERIFY(m_rig->service().start({QStringLiteral("--exit-when-idle"), QStringLiteral("1")}));
+    const QDBusConnection bus = m_rig->connection();
     const auto running = [&] {
         return bus.interface()->isServiceRegistered(ChargeBus::serviceName).value();
     };
@@ -922,20 +911,21 @@ void TestChargedService::logFollowsRules()
     QFETCH(QString, infoPrefix);
     QFETCH(QString, debugPrefix);
 
-    m_sysfs->addBattery();
-    m_sysfs->addAdapter(true);
+    m_rig->sysfs().addBattery();
+    m_rig->sysfs().addAdapter(true);
     // Another program's limit, found at start: a note even by default.
-    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "60");
-    const QString log = m_state->filePath(QStringLiteral("charged.log"));
-    m_service->logTo(log, rules, journal);
-    QVERIFY(m_service->start());
-    QCOMPARE(m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))}).type(),
-             QDBusMessage::ReplyMessage);
-    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
+    m_rig->sysfs().write(QStringLiteral("BAT0"), "charge_control_end_threshold", "60");
+    const QString log = m_rig->stateFile(QStringLiteral("charged.log"));
+    m_rig->service().logTo(log, rules, journal);
+    QVERIFY(m_rig->service().start());
+    QCOMPARE(
+        m_rig->service().call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))}).type(),
+        QDBusMessage::ReplyMessage);
+    m_rig->sysfs().write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
     QTRY_COMPARE(threshold(), QByteArray("80"));
-    QCOMPARE(m_service->call(QStringLiteral("SuspendUntilUnplugged")).type(),
+    QCOMPARE(m_rig->service().call(QStringLiteral("SuspendUntilUnplugged")).type(),
              QDBusMessage::ReplyMessage);
-    m_service->stop();
+    m_rig->service().stop();
 
     QFile file(log);
     QVERIFY(file.open(QIODevice::ReadOnly));

@@ -4,10 +4,7 @@
 // password path, where polkit must be allowed to ask (by the tool and by the
 // agent) and a caller it allows outright is answered at once.
 #include "platform/DBusChargeClient.h"
-#include "support/FakeSysfs.h"
-#include "support/PolkitStandIn.h"
-#include "support/PrivateBus.h"
-#include "support/ServiceProcess.h"
+#include "support/ServiceRig.h"
 
 #include <QDBusArgument>
 #include <QElapsedTimer>
@@ -56,7 +53,7 @@ private Q_SLOTS:
 private:
     bool startPolkit(const QString &mode)
     {
-        return m_polkit->startScript(QStringLiteral(HOLDING_POLKIT), {mode});
+        return m_rig->polkit().startScript(QStringLiteral(HOLDING_POLKIT), {mode});
     }
     QProcessEnvironment environment() const;
     Outcome run(const QStringList &arguments) const;
@@ -66,42 +63,32 @@ private:
     int heldChecks() const { return polkitCall("HeldChecks").arguments().value(0, -1).toInt(); }
     QByteArray threshold() const
     {
-        return m_sysfs->read(QStringLiteral("BAT0"), "charge_control_end_threshold");
+        return m_rig->sysfs().read(QStringLiteral("BAT0"), "charge_control_end_threshold");
     }
 
-    std::unique_ptr<PrivateBus> m_bus;
-    std::unique_ptr<PolkitStandIn> m_polkit;
-    std::unique_ptr<FakeSysfs> m_sysfs;
-    std::unique_ptr<QTemporaryDir> m_state;
+    std::unique_ptr<ServiceRig> m_rig;
     std::unique_ptr<QTemporaryDir> m_etc;
-    std::unique_ptr<ServiceProcess> m_service;
 };
 
 void TestVoltquillctl::init()
 {
-    m_bus = std::make_unique<PrivateBus>();
-    QVERIFY2(m_bus->start(), "dbus-daemon did not start");
-    m_polkit = std::make_unique<PolkitStandIn>(*m_bus);
-    m_sysfs = std::make_unique<FakeSysfs>();
-    m_sysfs->addBattery();
-    m_sysfs->addAdapter(true);
-    m_state = std::make_unique<QTemporaryDir>();
-    m_etc = std::make_unique<QTemporaryDir>();
     // The system bus's service, so that every command asks polkit.
-    m_service = std::make_unique<ServiceProcess>(*m_bus, m_sysfs->root(), m_state->path(), false);
+    m_rig = std::make_unique<ServiceRig>(ServiceRig::Mode::System);
+    QVERIFY2(m_rig->start(), "dbus-daemon did not start");
+    m_rig->sysfs().addBattery();
+    m_rig->sysfs().addAdapter(true);
+    m_etc = std::make_unique<QTemporaryDir>();
 }
 
 void TestVoltquillctl::cleanup()
 {
-    m_service.reset();
-    m_polkit.reset();
-    m_bus.reset();
+    m_rig.reset();
 }
 
 QProcessEnvironment TestVoltquillctl::environment() const
 {
-    QProcessEnvironment environment = m_bus->environment();
-    environment.insert(QStringLiteral("VOLTQUILL_SYSFS_ROOT"), m_sysfs->root());
+    QProcessEnvironment environment = m_rig->bus().environment();
+    environment.insert(QStringLiteral("VOLTQUILL_SYSFS_ROOT"), m_rig->sysfs().root());
     environment.insert(QStringLiteral("VOLTQUILL_ETC_ROOT"), m_etc->path());
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     environment.remove(QStringLiteral("VOLTQUILL_CHARGE_BUS"));
@@ -131,7 +118,7 @@ Outcome TestVoltquillctl::run(const QStringList &arguments) const
 
 QDBusMessage TestVoltquillctl::polkitCall(const char *method) const
 {
-    return m_polkit->call(QString::fromLatin1(method));
+    return m_rig->polkit().call(QString::fromLatin1(method));
 }
 
 QList<uint> TestVoltquillctl::checkFlags() const
@@ -197,7 +184,7 @@ void TestVoltquillctl::verbs()
     QFETCH(QByteArray, threshold);
 
     QVERIFY(startPolkit(QStringLiteral("--allow")));
-    QVERIFY(m_service->start());
+    QVERIFY(m_rig->service().start());
     for (const QStringList &earlier : before)
         QCOMPARE(run(earlier).exitCode, 0);
     const Outcome outcome = run(arguments);
@@ -245,13 +232,14 @@ void TestVoltquillctl::statusSaysHowTheLimitIsHeld()
     QFETCH(QStringList, lines);
 
     QVERIFY(startPolkit(QStringLiteral("--allow")));
-    QVERIFY(m_service->start());
+    QVERIFY(m_rig->service().start());
     for (const QStringList &earlier : before)
         QCOMPARE(run(earlier).exitCode, 0);
     if (!written.isEmpty()) {
         FakeSysfs::writeFile(m_etc->path() + QStringLiteral("/tlp.conf"), written);
-        m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "70");
-        QTRY_COMPARE(m_service->call(QStringLiteral("Limit")).arguments().value(0).toInt(), 70);
+        m_rig->sysfs().write(QStringLiteral("BAT0"), "charge_control_end_threshold", "70");
+        QTRY_COMPARE(m_rig->service().call(QStringLiteral("Limit")).arguments().value(0).toInt(),
+                     70);
     }
     const Outcome outcome = run({QStringLiteral("status")});
     QCOMPARE(outcome.exitCode, 0);
@@ -301,7 +289,7 @@ void TestVoltquillctl::json()
     QFETCH(QJsonObject, wanted);
 
     QVERIFY(startPolkit(QStringLiteral("--allow")));
-    QVERIFY(m_service->start());
+    QVERIFY(m_rig->service().start());
     QCOMPARE(run({QStringLiteral("set"), QStringLiteral("80")}).exitCode, 0);
     const Outcome outcome = run(arguments);
     QCOMPARE(outcome.exitCode, exitCode);
@@ -347,12 +335,12 @@ void TestVoltquillctl::withoutService()
 void TestVoltquillctl::allowedOutrightIsAnsweredAtOnce()
 {
     QVERIFY(startPolkit(QStringLiteral("--allow")));
-    QVERIFY(m_service->start());
+    QVERIFY(m_rig->service().start());
     const Outcome outcome = run({QStringLiteral("set"), QStringLiteral("80")});
     QCOMPARE(outcome.exitCode, 0);
     QVERIFY2(outcome.elapsedMs < 2000, qPrintable(QString::number(outcome.elapsedMs)));
     // The tool lets polkit ask; the agent first asks whether it must.
-    DBusChargeClient agent(m_bus->connection());
+    DBusChargeClient agent(m_rig->connection());
     bool waited = false;
     agent.setAuthorizationWaitHandler([&](bool waiting) { waited = waited || waiting; });
     QElapsedTimer elapsed;
@@ -367,7 +355,7 @@ void TestVoltquillctl::allowedOutrightIsAnsweredAtOnce()
 void TestVoltquillctl::textAgentOnlyInATerminal()
 {
     QVERIFY(startPolkit(QStringLiteral("--allow")));
-    QVERIFY(m_service->start());
+    QVERIFY(m_rig->service().start());
     QCOMPARE(run({QStringLiteral("set"), QStringLiteral("75")}).exitCode, 0);
     QCOMPARE(polkitCall("Agents").arguments().value(0).toStringList(), QStringList());
 
@@ -406,7 +394,7 @@ void TestVoltquillctl::toolLetsPolkitAsk()
     QFETCH(QByteArray, threshold);
 
     QVERIFY(startPolkit(QStringLiteral("--ask")));
-    QVERIFY(m_service->start());
+    QVERIFY(m_rig->service().start());
     QProcess tool;
     start(tool, {QStringLiteral("set"), QStringLiteral("80")});
     // The tool waits while polkit asks, longer than a command's quiet wait.
@@ -452,8 +440,8 @@ void TestVoltquillctl::agentLetsPolkitAsk()
     QFETCH(QByteArray, threshold);
 
     QVERIFY(startPolkit(QStringLiteral("--ask")));
-    QVERIFY(m_service->start());
-    DBusChargeClient agent(m_bus->connection());
+    QVERIFY(m_rig->service().start());
+    DBusChargeClient agent(m_rig->connection());
     QList<bool> waits;
     std::optional<ChargeError> second;
     agent.setAuthorizationWaitHandler([&](bool waiting) { waits << waiting; });

@@ -10,13 +10,11 @@
 #include "platform/SysfsBatteryRegistry.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
-#include "support/PrivateBus.h"
-#include "support/ServiceProcess.h"
+#include "support/ServiceRig.h"
 #include "support/TempHome.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -70,23 +68,21 @@ void TestDriverFaults::misbehavingDriver()
     QFETCH(QByteArray, held);
 
     Prefs::setChosenLimit(std::nullopt);
-    PrivateBus bus;
-    QVERIFY(bus.start());
-    QTemporaryDir sysfs;
-    QTemporaryDir stateDir;
-    Laptop laptop({.root = sysfs.path(), .roundTo = fault == u"rounds" ? 10 : 1});
+    ServiceRig rig(ServiceRig::Mode::Session);
+    QVERIFY(rig.start());
+    const QString root = rig.sysfs().root();
+    Laptop laptop({.root = root, .roundTo = fault == u"rounds" ? 10 : 1});
     QString message;
     QVERIFY2(laptop.create(&message), qPrintable(message));
     laptop.setPlugged(true);
     laptop.step(1);
-    const QString batteryDir = sysfs.path() + QStringLiteral("/class/power_supply/BAT0");
+    const QString batteryDir = root + QStringLiteral("/class/power_supply/BAT0");
     const QString threshold = batteryDir + QStringLiteral("/charge_control_end_threshold");
 
-    ServiceProcess service(bus, sysfs.path(), stateDir.path(), true);
-    QVERIFY(service.start());
+    QVERIFY(rig.service().start());
     SystemClock clock;
-    SysfsBatteryRegistry registry(sysfs.path());
-    ChargeLimit chargeLimit(ChargeClientFactory::create(bus.connection()));
+    SysfsBatteryRegistry registry(root);
+    ChargeLimit chargeLimit(ChargeClientFactory::create(rig.connection()));
     AppState state(chargeLimit, registry, clock);
     state.setLimit(80);
     QCOMPARE(state.error(), std::nullopt);

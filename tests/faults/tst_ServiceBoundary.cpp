@@ -2,11 +2,8 @@
 // The service's privilege boundary: whatever is planted in the sysfs tree and
 // whatever a caller sends, it writes nothing but the threshold attributes of
 // the batteries it found inside the tree.
-#include "support/FakeSysfs.h"
 #include "support/PlantedFile.h"
-#include "support/PolkitStandIn.h"
-#include "support/PrivateBus.h"
-#include "support/ServiceProcess.h"
+#include "support/ServiceRig.h"
 
 #include <QDBusMessage>
 #include <QDir>
@@ -47,40 +44,32 @@ private Q_SLOTS:
     void strangeThresholdFile();
 
 private:
-    std::unique_ptr<PrivateBus> m_bus;
-    std::unique_ptr<PolkitStandIn> m_polkit;
-    std::unique_ptr<FakeSysfs> m_sysfs;
+    std::unique_ptr<ServiceRig> m_rig;
     std::unique_ptr<QTemporaryDir> m_outside;
-    std::unique_ptr<QTemporaryDir> m_state;
-    std::unique_ptr<ServiceProcess> m_service;
 };
 
 void TestServiceBoundary::initTestCase()
 {
-    m_bus = std::make_unique<PrivateBus>();
-    QVERIFY2(m_bus->start(), "dbus-daemon did not start");
-    m_polkit = std::make_unique<PolkitStandIn>(*m_bus);
-    QVERIFY2(m_polkit->startMock(), "python3-dbusmock's polkitd did not come up");
-    QVERIFY(m_polkit->allow(true));
+    m_rig = std::make_unique<ServiceRig>(ServiceRig::Mode::System);
+    QVERIFY2(m_rig->start(), "dbus-daemon did not start");
+    QVERIFY2(m_rig->polkit().startMock(), "python3-dbusmock's polkitd did not come up");
+    QVERIFY(m_rig->polkit().allow(true));
 }
 
 void TestServiceBoundary::cleanupTestCase()
 {
-    m_polkit.reset();
-    m_bus.reset();
+    m_rig.reset();
 }
 
 void TestServiceBoundary::init()
 {
-    m_sysfs = std::make_unique<FakeSysfs>();
+    m_rig->renew();
     m_outside = std::make_unique<QTemporaryDir>();
-    m_state = std::make_unique<QTemporaryDir>();
-    m_service = std::make_unique<ServiceProcess>(*m_bus, m_sysfs->root(), m_state->path(), false);
 }
 
 void TestServiceBoundary::cleanup()
 {
-    m_service.reset();
+    m_rig->service().stop();
 }
 
 void TestServiceBoundary::plantedTree_data()
@@ -114,11 +103,11 @@ void TestServiceBoundary::plantedTree()
     QFETCH(QString, error);
     QFETCH(QByteArray, threshold);
 
-    const QString bat0 = m_sysfs->supplyPath(QStringLiteral("BAT0"));
+    const QString bat0 = m_rig->sysfs().supplyPath(QStringLiteral("BAT0"));
     const QString outsideFile = m_outside->filePath(QStringLiteral("precious"));
     writeFile(outsideFile, "95\n");
-    m_sysfs->addBattery();
-    m_sysfs->addAdapter(true);
+    m_rig->sysfs().addBattery();
+    m_rig->sysfs().addAdapter(true);
     if (plant == u"end-link") {
         QVERIFY(QFile::remove(bat0 + "/charge_control_end_threshold"));
         QVERIFY(QFile::link(outsideFile, bat0 + "/charge_control_end_threshold"));
@@ -128,32 +117,34 @@ void TestServiceBoundary::plantedTree()
         const QString elsewhere = m_outside->filePath(QStringLiteral("BAT1"));
         writeFile(elsewhere + "/type", "Battery\n");
         writeFile(elsewhere + "/charge_control_end_threshold", "100\n");
-        QVERIFY(QFile::link(elsewhere, m_sysfs->supplyPath(QStringLiteral("BAT1"))));
+        QVERIFY(QFile::link(elsewhere, m_rig->sysfs().supplyPath(QStringLiteral("BAT1"))));
     } else if (plant == u"dots") {
-        m_sysfs->addBattery(QStringLiteral("..."));
+        m_rig->sysfs().addBattery(QStringLiteral("..."));
     } else if (plant == u"long") {
         writeFile(bat0 + "/charge_control_end_threshold", QByteArray(1'000'000, '9'));
     } else if (plant == u"long-type") {
-        writeFile(m_sysfs->supplyPath(QStringLiteral("BAT1")) + "/type",
+        writeFile(m_rig->sysfs().supplyPath(QStringLiteral("BAT1")) + "/type",
                   "Battery" + QByteArray(1'000'000, ' ') + "x");
-        writeFile(m_sysfs->supplyPath(QStringLiteral("BAT1")) + "/charge_control_end_threshold",
+        writeFile(m_rig->sysfs().supplyPath(QStringLiteral("BAT1")) +
+                      "/charge_control_end_threshold",
                   "100\n");
     }
-    QVERIFY(m_service->start());
+    QVERIFY(m_rig->service().start());
     const auto outsideBefore = FakeSysfs().snapshot(m_outside->path());
-    auto treeBefore = m_sysfs->snapshot();
+    auto treeBefore = m_rig->sysfs().snapshot();
 
     const QDBusMessage reply =
-        m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))});
+        m_rig->service().call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))});
     if (error.isEmpty())
         QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
     else
         QCOMPARE(reply.errorName(), "org.voltquill.Charge1.Error." + error);
 
     QCOMPARE(FakeSysfs().snapshot(m_outside->path()), outsideBefore);
-    QCOMPARE(m_sysfs->read(QStringLiteral("BAT0"), "charge_control_end_threshold"), threshold);
+    QCOMPARE(m_rig->sysfs().read(QStringLiteral("BAT0"), "charge_control_end_threshold"),
+             threshold);
     // Besides the enumerated thresholds, nothing in the tree changed.
-    auto treeAfter = m_sysfs->snapshot();
+    auto treeAfter = m_rig->sysfs().snapshot();
     for (auto *files : {&treeBefore, &treeAfter})
         for (const QString &name : files->keys())
             if (name.endsWith(u"_threshold") && !QFileInfo(name).isSymLink() &&
@@ -190,17 +181,17 @@ void TestServiceBoundary::strangeArguments()
     QFETCH(QString, method);
     QFETCH(QVariantList, arguments);
 
-    m_sysfs->addBattery();
-    m_sysfs->addAdapter(true);
-    QVERIFY(m_service->start());
-    const auto before = m_sysfs->snapshot(m_state->path());
+    m_rig->sysfs().addBattery();
+    m_rig->sysfs().addAdapter(true);
+    QVERIFY(m_rig->service().start());
+    const auto before = m_rig->sysfs().snapshot(m_rig->stateDir());
 
-    const QDBusMessage reply = m_service->call(method, arguments);
+    const QDBusMessage reply = m_rig->service().call(method, arguments);
     QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
     QTest::qWait(100); // a stray write would land now
-    QCOMPARE(m_sysfs->snapshot(m_state->path()), before);
+    QCOMPARE(m_rig->sysfs().snapshot(m_rig->stateDir()), before);
     // The service is still there and answers.
-    QCOMPARE(m_service->call(QStringLiteral("Limit")).arguments().value(0).toInt(), 100);
+    QCOMPARE(m_rig->service().call(QStringLiteral("Limit")).arguments().value(0).toInt(), 100);
 }
 
 void TestServiceBoundary::foundThresholdBelowTheOffered_data()
@@ -222,29 +213,30 @@ void TestServiceBoundary::foundThresholdBelowTheOffered()
     QFETCH(QByteArray, later);
     QFETCH(int, kept);
 
-    m_sysfs->addBattery();
-    m_sysfs->addAdapter(true);
-    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", atStart);
-    QVERIFY(m_service->start());
+    m_rig->sysfs().addBattery();
+    m_rig->sysfs().addAdapter(true);
+    m_rig->sysfs().write(QStringLiteral("BAT0"), "charge_control_end_threshold", atStart);
+    QVERIFY(m_rig->service().start());
     if (!later.isEmpty()) {
-        QCOMPARE(
-            m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))}).type(),
-            QDBusMessage::ReplyMessage);
+        QCOMPARE(m_rig->service()
+                     .call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))})
+                     .type(),
+                 QDBusMessage::ReplyMessage);
         QTest::qWait(200);
-        m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", later);
+        m_rig->sysfs().write(QStringLiteral("BAT0"), "charge_control_end_threshold", later);
         QTest::qWait(300);
     }
     const auto keptLimit = [&] {
-        return m_service->call(QStringLiteral("Limit")).arguments().value(0).toInt();
+        return m_rig->service().call(QStringLiteral("Limit")).arguments().value(0).toInt();
     };
     QCOMPARE(keptLimit(), kept);
     if (kept == 100)
         return;
     // Charged fully once and limited again: the kept limit is what comes back.
-    QCOMPARE(m_service->call(QStringLiteral("SuspendUntilUnplugged")).type(),
+    QCOMPARE(m_rig->service().call(QStringLiteral("SuspendUntilUnplugged")).type(),
              QDBusMessage::ReplyMessage);
-    QCOMPARE(m_service->call(QStringLiteral("Enable")).type(), QDBusMessage::ReplyMessage);
-    QCOMPARE(m_sysfs->read(QStringLiteral("BAT0"), "charge_control_end_threshold"),
+    QCOMPARE(m_rig->service().call(QStringLiteral("Enable")).type(), QDBusMessage::ReplyMessage);
+    QCOMPARE(m_rig->sysfs().read(QStringLiteral("BAT0"), "charge_control_end_threshold"),
              QByteArray::number(kept));
 }
 
@@ -269,9 +261,9 @@ void TestServiceBoundary::plantedStateFile()
     QFETCH(int, limitAtStart);
     QFETCH(QString, aside);
 
-    m_sysfs->addBattery();
-    m_sysfs->addAdapter(true);
-    const QString state = m_state->filePath(QStringLiteral("state.json"));
+    m_rig->sysfs().addBattery();
+    m_rig->sysfs().addAdapter(true);
+    const QString state = m_rig->stateFile(QStringLiteral("state.json"));
     const QString outside = m_outside->filePath(QStringLiteral("precious"));
     writeFile(outside, "{\"limit\":75,\"suspended\":false}\n");
     QVERIFY(plantFile(state, plant, outside, "{\"limit\":75,\"suspended\":false}", 1 << 20));
@@ -283,14 +275,15 @@ void TestServiceBoundary::plantedStateFile()
     const QString unrelated = state + QStringLiteral(".bak");
     writeFile(unrelated, "{}");
 
-    QVERIFY2(m_service->start(), qPrintable(m_service->endDescription()));
-    QCOMPARE(m_service->call(QStringLiteral("Limit")).arguments().value(0).toInt(), limitAtStart);
+    QVERIFY2(m_rig->service().start(), qPrintable(m_rig->service().endDescription()));
+    QCOMPARE(m_rig->service().call(QStringLiteral("Limit")).arguments().value(0).toInt(),
+             limitAtStart);
     for (const QString &leftover : leftovers)
         QVERIFY2(!QFileInfo::exists(leftover), qPrintable(leftover));
     QVERIFY(QFileInfo::exists(unrelated));
 
     const QDBusMessage reply =
-        m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))});
+        m_rig->service().call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(80))});
     QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
     QCOMPARE(fileKind(state), QStringLiteral("file"));
     QFile written(state); // a snapshot of the folder would block on a FIFO kept aside
@@ -322,20 +315,21 @@ void TestServiceBoundary::strangeThresholdFile()
     QFETCH(QString, plant);
     QFETCH(QString, error);
 
-    m_sysfs->addBattery();
-    m_sysfs->addAdapter(true);
+    m_rig->sysfs().addBattery();
+    m_rig->sysfs().addAdapter(true);
     const QString outside = m_outside->filePath(QStringLiteral("precious"));
     writeFile(outside, "80\n");
-    QVERIFY(plantFile(m_sysfs->supplyPath(QStringLiteral("BAT0")) + "/charge_control_end_threshold",
+    QVERIFY(plantFile(m_rig->sysfs().supplyPath(QStringLiteral("BAT0")) +
+                          "/charge_control_end_threshold",
                       plant, outside, {}, 0));
 
-    QVERIFY2(m_service->start(), qPrintable(m_service->endDescription()));
-    QVERIFY(m_service->call(QStringLiteral("Limit")).arguments().value(0).toInt() != 80);
+    QVERIFY2(m_rig->service().start(), qPrintable(m_rig->service().endDescription()));
+    QVERIFY(m_rig->service().call(QStringLiteral("Limit")).arguments().value(0).toInt() != 80);
     const QDBusMessage reply =
-        m_service->call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(75))});
+        m_rig->service().call(QStringLiteral("SetLimit"), {QVariant::fromValue(uchar(75))});
     QCOMPARE(reply.errorName(), "org.voltquill.Charge1.Error." + error);
     QCOMPARE(FakeSysfs().snapshot(m_outside->path()).value(outside), QByteArray("80\n"));
-    QVERIFY(m_service->isRunning());
+    QVERIFY(m_rig->service().isRunning());
 }
 
 QTEST_GUILESS_MAIN(TestServiceBoundary)

@@ -9,12 +9,9 @@
 #include "platform/SysfsBatteryRegistry.h"
 #include "settings/Prefs.h"
 #include "support/BoundSettings.h"
-#include "support/FakeSysfs.h"
-#include "support/PrivateBus.h"
-#include "support/ServiceProcess.h"
+#include "support/ServiceRig.h"
 #include "support/TempHome.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <csignal>
@@ -57,26 +54,24 @@ void TestServiceFaults::failsMidCommand()
     QFETCH(qint64, limitAfter);
 
     Prefs::setChosenLimit(std::nullopt);
-    PrivateBus bus;
-    QVERIFY(bus.start());
-    FakeSysfs sysfs;
+    ServiceRig rig(ServiceRig::Mode::Session);
+    QVERIFY(rig.start());
+    FakeSysfs &sysfs = rig.sysfs();
     sysfs.addBattery();
     sysfs.addAdapter(true);
-    QTemporaryDir stateDir;
-    auto service = std::make_unique<ServiceProcess>(bus, sysfs.root(), stateDir.path(), true);
-    QVERIFY(service->start());
+    QVERIFY(rig.service().start());
 
     SystemClock clock;
     SysfsBatteryRegistry registry(sysfs.root());
-    ChargeLimit chargeLimit(ChargeClientFactory::create(bus.connection()));
+    ChargeLimit chargeLimit(ChargeClientFactory::create(rig.connection()));
     AppState state(chargeLimit, registry, clock);
     state.setLimit(75);
     QCOMPARE(state.error(), std::nullopt);
     QCOMPARE(state.limit(), 75);
 
-    const auto pid = static_cast<pid_t>(service->pid());
+    const auto pid = static_cast<pid_t>(rig.service().pid());
     if (fault == u"gone") {
-        service->kill();
+        rig.service().kill();
     } else {
         ::kill(pid, SIGSTOP);
     }
@@ -98,7 +93,7 @@ void TestServiceFaults::failsMidCommand()
         killer.join();
     if (fault == u"hang") {
         QTest::qWait(0); // lets the process object hear of an end
-        QVERIFY2(service->isRunning(), qPrintable(service->endDescription()));
+        QVERIFY2(rig.service().isRunning(), qPrintable(rig.service().endDescription()));
     }
     QCOMPARE(state.error().value_or(QString()), error);
     state.refresh(); // a tick while the service is still away
@@ -109,8 +104,8 @@ void TestServiceFaults::failsMidCommand()
     if (fault == u"hang") {
         ::kill(pid, SIGCONT);
     } else {
-        service = std::make_unique<ServiceProcess>(bus, sysfs.root(), stateDir.path(), true);
-        QVERIFY(service->start());
+        rig.renewService();
+        QVERIFY(rig.service().start());
     }
     QTRY_COMPARE((state.refresh(), state.limit()), limitAfter);
     QCOMPARE(state.engaged(), true);

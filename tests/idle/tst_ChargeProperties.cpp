@@ -4,9 +4,7 @@
 // service was replaced or left while it had a suspension to watch.
 #include "platform/DBusChargeClient.h"
 #include "shared/ChargeBus.h"
-#include "support/FakeSysfs.h"
-#include "support/PrivateBus.h"
-#include "support/ServiceProcess.h"
+#include "support/ServiceRig.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusPendingCall>
@@ -40,32 +38,27 @@ private Q_SLOTS:
     void callsAtTheIdleExitAreAnswered();
 
 private:
-    std::unique_ptr<FakeSysfs> m_sysfs;
-    std::unique_ptr<QTemporaryDir> m_state;
+    std::unique_ptr<ServiceRig> m_rig;
 };
 
 void TestChargeProperties::init()
 {
-    m_sysfs = std::make_unique<FakeSysfs>();
-    m_sysfs->addBattery();
-    m_sysfs->addAdapter(true);
-    m_state = std::make_unique<QTemporaryDir>();
+    m_rig = std::make_unique<ServiceRig>(ServiceRig::Mode::Session);
+    m_rig->sysfs().addBattery();
+    m_rig->sysfs().addAdapter(true);
 }
 
 void TestChargeProperties::cleanup()
 {
-    m_state.reset();
-    m_sysfs.reset();
+    m_rig.reset();
 }
 
 void TestChargeProperties::followsChangesByOthers()
 {
-    PrivateBus bus;
-    QVERIFY(bus.start());
-    ServiceProcess service(bus, m_sysfs->root(), m_state->path(), true);
-    QVERIFY(service.start());
-    DBusChargeClient agent(bus.connection());
-    DBusChargeClient other(bus.connection());
+    QVERIFY(m_rig->start());
+    QVERIFY(m_rig->service().start());
+    DBusChargeClient agent(m_rig->connection());
+    DBusChargeClient other(m_rig->connection());
     QCOMPARE(agent.limitInForce(), 100u);
     QCOMPARE(agent.isLimitKept(), 0);
 
@@ -76,55 +69,48 @@ void TestChargeProperties::followsChangesByOthers()
     QTRY_COMPARE(agent.limitInForce(), 100u);
     QCOMPARE(agent.isLimitKept(), 1);
     // The service ends the suspension itself when the adapter goes offline.
-    m_sysfs->write(QStringLiteral("AC"), "online", "0");
+    m_rig->sysfs().write(QStringLiteral("AC"), "online", "0");
     QTRY_COMPARE(agent.limitInForce(), 80u);
 }
 
 void TestChargeProperties::readAnewFromAnotherService()
 {
-    PrivateBus bus;
-    QVERIFY(bus.start());
-    auto service = std::make_unique<ServiceProcess>(bus, m_sysfs->root(), m_state->path(), true);
-    QVERIFY(service->start());
-    DBusChargeClient agent(bus.connection());
+    QVERIFY(m_rig->start());
+    QVERIFY(m_rig->service().start());
+    DBusChargeClient agent(m_rig->connection());
     QCOMPARE(agent.setLimit(80), std::nullopt);
     QCOMPARE(agent.limitInForce(), 80u);
 
     // Another instance without a kept limit takes the name over.
-    service.reset();
+    m_rig->service().stop();
     QTemporaryDir otherState;
-    ServiceProcess other(bus, m_sysfs->root(), otherState.path(), true);
-    m_sysfs->write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
-    QVERIFY(other.start());
+    const auto other = m_rig->otherService(otherState.path());
+    m_rig->sysfs().write(QStringLiteral("BAT0"), "charge_control_end_threshold", "100");
+    QVERIFY(other->start());
     QTRY_COMPARE(agent.limitInForce(), 100u);
     QCOMPARE(agent.isLimitKept(), 0);
 }
 
 void TestChargeProperties::readAnewAfterLeavingDuringSuspension()
 {
-    PrivateBus bus;
-    QVERIFY(bus.start());
-    ServiceProcess service(bus, m_sysfs->root(), m_state->path(), true);
-    QVERIFY(service.start());
-    DBusChargeClient agent(bus.connection());
+    QVERIFY(m_rig->start());
+    QVERIFY(m_rig->service().start());
+    DBusChargeClient agent(m_rig->connection());
     QCOMPARE(agent.setLimit(80), std::nullopt);
     QCOMPARE(agent.suspendLimit(), std::nullopt);
     QCOMPARE(agent.isLimitKept(), 1);
 
     // Nobody watches the suspension any more: the agent may not keep
     // reporting one as if it were.
-    service.kill();
-    QTRY_VERIFY(!owned(bus));
+    m_rig->service().kill();
+    QTRY_VERIFY(!owned(m_rig->bus()));
     QTRY_COMPARE(agent.isLimitKept(), 0);
 }
 
 void TestChargeProperties::leftIdleIsNotStartedAgain()
 {
-    QTemporaryDir services;
-    PrivateBus bus(services.path());
-    QVERIFY(ServiceProcess::makeActivatable(bus, services.path(), m_sysfs->root(), m_state->path(),
-                                            "--exit-when-idle 1"));
-    QVERIFY(bus.start());
+    QVERIFY(m_rig->startActivatable("--exit-when-idle 1"));
+    const PrivateBus &bus = m_rig->bus();
 
     DBusChargeClient agent(bus.connection());
     QCOMPARE(agent.setLimit(80), std::nullopt); // starts the service
@@ -144,22 +130,19 @@ void TestChargeProperties::leftIdleIsNotStartedAgain()
     // While it is away the firmware forgets the threshold; the system starts
     // the service (on waking, or udev on a plug event) and it puts it back.
     const QByteArray threshold = "charge_control_end_threshold";
-    m_sysfs->write(QStringLiteral("BAT0"), threshold, "100");
+    m_rig->sysfs().write(QStringLiteral("BAT0"), threshold, "100");
     const QDBusReply<void> started =
         bus.connection().interface()->startService(ChargeBus::serviceName);
     QVERIFY2(started.isValid(), qPrintable(started.error().message()));
-    QTRY_COMPARE(m_sysfs->read(QStringLiteral("BAT0"), threshold), QByteArray("85"));
+    QTRY_COMPARE(m_rig->sysfs().read(QStringLiteral("BAT0"), threshold), QByteArray("85"));
     QCOMPARE(agent.limitInForce(), 85u);
     QTRY_VERIFY_WITH_TIMEOUT(!owned(bus), 10000);
 }
 
 void TestChargeProperties::callsAtTheIdleExitAreAnswered()
 {
-    QTemporaryDir services;
-    PrivateBus bus(services.path());
-    QVERIFY(ServiceProcess::makeActivatable(bus, services.path(), m_sysfs->root(), m_state->path(),
-                                            "--exit-when-idle 1"));
-    QVERIFY(bus.start());
+    QVERIFY(m_rig->startActivatable("--exit-when-idle 1"));
+    const PrivateBus &bus = m_rig->bus();
 
     // Property reads do not keep the service awake: a steady stream of them,
     // several in flight at any time, spans its idle exits. Every one is

@@ -20,8 +20,7 @@
 #include "support/BoundSettings.h"
 #include "support/FakeNotificationCenter.h"
 #include "support/PolicySupport.h"
-#include "support/PrivateBus.h"
-#include "support/ServiceProcess.h"
+#include "support/ServiceRig.h"
 #include "support/TempHome.h"
 
 #include <QDBusMessage>
@@ -75,17 +74,17 @@ private:
 
     TempHome m_home;
     BoundSettings m_settings{m_home.path() + QStringLiteral("/config/Voltquill/settings.json")};
-    std::unique_ptr<PrivateBus> m_bus;
+    std::unique_ptr<ServiceRig> m_rig;
     QProcess m_logind;
 };
 
 void TestSoak::initTestCase()
 {
     setTimeZone("Europe/Berlin"); // the month crosses the change to summer time
-    m_bus = std::make_unique<PrivateBus>();
-    QVERIFY(m_bus->start());
-    QVERIFY2(m_bus->startMock(m_logind, QStringLiteral("logind"),
-                              QStringLiteral("org.freedesktop.login1")),
+    m_rig = std::make_unique<ServiceRig>(ServiceRig::Mode::Session);
+    QVERIFY(m_rig->start());
+    QVERIFY2(m_rig->bus().startMock(m_logind, QStringLiteral("logind"),
+                                    QStringLiteral("org.freedesktop.login1")),
              "python3-dbusmock's logind did not come up");
 }
 
@@ -93,7 +92,7 @@ void TestSoak::cleanupTestCase()
 {
     m_logind.terminate();
     m_logind.waitForFinished(5000);
-    m_bus.reset();
+    m_rig.reset();
 }
 
 // Wakes the machine: the firmware has forgotten the threshold, logind says so.
@@ -105,7 +104,7 @@ void TestSoak::resume(Laptop &laptop, const QString &threshold)
         QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("EmitSignal"));
     signal << QStringLiteral("org.freedesktop.login1.Manager") << QStringLiteral("PrepareForSleep")
            << QStringLiteral("b") << QVariantList{QVariant(false)};
-    QCOMPARE(m_bus->connection().call(signal).type(), QDBusMessage::ReplyMessage);
+    QCOMPARE(m_rig->connection().call(signal).type(), QDBusMessage::ReplyMessage);
     const auto held = [&threshold] {
         QFile file(threshold);
         return file.open(QIODevice::ReadOnly) && file.readAll().trimmed() != "100";
@@ -122,25 +121,24 @@ void TestSoak::month()
         Prefs::d().setInteger(QStringLiteral("schedule_%1").arg(day), week[day]);
     Prefs::d().setBool(Key::notifyAdapter, true);
 
-    QTemporaryDir sysfs;
-    QTemporaryDir stateDir;
+    const QString root = m_rig->sysfs().root();
     QTemporaryDir data;
-    Laptop laptop({.root = sysfs.path(), .cycles = 300});
+    Laptop laptop({.root = root, .cycles = 300});
     QString error;
     QVERIFY2(laptop.create(&error), qPrintable(error));
     laptop.setLevel(70);
     laptop.setPlugged(true);
     laptop.step(1);
     const QString threshold =
-        sysfs.path() + QStringLiteral("/class/power_supply/BAT0/charge_control_end_threshold");
+        root + QStringLiteral("/class/power_supply/BAT0/charge_control_end_threshold");
 
-    ServiceProcess service(*m_bus, sysfs.path(), stateDir.path(), true);
+    ServiceProcess &service = m_rig->service();
     QVERIFY(service.start());
 
     FixedClock clock;
     clock.at = localTime(QStringLiteral("2025-03-10 07:00:00")); // a Monday
-    SysfsBatteryRegistry registry(sysfs.path());
-    ChargeLimit chargeLimit(ChargeClientFactory::create(m_bus->connection()));
+    SysfsBatteryRegistry registry(root);
+    ChargeLimit chargeLimit(ChargeClientFactory::create(m_rig->connection()));
     QVERIFY(chargeLimit.isSupported());
     AppState state(chargeLimit, registry, clock);
     QList<Posted> posted;
