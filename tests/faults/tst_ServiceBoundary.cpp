@@ -83,9 +83,10 @@ void TestServiceBoundary::plantedTree_data()
     QTest::newRow("end threshold links out") << "end-link"
                                              << "WriteFailed" << QByteArray("95");
     // The link is not read either, so the start counts as unknown: the end
-    // goes first, as drivers take it, and the start's write is refused.
+    // goes first, as drivers take it, the start's write is refused, and the
+    // end is put back, so a refused command leaves the battery as it was.
     QTest::newRow("start threshold links out") << "start-link"
-                                               << "WriteFailed" << QByteArray("80");
+                                               << "WriteFailed" << QByteArray("100");
     // A whole battery folder that lives outside the tree.
     QTest::newRow("battery folder links out") << "folder-link"
                                               << "" << QByteArray("80");
