@@ -20,7 +20,7 @@
 #include <memory>
 #include <thread>
 
-class TestChargedAgent : public QObject
+class TestChargeClient : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -49,13 +49,13 @@ private:
     SystemClock m_clock;
 };
 
-void TestChargedAgent::initTestCase()
+void TestChargeClient::initTestCase()
 {
     // The settings store must never be the real home's.
     qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("data")).toUtf8());
 }
 
-void TestChargedAgent::init()
+void TestChargeClient::init()
 {
     Prefs::setChosenLimit(std::nullopt);
     m_rig = std::make_unique<ServiceRig>(ServiceRig::Mode::Session);
@@ -65,19 +65,19 @@ void TestChargedAgent::init()
     m_registry = std::make_unique<SysfsBatteryRegistry>(m_rig->sysfs().root());
 }
 
-void TestChargedAgent::cleanup()
+void TestChargeClient::cleanup()
 {
     m_chargeLimit.reset();
     m_rig.reset();
 }
 
-std::unique_ptr<AppState> TestChargedAgent::makeState(const PrivateBus &bus)
+std::unique_ptr<AppState> TestChargeClient::makeState(const PrivateBus &bus)
 {
     m_chargeLimit = std::make_unique<ChargeLimit>(ChargeClientFactory::create(bus.connection()));
     return std::make_unique<AppState>(*m_chargeLimit, *m_registry, m_clock);
 }
 
-void TestChargedAgent::derivation_data()
+void TestChargeClient::derivation_data()
 {
     QTest::addColumn<QStringList>("commands");
     QTest::addColumn<qint64>("limit");
@@ -101,7 +101,7 @@ void TestChargedAgent::derivation_data()
         << "Fehler: Es ist kein Ladelimit gesetzt, das ausgesetzt werden könnte.";
 }
 
-void TestChargedAgent::derivation()
+void TestChargeClient::derivation()
 {
     QFETCH(QStringList, commands);
     QFETCH(qint64, limit);
@@ -131,7 +131,7 @@ void TestChargedAgent::derivation()
     QCOMPARE(again->engaged(), engaged);
 }
 
-void TestChargedAgent::suspensionEndsByUnplugging()
+void TestChargeClient::suspensionEndsByUnplugging()
 {
     QVERIFY(m_rig->service().start());
     const auto state = makeState(m_rig->bus());
@@ -148,7 +148,7 @@ void TestChargedAgent::suspensionEndsByUnplugging()
              QByteArray("80"));
 }
 
-void TestChargedAgent::absentService()
+void TestChargeClient::absentService()
 {
     // No owner, nothing to activate.
     QVERIFY(!ChargeClientFactory::create(m_rig->connection()));
@@ -162,7 +162,7 @@ void TestChargedAgent::absentService()
                  ChargeLimit::ownError().description);
 }
 
-void TestChargedAgent::absentServiceLeavesTheLimitInForce_data()
+void TestChargeClient::absentServiceLeavesTheLimitInForce_data()
 {
     QTest::addColumn<QByteArray>("threshold");
     QTest::addColumn<int>("limit");
@@ -171,7 +171,7 @@ void TestChargedAgent::absentServiceLeavesTheLimitInForce_data()
     QTest::newRow("driver's 0: none") << QByteArray("0") << 100;
 }
 
-void TestChargedAgent::absentServiceLeavesTheLimitInForce()
+void TestChargeClient::absentServiceLeavesTheLimitInForce()
 {
     // Not installed, or no system bus: the tray must still tell what the
     // battery keeps (set by an earlier install, another tool or the firmware),
@@ -196,7 +196,7 @@ void TestChargedAgent::absentServiceLeavesTheLimitInForce()
     QCOMPARE(state.limit(), limit);
 }
 
-void TestChargedAgent::activatableService()
+void TestChargeClient::activatableService()
 {
     QTemporaryDir services;
     PrivateBus bus(services.path());
@@ -216,7 +216,7 @@ void TestChargedAgent::activatableService()
     ::kill(static_cast<pid_t>(pid.value()), SIGTERM);
 }
 
-void TestChargedAgent::unresponsiveService_data()
+void TestChargeClient::unresponsiveService_data()
 {
     QTest::addColumn<bool>("killMidCall");
     QTest::addColumn<QString>("error");
@@ -229,7 +229,7 @@ void TestChargedAgent::unresponsiveService_data()
            "konnte.";
 }
 
-void TestChargedAgent::unresponsiveService()
+void TestChargeClient::unresponsiveService()
 {
     QFETCH(bool, killMidCall);
     QFETCH(QString, error);
@@ -253,5 +253,5 @@ void TestChargedAgent::unresponsiveService()
     ::kill(pid, SIGCONT);
 }
 
-QTEST_GUILESS_MAIN(TestChargedAgent)
-#include "tst_ChargedAgent.moc"
+QTEST_GUILESS_MAIN(TestChargeClient)
+#include "tst_chargeclient.moc"

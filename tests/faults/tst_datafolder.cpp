@@ -263,4 +263,4 @@ void TestDataFolder::unwritableDisk()
 }
 
 QTEST_GUILESS_MAIN(TestDataFolder)
-#include "tst_DataFolder.moc"
+#include "tst_datafolder.moc"

@@ -105,4 +105,4 @@ void TestStatusButton::paletteChangeDrawsAnew()
 }
 
 QTEST_MAIN(TestStatusButton)
-#include "tst_StatusButton.moc"
+#include "tst_statusbutton.moc"

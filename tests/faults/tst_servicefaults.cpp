@@ -116,4 +116,4 @@ void TestServiceFaults::failsMidCommand()
 }
 
 QTEST_GUILESS_MAIN(TestServiceFaults)
-#include "tst_ServiceFaults.moc"
+#include "tst_servicefaults.moc"

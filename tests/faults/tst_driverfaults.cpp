@@ -123,4 +123,4 @@ void TestDriverFaults::misbehavingDriver()
 }
 
 QTEST_GUILESS_MAIN(TestDriverFaults)
-#include "tst_DriverFaults.moc"
+#include "tst_driverfaults.moc"

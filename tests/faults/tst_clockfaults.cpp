@@ -141,4 +141,4 @@ void TestClockFaults::jumpsAndZones()
 }
 
 QTEST_GUILESS_MAIN(TestClockFaults)
-#include "tst_ClockFaults.moc"
+#include "tst_clockfaults.moc"

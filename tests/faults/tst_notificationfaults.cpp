@@ -103,4 +103,4 @@ void TestNotificationFaults::serverFaults()
 }
 
 QTEST_GUILESS_MAIN(TestNotificationFaults)
-#include "tst_NotificationFaults.moc"
+#include "tst_notificationfaults.moc"

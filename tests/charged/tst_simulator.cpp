@@ -202,4 +202,4 @@ void TestSimulator::outsideChangesAreTakenOver()
 }
 
 QTEST_GUILESS_MAIN(TestSimulator)
-#include "tst_Simulator.moc"
+#include "tst_simulator.moc"

@@ -174,4 +174,4 @@ void TestChargeProperties::callsAtTheIdleExitAreAnswered()
 }
 
 QTEST_GUILESS_MAIN(TestChargeProperties)
-#include "tst_ChargeProperties.moc"
+#include "tst_chargeproperties.moc"

@@ -71,7 +71,7 @@ public Q_SLOTS:
 };
 } // namespace
 
-class TestChargedService : public QObject
+class TestChargeService : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -132,7 +132,7 @@ private:
     QProcess m_logind;
 };
 
-void TestChargedService::initTestCase()
+void TestChargeService::initTestCase()
 {
     m_rig = std::make_unique<ServiceRig>(ServiceRig::Mode::System);
     QVERIFY2(m_rig->start(), "dbus-daemon did not start");
@@ -142,30 +142,30 @@ void TestChargedService::initTestCase()
              "python3-dbusmock's logind did not come up");
 }
 
-void TestChargedService::cleanupTestCase()
+void TestChargeService::cleanupTestCase()
 {
     m_logind.terminate();
     m_logind.waitForFinished(5000);
     m_rig.reset();
 }
 
-void TestChargedService::init()
+void TestChargeService::init()
 {
     m_rig->renew();
     allow(true);
 }
 
-void TestChargedService::cleanup()
+void TestChargeService::cleanup()
 {
     m_rig->service().stop();
 }
 
-void TestChargedService::allow(bool allowed)
+void TestChargeService::allow(bool allowed)
 {
     QVERIFY2(m_rig->polkit().allow(allowed), "the polkit mock did not take what it allows");
 }
 
-void TestChargedService::keepState(int limit, bool suspended)
+void TestChargeService::keepState(int limit, bool suspended)
 {
     QFile file(m_rig->stateFile(QStringLiteral("state.json")));
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -174,12 +174,12 @@ void TestChargedService::keepState(int limit, bool suspended)
                    .toJson());
 }
 
-void TestChargedService::startService()
+void TestChargeService::startService()
 {
     QVERIFY(m_rig->service().start());
 }
 
-bool TestChargedService::holding(uchar limit)
+bool TestChargeService::holding(uchar limit)
 {
     m_rig->sysfs().addBattery();
     m_rig->sysfs().addAdapter(true);
@@ -188,7 +188,7 @@ bool TestChargedService::holding(uchar limit)
                QDBusMessage::ReplyMessage;
 }
 
-void TestChargedService::refusedCallsChangeNothing_data()
+void TestChargeService::refusedCallsChangeNothing_data()
 {
     QTest::addColumn<QString>("method");
     QTest::addColumn<int>("limit"); // -1: the call takes none
@@ -230,7 +230,7 @@ void TestChargedService::refusedCallsChangeNothing_data()
                                     << "NotAuthorized";
 }
 
-void TestChargedService::refusedCallsChangeNothing()
+void TestChargeService::refusedCallsChangeNothing()
 {
     QFETCH(QString, method);
     QFETCH(int, limit);
@@ -277,7 +277,7 @@ void TestChargedService::refusedCallsChangeNothing()
     QCOMPARE(answer(QStringLiteral("Limit")).toInt(), limitBefore);
 }
 
-void TestChargedService::unsavedStateIsReported()
+void TestChargeService::unsavedStateIsReported()
 {
     m_rig->sysfs().addBattery();
     m_rig->sysfs().addAdapter(true);
@@ -296,7 +296,7 @@ void TestChargedService::unsavedStateIsReported()
     QCOMPARE(answer(QStringLiteral("Limit")).toInt(), 80);
 }
 
-void TestChargedService::commands_data()
+void TestChargeService::commands_data()
 {
     QTest::addColumn<int>("keptLimit");
     QTest::addColumn<bool>("suspended");
@@ -326,7 +326,7 @@ void TestChargedService::commands_data()
         << 80 << true << false << "SuspendUntilUnplugged" << -1 << QByteArray("100") << 100 << true;
 }
 
-void TestChargedService::commands()
+void TestChargeService::commands()
 {
     QFETCH(int, keptLimit);
     QFETCH(bool, suspended);
@@ -366,7 +366,7 @@ void TestChargedService::commands()
     QCOMPARE(property("Suspended").toBool(), threshold == "100" && enabled);
 }
 
-void TestChargedService::writeOrderWithStartThreshold_data()
+void TestChargeService::writeOrderWithStartThreshold_data()
 {
     QTest::addColumn<bool>("legacy");
     QTest::addColumn<int>("start");
@@ -383,7 +383,7 @@ void TestChargedService::writeOrderWithStartThreshold_data()
         << true << 85 << 90 << 60 << QStringList{"start=55", "end=60"};
 }
 
-void TestChargedService::writeOrderWithStartThreshold()
+void TestChargeService::writeOrderWithStartThreshold()
 {
     QFETCH(bool, legacy);
     QFETCH(int, start);
@@ -419,7 +419,7 @@ void TestChargedService::writeOrderWithStartThreshold()
     QVERIFY(m_rig->sysfs().read(QStringLiteral("BAT0"), startName).toInt() < limit);
 }
 
-void TestChargedService::everySystemBatteryAlike()
+void TestChargeService::everySystemBatteryAlike()
 {
     m_rig->sysfs().addBattery(QStringLiteral("BAT0"));
     m_rig->sysfs().addSupply(QStringLiteral("BAT1"),
@@ -440,7 +440,7 @@ void TestChargedService::everySystemBatteryAlike()
     QCOMPARE(threshold(QStringLiteral("hidpp_battery_0")), QByteArray("100"));
 }
 
-void TestChargedService::offeredLimits_data()
+void TestChargeService::offeredLimits_data()
 {
     QTest::addColumn<QString>("module");
     QTest::addColumn<QByteArray>("limits");
@@ -450,7 +450,7 @@ void TestChargedService::offeredLimits_data()
     QTest::newRow("toshiba_acpi") << "toshiba_acpi" << QByteArray("\x50\x64");
 }
 
-void TestChargedService::offeredLimits()
+void TestChargeService::offeredLimits()
 {
     QFETCH(QString, module);
     QFETCH(QByteArray, limits);
@@ -463,7 +463,7 @@ void TestChargedService::offeredLimits()
     QCOMPARE(answer(QStringLiteral("IsSupported")).toBool(), true);
 }
 
-void TestChargedService::suspensionEndsWhenUnplugged_data()
+void TestChargeService::suspensionEndsWhenUnplugged_data()
 {
     QTest::addColumn<QByteArray>("onlineAtSuspension");
     QTest::addColumn<QByteArrayList>("adapter"); // what `online` reads afterwards
@@ -482,7 +482,7 @@ void TestChargedService::suspensionEndsWhenUnplugged_data()
         << QByteArray("2") << QByteArrayList{"0"} << false;
 }
 
-void TestChargedService::suspensionEndsWhenUnplugged()
+void TestChargeService::suspensionEndsWhenUnplugged()
 {
     QFETCH(QByteArray, onlineAtSuspension);
     QFETCH(QByteArrayList, adapter);
@@ -528,7 +528,7 @@ void TestChargedService::suspensionEndsWhenUnplugged()
                                    SLOT(changed(QString, QVariantMap, QStringList)));
 }
 
-void TestChargedService::restoredAfterRestart_data()
+void TestChargeService::restoredAfterRestart_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QByteArray>("threshold");
@@ -538,7 +538,7 @@ void TestChargedService::restoredAfterRestart_data()
     QTest::newRow("suspension") << "SuspendUntilUnplugged" << QByteArray("100") << 100;
 }
 
-void TestChargedService::restoredAfterRestart()
+void TestChargeService::restoredAfterRestart()
 {
     QFETCH(QString, command);
     QFETCH(QByteArray, threshold);
@@ -559,7 +559,7 @@ void TestChargedService::restoredAfterRestart()
     QCOMPARE(answer(QStringLiteral("IsEnabled")).toBool(), true);
 }
 
-void TestChargedService::reappliedAfterDriverReset()
+void TestChargeService::reappliedAfterDriverReset()
 {
     QVERIFY(holding(80));
     QTest::qWait(200);
@@ -569,7 +569,7 @@ void TestChargedService::reappliedAfterDriverReset()
     QCOMPARE(answer(QStringLiteral("Limit")).toInt(), 80);
 }
 
-void TestChargedService::adoptsWhatTheDriverKeeps()
+void TestChargeService::adoptsWhatTheDriverKeeps()
 {
     QVERIFY(holding(85));
     QCOMPARE(threshold(), QByteArray("85"));
@@ -582,7 +582,7 @@ void TestChargedService::adoptsWhatTheDriverKeeps()
     QCOMPARE(QJsonDocument::fromJson(state.readAll())["limit"].toInt(), 80);
 }
 
-void TestChargedService::tamperedStateInjectsNothing_data()
+void TestChargeService::tamperedStateInjectsNothing_data()
 {
     QTest::addColumn<QByteArray>("content");
 
@@ -597,7 +597,7 @@ void TestChargedService::tamperedStateInjectsNothing_data()
     QTest::newRow("garbage") << QByteArray("\x01\x02limit=80");
 }
 
-void TestChargedService::tamperedStateInjectsNothing()
+void TestChargeService::tamperedStateInjectsNothing()
 {
     QFETCH(QByteArray, content);
 
@@ -614,7 +614,7 @@ void TestChargedService::tamperedStateInjectsNothing()
     QCOMPARE(answer(QStringLiteral("IsEnabled")).toBool(), false);
 }
 
-void TestChargedService::reappliedAfterResume()
+void TestChargeService::reappliedAfterResume()
 {
     QVERIFY(holding(80));
     QTest::qWait(200);
@@ -634,7 +634,7 @@ void TestChargedService::reappliedAfterResume()
     QTRY_COMPARE(threshold(), QByteArray("80"));
 }
 
-void TestChargedService::everyResetIsPutBack()
+void TestChargeService::everyResetIsPutBack()
 {
     QVERIFY(holding(80));
     QTest::qWait(200);
@@ -666,7 +666,7 @@ void TestChargedService::everyResetIsPutBack()
     QCOMPARE(threshold(), QByteArray("80"));
 }
 
-void TestChargedService::driverThatKeepsAnotherValueIsNotFought()
+void TestChargeService::driverThatKeepsAnotherValueIsNotFought()
 {
     const QString log = m_rig->stateFile(QStringLiteral("charged.log"));
     m_rig->service().logTo(log, QString());
@@ -703,7 +703,7 @@ void TestChargedService::driverThatKeepsAnotherValueIsNotFought()
     QCOMPARE(warnings(), 2);
 }
 
-void TestChargedService::burstOfEventsDoesNotDelayPuttingBack()
+void TestChargeService::burstOfEventsDoesNotDelayPuttingBack()
 {
     QVERIFY(holding(80));
     QTest::qWait(200);
@@ -720,7 +720,7 @@ void TestChargedService::burstOfEventsDoesNotDelayPuttingBack()
     QCOMPARE(answer(QStringLiteral("Limit")).toInt(), 80);
 }
 
-void TestChargedService::outsideChangeRule_data()
+void TestChargeService::outsideChangeRule_data()
 {
     QTest::addColumn<bool>("whileRunning"); // else: found at start
     QTest::addColumn<QByteArray>("written");
@@ -744,7 +744,7 @@ void TestChargedService::outsideChangeRule_data()
     }
 }
 
-void TestChargedService::outsideChangeRule()
+void TestChargeService::outsideChangeRule()
 {
     QFETCH(bool, whileRunning);
     QFETCH(QByteArray, written);
@@ -771,7 +771,7 @@ void TestChargedService::outsideChangeRule()
     QCOMPARE(answer(QStringLiteral("Limit")).toInt(), limit);
 }
 
-void TestChargedService::suspensionThatOutlivedAnUnplug_data()
+void TestChargeService::suspensionThatOutlivedAnUnplug_data()
 {
     QTest::addColumn<QByteArray>("online"); // at start
     QTest::addColumn<QByteArray>("threshold");
@@ -783,7 +783,7 @@ void TestChargedService::suspensionThatOutlivedAnUnplug_data()
     QTest::newRow("USB-PD programmable: kept") << QByteArray("2") << QByteArray("100") << true;
 }
 
-void TestChargedService::suspensionThatOutlivedAnUnplug()
+void TestChargeService::suspensionThatOutlivedAnUnplug()
 {
     QFETCH(QByteArray, online);
     QFETCH(QByteArray, threshold);
@@ -807,7 +807,7 @@ void TestChargedService::suspensionThatOutlivedAnUnplug()
     QCOMPARE(QJsonDocument::fromJson(state.readAll())["suspended"].toBool(), suspended);
 }
 
-void TestChargedService::busPolicy()
+void TestChargeService::busPolicy()
 {
     if (::getuid() != 0)
         QSKIP("needs root to call as another user");
@@ -850,7 +850,7 @@ void TestChargedService::busPolicy()
     QVERIFY2(output.contains("AccessDenied"), output.constData());
 }
 
-void TestChargedService::exitsWhenIdle_data()
+void TestChargeService::exitsWhenIdle_data()
 {
     QTest::addColumn<bool>("suspended");
     QTest::addColumn<bool>("exits");
@@ -859,7 +859,7 @@ void TestChargedService::exitsWhenIdle_data()
     QTest::newRow("a suspension to watch") << true << false;
 }
 
-void TestChargedService::exitsWhenIdle()
+void TestChargeService::exitsWhenIdle()
 {
     QFETCH(bool, suspended);
     QFETCH(bool, exits);
@@ -882,7 +882,7 @@ void TestChargedService::exitsWhenIdle()
     }
 }
 
-void TestChargedService::logFollowsRules_data()
+void TestChargeService::logFollowsRules_data()
 {
     QTest::addColumn<QString>("rules");
     QTest::addColumn<bool>("journal");
@@ -903,7 +903,7 @@ void TestChargedService::logFollowsRules_data()
         << QStringLiteral("<6>voltquill.charge: ") << QStringLiteral("<7>voltquill.charge: ");
 }
 
-void TestChargedService::logFollowsRules()
+void TestChargeService::logFollowsRules()
 {
     QFETCH(QString, rules);
     QFETCH(bool, journal);
@@ -949,5 +949,5 @@ void TestChargedService::logFollowsRules()
         QVERIFY2(has(debugPrefix, text) == debug, qPrintable(text + QLatin1Char('\n') + all));
 }
 
-QTEST_GUILESS_MAIN(TestChargedService)
-#include "tst_ChargedService.moc"
+QTEST_GUILESS_MAIN(TestChargeService)
+#include "tst_chargeservice.moc"

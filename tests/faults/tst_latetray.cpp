@@ -89,4 +89,4 @@ void TestLateTray::trayAfterTheWait()
 }
 
 QTEST_MAIN(TestLateTray)
-#include "tst_LateTray.moc"
+#include "tst_latetray.moc"

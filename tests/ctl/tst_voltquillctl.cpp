@@ -471,4 +471,4 @@ void TestVoltquillctl::agentLetsPolkitAsk()
 }
 
 QTEST_GUILESS_MAIN(TestVoltquillctl)
-#include "tst_Voltquillctl.moc"
+#include "tst_voltquillctl.moc"

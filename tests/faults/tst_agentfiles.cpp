@@ -186,4 +186,4 @@ void TestAgentFiles::plantedFile()
 }
 
 QTEST_GUILESS_MAIN(TestAgentFiles)
-#include "tst_AgentFiles.moc"
+#include "tst_agentfiles.moc"

@@ -334,4 +334,4 @@ void TestServiceBoundary::strangeThresholdFile()
 }
 
 QTEST_GUILESS_MAIN(TestServiceBoundary)
-#include "tst_ServiceBoundary.moc"
+#include "tst_serviceboundary.moc"

@@ -61,7 +61,7 @@ qint64 residentKiB(qint64 pid)
 }
 } // namespace
 
-class TestSoak : public QObject
+class TestSoakMonth : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -78,7 +78,7 @@ private:
     QProcess m_logind;
 };
 
-void TestSoak::initTestCase()
+void TestSoakMonth::initTestCase()
 {
     setTimeZone("Europe/Berlin"); // the month crosses the change to summer time
     m_rig = std::make_unique<ServiceRig>(ServiceRig::Mode::Session);
@@ -88,7 +88,7 @@ void TestSoak::initTestCase()
              "python3-dbusmock's logind did not come up");
 }
 
-void TestSoak::cleanupTestCase()
+void TestSoakMonth::cleanupTestCase()
 {
     m_logind.terminate();
     m_logind.waitForFinished(5000);
@@ -96,7 +96,7 @@ void TestSoak::cleanupTestCase()
 }
 
 // Wakes the machine: the firmware has forgotten the threshold, logind says so.
-void TestSoak::resume(Laptop &laptop, const QString &threshold)
+void TestSoakMonth::resume(Laptop &laptop, const QString &threshold)
 {
     laptop.setEndThreshold(100);
     QDBusMessage signal = QDBusMessage::createMethodCall(
@@ -112,7 +112,7 @@ void TestSoak::resume(Laptop &laptop, const QString &threshold)
     QTRY_VERIFY(held());
 }
 
-void TestSoak::month()
+void TestSoakMonth::month()
 {
     Prefs::d().clear();
     Prefs::d().setBool(Key::scheduleOn, true);
@@ -240,5 +240,5 @@ void TestSoak::month()
 #endif
 }
 
-QTEST_GUILESS_MAIN(TestSoak)
-#include "tst_Soak.moc"
+QTEST_GUILESS_MAIN(TestSoakMonth)
+#include "tst_soakmonth.moc"

@@ -18,7 +18,7 @@
 #include <memory>
 #include <unistd.h>
 
-class TestChargedPolkit : public QObject
+class TestPolkit : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -53,7 +53,7 @@ private:
     std::unique_ptr<ServiceRig> m_rig;
 };
 
-void TestChargedPolkit::init()
+void TestPolkit::init()
 {
     if (::getuid() != 0)
         QSKIP("needs root: another user calls the service");
@@ -64,12 +64,12 @@ void TestChargedPolkit::init()
     m_rig->sysfs().addAdapter(true);
 }
 
-void TestChargedPolkit::cleanup()
+void TestPolkit::cleanup()
 {
     m_rig.reset();
 }
 
-void TestChargedPolkit::answerWithinTheAgentsWait_data()
+void TestPolkit::answerWithinTheAgentsWait_data()
 {
     QTest::addColumn<int>("polkitDelayMs");
     QTest::addColumn<QString>("error"); // empty: the change holds
@@ -85,7 +85,7 @@ void TestChargedPolkit::answerWithinTheAgentsWait_data()
         << QByteArray("100");
 }
 
-void TestChargedPolkit::answerWithinTheAgentsWait()
+void TestPolkit::answerWithinTheAgentsWait()
 {
     QFETCH(int, polkitDelayMs);
     QFETCH(QString, error);
@@ -107,12 +107,12 @@ void TestChargedPolkit::answerWithinTheAgentsWait()
     QCOMPARE(agent.limitInForce(), quint64(threshold.toInt()));
 }
 
-int TestChargedPolkit::heldChecks() const
+int TestPolkit::heldChecks() const
 {
     return m_rig->polkit().call(QStringLiteral("HeldChecks")).arguments().value(0, -1).toInt();
 }
 
-void TestChargedPolkit::anotherUserCannotLockOthersOut_data()
+void TestPolkit::anotherUserCannotLockOthersOut_data()
 {
     QTest::addColumn<QStringList>("flood");
     QTest::addColumn<int>("held"); // checks polkit holds for the flooding user
@@ -133,7 +133,7 @@ void TestChargedPolkit::anotherUserCannotLockOthersOut_data()
         << QStringList{"--connections", "4", "--calls", calls, "--no-reply"} << 0;
 }
 
-void TestChargedPolkit::anotherUserCannotLockOthersOut()
+void TestPolkit::anotherUserCannotLockOthersOut()
 {
     QFETCH(QStringList, flood);
     QFETCH(int, held);
@@ -186,7 +186,7 @@ void TestChargedPolkit::anotherUserCannotLockOthersOut()
 #endif
 }
 
-void TestChargedPolkit::leavesWhenTheLastHeldCheckEnds()
+void TestPolkit::leavesWhenTheLastHeldCheckEnds()
 {
     QVERIFY2(startPolkit(0, true), "the polkit stand-in did not come up");
     QVERIFY(m_rig->service().start({QStringLiteral("--exit-when-idle"), QStringLiteral("1")}));
@@ -202,7 +202,7 @@ void TestChargedPolkit::leavesWhenTheLastHeldCheckEnds()
     QTRY_VERIFY_WITH_TIMEOUT(!m_rig->service().isRunning(), 4000);
 }
 
-void TestChargedPolkit::exitsCleanAfterManyChecks()
+void TestPolkit::exitsCleanAfterManyChecks()
 {
     // Under the sanitizers the service's own leaks fail its exit: every
     // polkit answer read must leave nothing behind.
@@ -219,5 +219,5 @@ void TestChargedPolkit::exitsCleanAfterManyChecks()
              qPrintable(m_rig->service().endDescription()));
 }
 
-QTEST_GUILESS_MAIN(TestChargedPolkit)
-#include "tst_ChargedPolkit.moc"
+QTEST_GUILESS_MAIN(TestPolkit)
+#include "tst_polkit.moc"

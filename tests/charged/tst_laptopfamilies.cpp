@@ -65,7 +65,7 @@ QByteArray bytes(const QList<int> &limits)
 const QList<int> Default{60, 65, 70, 75, 80, 85, 90, 95, 100};
 } // namespace
 
-class TestChargedFamilies : public QObject
+class TestLaptopFamilies : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -126,25 +126,25 @@ private:
     std::unique_ptr<QTemporaryDir> m_etc;
 };
 
-void TestChargedFamilies::initTestCase()
+void TestLaptopFamilies::initTestCase()
 {
     qDBusRegisterMetaType<MockMethod>();
     qDBusRegisterMetaType<QList<MockMethod>>();
     QVERIFY2(m_rig.start(), "dbus-daemon did not start");
 }
 
-void TestChargedFamilies::init()
+void TestLaptopFamilies::init()
 {
     m_rig.renew();
     m_etc = std::make_unique<QTemporaryDir>();
 }
 
-void TestChargedFamilies::cleanup()
+void TestLaptopFamilies::cleanup()
 {
     m_rig.service().stop();
 }
 
-QByteArray TestChargedFamilies::value(const QString &attribute) const
+QByteArray TestLaptopFamilies::value(const QString &attribute) const
 {
     const QString path = attribute.startsWith(u'/')
                              ? m_rig.sysfs().root() + attribute
@@ -153,7 +153,7 @@ QByteArray TestChargedFamilies::value(const QString &attribute) const
     return file.open(QIODevice::ReadOnly) ? file.read(4096).trimmed() : QByteArray("(fehlt)");
 }
 
-void TestChargedFamilies::expect(const QStringList &assignments) const
+void TestLaptopFamilies::expect(const QStringList &assignments) const
 {
     for (const QString &assignment : assignments) {
         const QString attribute = assignment.section(u'=', 0, 0);
@@ -165,7 +165,7 @@ void TestChargedFamilies::expect(const QStringList &assignments) const
     }
 }
 
-QString TestChargedFamilies::check(int *exitCode, bool withBus) const
+QString TestLaptopFamilies::check(int *exitCode, bool withBus) const
 {
     QProcess process;
     QProcessEnvironment environment =
@@ -185,7 +185,7 @@ QString TestChargedFamilies::check(int *exitCode, bool withBus) const
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-void TestChargedFamilies::everyFamilyHasAFixture_data()
+void TestLaptopFamilies::everyFamilyHasAFixture_data()
 {
     QTest::addColumn<QString>("family");
 
@@ -195,7 +195,7 @@ void TestChargedFamilies::everyFamilyHasAFixture_data()
 
 // A family added to the table without a fixture fails here, and a fixture
 // --check takes for another family.
-void TestChargedFamilies::everyFamilyHasAFixture()
+void TestLaptopFamilies::everyFamilyHasAFixture()
 {
     QFETCH(QString, family);
 
@@ -208,7 +208,7 @@ void TestChargedFamilies::everyFamilyHasAFixture()
              qPrintable(report));
 }
 
-void TestChargedFamilies::offeredAndWritten_data()
+void TestLaptopFamilies::offeredAndWritten_data()
 {
     QTest::addColumn<QString>("family");
     QTest::addColumn<QString>("name"); // what --check calls it
@@ -319,7 +319,7 @@ void TestChargedFamilies::offeredAndWritten_data()
                                   << QStringList{"BAT0/charge_stop_threshold=100"};
 }
 
-void TestChargedFamilies::offeredAndWritten()
+void TestLaptopFamilies::offeredAndWritten()
 {
     QFETCH(QString, family);
     QFETCH(QString, name);
@@ -360,7 +360,7 @@ void TestChargedFamilies::offeredAndWritten()
     QCOMPARE(answer("Limit"), uchar(100));
 }
 
-void TestChargedFamilies::refusalShowsInGerman_data()
+void TestLaptopFamilies::refusalShowsInGerman_data()
 {
     QTest::addColumn<QString>("family");
     QTest::addColumn<uchar>("limit"); // the lowest the family offers
@@ -405,7 +405,7 @@ void TestChargedFamilies::refusalShowsInGerman_data()
         QStringLiteral("VPC2004:00 hat conservation_mode = {on} abgelehnt."));
 }
 
-void TestChargedFamilies::refusalShowsInGerman()
+void TestLaptopFamilies::refusalShowsInGerman()
 {
     QFETCH(QString, family);
     QFETCH(uchar, limit);
@@ -435,7 +435,7 @@ void TestChargedFamilies::refusalShowsInGerman()
     QCOMPARE(m_rig.service().call("IsEnabled").arguments().value(0).toBool(), false);
 }
 
-void TestChargedFamilies::checkNamesWhatStandsInTheWay_data()
+void TestLaptopFamilies::checkNamesWhatStandsInTheWay_data()
 {
     QTest::addColumn<QString>("tree"); // a family, "none" or "bare"
     QTest::addColumn<QByteArray>("tlpConf");
@@ -498,7 +498,7 @@ void TestChargedFamilies::checkNamesWhatStandsInTheWay_data()
                                            << "Grund:";
 }
 
-void TestChargedFamilies::checkNamesWhatStandsInTheWay()
+void TestLaptopFamilies::checkNamesWhatStandsInTheWay()
 {
     QFETCH(QString, tree);
     QFETCH(QByteArray, tlpConf);
@@ -535,7 +535,7 @@ void TestChargedFamilies::checkNamesWhatStandsInTheWay()
         QVERIFY2(!line.startsWith(absent), qPrintable(report));
 }
 
-void TestChargedFamilies::upowerThresholdSwitch_data()
+void TestLaptopFamilies::upowerThresholdSwitch_data()
 {
     QTest::addColumn<bool>("enabled");
 
@@ -543,7 +543,7 @@ void TestChargedFamilies::upowerThresholdSwitch_data()
     QTest::newRow("switched off") << false;
 }
 
-void TestChargedFamilies::upowerThresholdSwitch()
+void TestLaptopFamilies::upowerThresholdSwitch()
 {
     QFETCH(bool, enabled);
 
@@ -577,7 +577,7 @@ void TestChargedFamilies::upowerThresholdSwitch()
     QCOMPARE(report.contains("Achtung: UPower hält ebenfalls eine Ladeschwelle"), enabled);
 }
 
-void TestChargedFamilies::modeFoundSurvivesRestart()
+void TestLaptopFamilies::modeFoundSurvivesRestart()
 {
     // A laptop that was in Adaptive before the limit came.
     QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), "dell"));
@@ -602,7 +602,7 @@ void TestChargedFamilies::modeFoundSurvivesRestart()
     QVERIFY(!stored.contains("modes"));
 }
 
-void TestChargedFamilies::stateFileWithoutModesStillLoads()
+void TestLaptopFamilies::stateFileWithoutModesStillLoads()
 {
     // Written by an older version: no modes. At boot the firmware is in
     // Standard with the threshold at 80, which does nothing there.
@@ -618,7 +618,7 @@ void TestChargedFamilies::stateFileWithoutModesStillLoads()
     expect({"BAT0/charge_types=Standard"});
 }
 
-void TestChargedFamilies::tamperedModeIsNotWritten_data()
+void TestLaptopFamilies::tamperedModeIsNotWritten_data()
 {
     QTest::addColumn<QByteArray>("modes");
 
@@ -629,7 +629,7 @@ void TestChargedFamilies::tamperedModeIsNotWritten_data()
     QTest::newRow("not an object") << QByteArray(R"(["Standard"])");
 }
 
-void TestChargedFamilies::tamperedModeIsNotWritten()
+void TestLaptopFamilies::tamperedModeIsNotWritten()
 {
     QFETCH(QByteArray, modes);
 
@@ -649,7 +649,7 @@ void TestChargedFamilies::tamperedModeIsNotWritten()
             "BAT0/charge_types=Trickle Fast Standard Adaptive [Custom]"});
 }
 
-void TestChargedFamilies::checkSkipsStrangeTlpFiles_data()
+void TestLaptopFamilies::checkSkipsStrangeTlpFiles_data()
 {
     QTest::addColumn<QString>("file"); // below the moved /etc
     QTest::addColumn<QString>("plant");
@@ -666,7 +666,7 @@ void TestChargedFamilies::checkSkipsStrangeTlpFiles_data()
                                        << "large";
 }
 
-void TestChargedFamilies::checkSkipsStrangeTlpFiles()
+void TestLaptopFamilies::checkSkipsStrangeTlpFiles()
 {
     QFETCH(QString, file);
     QFETCH(QString, plant);
@@ -684,7 +684,7 @@ void TestChargedFamilies::checkSkipsStrangeTlpFiles()
     QVERIFY2(!report.contains(u"Achtung:"), qPrintable(report));
 }
 
-QVariant TestChargedFamilies::property(const QString &name) const
+QVariant TestLaptopFamilies::property(const QString &name) const
 {
     QDBusMessage get = QDBusMessage::createMethodCall(ChargeBus::serviceName, ChargeBus::objectPath,
                                                       "org.freedesktop.DBus.Properties", "Get");
@@ -697,7 +697,7 @@ QVariant TestChargedFamilies::property(const QString &name) const
         .variant();
 }
 
-void TestChargedFamilies::behaviourHoldsThroughADay()
+void TestLaptopFamilies::behaviourHoldsThroughADay()
 {
     QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), LaptopFamily::behaviour().id));
     int charge = 50;
@@ -762,13 +762,13 @@ void TestChargedFamilies::behaviourHoldsThroughADay()
     QCOMPARE(state.limitLine(), QStringLiteral("Ladelimit 75 % aktiv"));
 }
 
-void TestChargedFamilies::holdAt75(int charge)
+void TestLaptopFamilies::holdAt75(int charge)
 {
     QVERIFY(FamilyFixtures::lay(m_rig.sysfs(), LaptopFamily::behaviour().id));
     m_rig.sysfs().write("BAT0", "capacity", QByteArray::number(charge));
 }
 
-void TestChargedFamilies::chargeAllowedAgain_data()
+void TestLaptopFamilies::chargeAllowedAgain_data()
 {
     QTest::addColumn<QString>("event");
 
@@ -780,7 +780,7 @@ void TestChargedFamilies::chargeAllowedAgain_data()
     QTest::newRow("start after a crash, discharged meanwhile") << "crash";
 }
 
-void TestChargedFamilies::chargeAllowedAgain()
+void TestLaptopFamilies::chargeAllowedAgain()
 {
     QFETCH(QString, event);
 
@@ -809,7 +809,7 @@ void TestChargedFamilies::chargeAllowedAgain()
     QCOMPARE(behaviour(), QStringLiteral("auto"));
 }
 
-void TestChargedFamilies::holdingStaysOnTheAdapter()
+void TestLaptopFamilies::holdingStaysOnTheAdapter()
 {
     holdAt75(80);
     QVERIFY(m_rig.service().start({"--exit-when-idle", "1"}));
@@ -825,7 +825,7 @@ void TestChargedFamilies::holdingStaysOnTheAdapter()
     QCOMPARE(behaviour(), QStringLiteral("auto"));
 }
 
-void TestChargedFamilies::firmwareIgnoringIsReported_data()
+void TestLaptopFamilies::firmwareIgnoringIsReported_data()
 {
     QTest::addColumn<bool>("withBehaviour"); // the battery has charge_behaviour
     QTest::addColumn<int>("charge");
@@ -836,7 +836,7 @@ void TestChargedFamilies::firmwareIgnoringIsReported_data()
     QTest::newRow("two points above: the firmware's play") << true << 82 << false;
 }
 
-void TestChargedFamilies::firmwareIgnoringIsReported()
+void TestLaptopFamilies::firmwareIgnoringIsReported()
 {
     QFETCH(bool, withBehaviour);
     QFETCH(int, charge);
@@ -899,7 +899,7 @@ void TestChargedFamilies::firmwareIgnoringIsReported()
              qPrintable(report));
 }
 
-void TestChargedFamilies::scheduleWithoutEighty()
+void TestLaptopFamilies::scheduleWithoutEighty()
 {
     // The firmware switch holds 60 or nothing: the schedule's default of 80
     // must still set a limit.
@@ -923,7 +923,7 @@ void TestChargedFamilies::scheduleWithoutEighty()
     expect({"/bus/platform/devices/VPC2004:00/conservation_mode=1"});
 }
 
-void TestChargedFamilies::restoreGivesTheBatteryBack_data()
+void TestLaptopFamilies::restoreGivesTheBatteryBack_data()
 {
     QTest::addColumn<QString>("family");
     QTest::addColumn<QStringList>("found"); // written before the service ran
@@ -955,7 +955,7 @@ void TestChargedFamilies::restoreGivesTheBatteryBack_data()
         << QStringList{"BAT0/charge_control_end_threshold=100"};
 }
 
-void TestChargedFamilies::restoreGivesTheBatteryBack()
+void TestLaptopFamilies::restoreGivesTheBatteryBack()
 {
     QFETCH(QString, family);
     QFETCH(QStringList, found);
@@ -998,5 +998,5 @@ void TestChargedFamilies::restoreGivesTheBatteryBack()
     QVERIFY(restore.readAllStandardOutput().contains("nichts zurückzusetzen"));
 }
 
-QTEST_GUILESS_MAIN(TestChargedFamilies)
-#include "tst_ChargedFamilies.moc"
+QTEST_GUILESS_MAIN(TestLaptopFamilies)
+#include "tst_laptopfamilies.moc"
