@@ -184,13 +184,13 @@ SysfsBatteryRegistry::SysfsBatteryRegistry(QString sysfsRoot)
 
 std::optional<BatteryReading> SysfsBatteryRegistry::read() const
 {
-    const QList<PowerSupply> supplies = PowerSupply::enumerate(m_dir);
+    // Read at every tick: each attribute read once, relative to its supply.
+    const QList<PowerSupply> supplies = PowerSupply::snapshot(m_dir);
     QList<const PowerSupply *> batteries;
     bool external = false;
     qint64 watts = 0;
     for (const PowerSupply &supply : supplies) {
         const QByteArray type = supply.type();
-        // The type read once: each attribute is a file to open.
         if (type == "Battery" && !supply.isDeviceScope()) {
             if (supply.text("present").value_or("1") != "0")
                 batteries.append(&supply);

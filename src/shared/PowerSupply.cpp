@@ -6,16 +6,24 @@
 #include <QFile>
 #include <QScopeGuard>
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 
-QList<PowerSupply> PowerSupply::enumerate(const QString &powerSupplyDir)
+namespace
 {
-    // Read at every tick: readdir, as QDir's listing costs a good part of one.
-    QList<PowerSupply> supplies;
+// Attributes are short; one longer than a page is no value (its start could
+// pass for one).
+constexpr qint64 attributeBound = 4096;
+
+// The supplies' names, sorted: readdir, as QDir's listing costs a good part of
+// a tick.
+QStringList supplyNames(const QString &powerSupplyDir)
+{
+    QStringList names;
     DIR *dir = ::opendir(QFile::encodeName(powerSupplyDir).constData());
     if (!dir)
-        return supplies;
+        return names;
     const auto closeDir = qScopeGuard([dir] { ::closedir(dir); });
-    QStringList names;
     while (const dirent *entry = ::readdir(dir)) {
         const QByteArray name(entry->d_name);
         // Supplies are folders, or on real sysfs links to them; a file beside
@@ -26,9 +34,42 @@ QList<PowerSupply> PowerSupply::enumerate(const QString &powerSupplyDir)
         names << QFile::decodeName(name);
     }
     names.sort();
-    supplies.reserve(names.size());
-    for (const QString &name : names)
+    return names;
+}
+} // namespace
+
+// The folder is opened once (on real sysfs through the class folder's link)
+// and the attributes taken from it, so a reading walks no path again.
+struct PowerSupply::Snapshot {
+    explicit Snapshot(const QString &path)
+        : folder(::open(QFile::encodeName(path).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC))
+    {
+    }
+    ~Snapshot()
+    {
+        if (folder >= 0)
+            ::close(folder);
+    }
+    Snapshot(const Snapshot &) = delete;
+    Snapshot &operator=(const Snapshot &) = delete;
+
+    const int folder; // -1: the supply vanished, and every attribute with it
+    QList<std::pair<QByteArray, std::optional<QByteArray>>> read;
+};
+
+QList<PowerSupply> PowerSupply::enumerate(const QString &powerSupplyDir)
+{
+    QList<PowerSupply> supplies;
+    for (const QString &name : supplyNames(powerSupplyDir))
         supplies.append(PowerSupply(powerSupplyDir + QLatin1Char('/') + name));
+    return supplies;
+}
+
+QList<PowerSupply> PowerSupply::snapshot(const QString &powerSupplyDir)
+{
+    QList<PowerSupply> supplies = enumerate(powerSupplyDir);
+    for (PowerSupply &supply : supplies)
+        supply.m_snapshot = std::make_shared<Snapshot>(supply.m_path);
     return supplies;
 }
 
@@ -39,15 +80,26 @@ QString PowerSupply::name() const
 
 std::optional<QByteArray> PowerSupply::text(const char *attribute) const
 {
-    return attributeText(m_path + QLatin1Char('/') + QLatin1String(attribute));
+    if (!m_snapshot)
+        return attributeText(m_path + QLatin1Char('/') + QLatin1String(attribute));
+    for (const auto &[name, value] : std::as_const(m_snapshot->read))
+        if (name == attribute)
+            return value;
+    std::optional<QByteArray> value;
+    if (m_snapshot->folder >= 0) {
+        const RegularFile::Contents file =
+            RegularFile::readAt(m_snapshot->folder, attribute, attributeBound);
+        if (file.status == RegularFile::Status::Read)
+            value = file.data.trimmed();
+    }
+    m_snapshot->read.append({QByteArray(attribute), value});
+    return value;
 }
 
 std::optional<QByteArray> PowerSupply::attributeText(const QString &path)
 {
-    // Attributes are short; one longer than a page is no value (its start
-    // could pass for one). The supply's folder is a link on real sysfs, an
-    // attribute never is.
-    const RegularFile::Contents file = RegularFile::read(path, 4096);
+    // The supply's folder is a link on real sysfs, an attribute never is.
+    const RegularFile::Contents file = RegularFile::read(path, attributeBound);
     if (file.status != RegularFile::Status::Read)
         return std::nullopt;
     return file.data.trimmed();

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <memory>
 #include <optional>
 
 // One supply folder under /sys/class/power_supply. Attributes are read on
@@ -15,6 +16,10 @@ public:
 
     // Every supply of the folder, sorted by name.
     static QList<PowerSupply> enumerate(const QString &powerSupplyDir);
+    // The same for one reading of them all: each supply's folder opened once,
+    // each attribute read relative to it and at most once. Not to keep: what
+    // changes later is not seen.
+    static QList<PowerSupply> snapshot(const QString &powerSupplyDir);
 
     QString path() const { return m_path; }
     QString name() const;
@@ -34,5 +39,8 @@ public:
     bool isSystemBattery() const { return type() == "Battery" && !isDeviceScope(); }
 
 private:
+    struct Snapshot;
+
     QString m_path;
+    std::shared_ptr<Snapshot> m_snapshot; // only from snapshot()
 };

@@ -60,10 +60,14 @@ bool syncFolder(const QString &folder)
 
 RegularFile::Contents RegularFile::read(const QString &path, qint64 maxSize, Links links)
 {
+    return readAt(AT_FDCWD, QFile::encodeName(path).constData(), maxSize, links);
+}
+
+RegularFile::Contents RegularFile::readAt(int folder, const char *name, qint64 maxSize, Links links)
+{
     Contents out;
     const int noFollow = links == Links::Refuse ? O_NOFOLLOW : 0;
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | noFollow | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::openat(folder, name, O_RDONLY | noFollow | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR) {
             out.status = Status::Missing;

@@ -36,6 +36,9 @@ public:
     enum class Links { Refuse, Follow };
 
     static Contents read(const QString &path, qint64 maxSize, Links links = Links::Refuse);
+    // The same, for `name` relative to an open `folder` (as openat(2)).
+    static Contents readAt(int folder, const char *name, qint64 maxSize,
+                           Links links = Links::Refuse);
 
     // Writes beside `path` into a new file, syncs it, renames it over `path`
     // and syncs the folder.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/BatteryInfo.h"
 #include "platform/SysfsBatteryRegistry.h"
+#include "support/PlantedFile.h"
 #include "support/SysfsTree.h"
 
 #include <QTest>
@@ -240,6 +241,43 @@ private Q_SLOTS:
         QVERIFY(b.pluggedIn);
         QVERIFY(!b.fullyCharged);
         QCOMPARE(b.minutesRemaining, std::optional<qint64>(145)); // 3393 mAh at 1400 mA
+    }
+
+    // What no driver publishes, planted in place of an attribute, reads as
+    // nothing: at once (a FIFO must not hold up the tick), never followed.
+    void plantedAttributeReadsAsNothing_data()
+    {
+        QTest::addColumn<QString>("plant");
+        QTest::newRow("fifo") << "fifo";
+        QTest::newRow("link to /dev/zero") << "zero";
+        QTest::newRow("link to a file") << "link";
+        QTest::newRow("larger than a page") << "large";
+    }
+
+    void plantedAttributeReadsAsNothing()
+    {
+        QFETCH(QString, plant);
+        SysfsTree tree;
+        tree.add("BAT0", acpiEnergy);
+        tree.set("elsewhere", "capacity", "99");
+        QVERIFY(plantFile(tree.supplyDir() + "/BAT0/capacity", plant,
+                          tree.supplyDir() + "/elsewhere/capacity", "99", 5000));
+        // From energy_now / energy_full instead: 32.832 / 51.3 Wh.
+        QCOMPARE(readTree(tree).percent, 64);
+    }
+
+    // On real sysfs each supply is a link from the class folder to its device.
+    void supplyBehindALink()
+    {
+        SysfsTree tree;
+        SysfsTree devices;
+        QVERIFY(QDir().mkpath(tree.supplyDir()));
+        QVERIFY(QFile::link(devices.supplyDir() + "/BAT0", tree.supplyDir() + "/BAT0"));
+        QVERIFY(!readTree(tree).hasBattery); // a dangling link is no battery
+        devices.add("BAT0", acpiEnergy);
+        const BatteryInfo b = readTree(tree);
+        QVERIFY(b.hasBattery);
+        QCOMPARE(b.cycles, 312);
     }
 
     void batteryVanishing()
