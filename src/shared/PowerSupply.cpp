@@ -15,6 +15,14 @@ namespace
 // pass for one).
 constexpr qint64 attributeBound = 4096;
 
+// What an attribute file read gives: its text, trimmed, or nothing.
+std::optional<QByteArray> valueOf(const RegularFile::Contents &file)
+{
+    if (file.status != RegularFile::Status::Read)
+        return std::nullopt;
+    return file.data.trimmed();
+}
+
 // The supplies' names, sorted: readdir, as QDir's listing costs a good part of
 // a tick.
 QStringList supplyNames(const QString &powerSupplyDir)
@@ -86,12 +94,8 @@ std::optional<QByteArray> PowerSupply::text(const char *attribute) const
         if (name == attribute)
             return value;
     std::optional<QByteArray> value;
-    if (m_snapshot->folder >= 0) {
-        const RegularFile::Contents file =
-            RegularFile::readAt(m_snapshot->folder, attribute, attributeBound);
-        if (file.status == RegularFile::Status::Read)
-            value = file.data.trimmed();
-    }
+    if (m_snapshot->folder >= 0)
+        value = valueOf(RegularFile::readAt(m_snapshot->folder, attribute, attributeBound));
     m_snapshot->read.append({QByteArray(attribute), value});
     return value;
 }
@@ -99,10 +103,7 @@ std::optional<QByteArray> PowerSupply::text(const char *attribute) const
 std::optional<QByteArray> PowerSupply::attributeText(const QString &path)
 {
     // The supply's folder is a link on real sysfs, an attribute never is.
-    const RegularFile::Contents file = RegularFile::read(path, attributeBound);
-    if (file.status != RegularFile::Status::Read)
-        return std::nullopt;
-    return file.data.trimmed();
+    return valueOf(RegularFile::read(path, attributeBound));
 }
 
 std::optional<qint64> PowerSupply::number(const char *attribute) const
